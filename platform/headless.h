@@ -1,0 +1,29 @@
+// Test side of the headless backend: it records every platform request in
+// order, answers open dialogs from a queue, and takes the program and
+// Documents folders from whoever drives it (tests, the kvp front-end).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct PlatformCall {
+  std::string role;    // "status", "beep", "sound-file", "list-add", ...
+  std::string detail;  // the text, path, number or state the role was given
+};
+
+// Forgets every recorded call, queued answer, text and window.
+void HeadlessReset(const std::string& programFilePath, const std::string& documentsFolder);
+// Queues the answer of the next open dialog; an empty answer is Cancel.
+void HeadlessQueueDialogAnswer(const std::string& path);
+// Selects a row of a list, as a click would, before the notification is sent.
+void HeadlessSelectRow(WindowHandle list, int row);
+
+const std::vector<PlatformCall>& HeadlessCalls();
+// The calls of one role, in order, by detail.
+std::vector<std::string> HeadlessCallsOf(const std::string& role);
+std::vector<std::string> HeadlessListRows(WindowHandle list);
+bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId);
+// The window handle that the backend gives out next (handles are 1, 2, 3 ...).
+WindowHandle HeadlessNewWindow();

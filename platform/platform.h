@@ -1,0 +1,89 @@
+// The thin platform layer: every operating-system service the program uses,
+// one small function per role. The core (shell, library, convert) reaches the
+// system only through these; a backend maps each role to the real calls
+// (win32) or records it for tests and the command-line front-end (headless).
+// Backends hold no program logic.
+//
+// Texts are byte strings of the system's ANSI code page, passed as they are.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Opaque handles. The win32 backend stores HWND, HMENU and HBITMAP values in
+// them; the headless backend hands out small numbers of its own.
+using WindowHandle = void*;
+using MenuHandle = void*;
+using BitmapHandle = void*;
+
+enum class BeepKind { Default, Asterisk };
+
+// --- Folders and the program file ---------------------------------------
+// Full path of the program file (at most 260 bytes on Windows).
+std::string PlatformProgramFilePath();
+// The user's Documents folder, without a trailing separator; empty if unknown.
+std::string PlatformDocumentsFolder();
+// Name of the first directory entry matching path (no wildcards are used by
+// the program, so this is "the entry's own name"), or empty when none exists.
+std::string PlatformFindFirstName(const std::string& path);
+// Creates one folder level; false on failure (callers may ignore it).
+bool PlatformCreateFolder(const std::string& path);
+
+// --- Status box and control texts ----------------------------------------
+void PlatformSetWindowText(WindowHandle window, const std::string& text);
+std::string PlatformGetWindowText(WindowHandle window);
+void PlatformSetControlText(WindowHandle parent, int controlId, const std::string& text);
+std::string PlatformGetControlText(WindowHandle parent, int controlId);
+// Repaints a window at once, before a long operation runs.
+void PlatformRepaint(WindowHandle window);
+
+// --- Entry list ------------------------------------------------------------
+void PlatformListClear(WindowHandle list);
+void PlatformListAddRow(WindowHandle list, const std::string& row);
+// Selected row (0-based), or -1 when nothing is selected.
+int PlatformListSelection(WindowHandle list);
+
+// --- Windows -------------------------------------------------------------
+void PlatformShowWindow(WindowHandle window, int showCommand);
+void PlatformHideWindow(WindowHandle window);
+// True when the client point (x, y) of window lies inside control's screen rectangle.
+bool PlatformPointInControl(WindowHandle window, int x, int y, WindowHandle control);
+void PlatformPostQuit(int exitCode);
+
+// --- Menus -----------------------------------------------------------------
+MenuHandle PlatformCreateMenu();
+void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled);
+void PlatformReleaseBitmap(BitmapHandle bitmap);
+
+// --- Timer -----------------------------------------------------------------
+void PlatformStartTimer(WindowHandle window, int timerId, int intervalMs);
+void PlatformStopTimer(WindowHandle window, int timerId);
+
+// --- Pictures ----------------------------------------------------------------
+// Loads bitmap resource bitmapId and puts it into the picture control; returns
+// the loaded bitmap (the previous one is released by the backend).
+BitmapHandle PlatformShowPicture(WindowHandle pictureControl, int bitmapId);
+
+// --- Beeps and sounds --------------------------------------------------------
+void PlatformBeep(BeepKind kind);
+// Plays a wave file asynchronously, ending any sound that plays; false when the
+// file could not be handed to the sound service.
+bool PlatformPlaySoundFile(const std::string& path);
+// Plays a WAVE resource of the program asynchronously, ending any sound that plays.
+void PlatformPlaySoundResource(int resourceId);
+
+// --- Dialogs -----------------------------------------------------------------
+// The system's open-file dialog. filterText and pattern form its one filter
+// row. Returns the confirmed full path, or empty for Cancel.
+std::string PlatformAskOpenFileName(WindowHandle owner, const std::string& filterText,
+                                    const std::string& pattern);
+void PlatformMessageBox(WindowHandle owner, const std::string& text, const std::string& caption);
+
+// --- Shell -------------------------------------------------------------------
+// Opens a document with its associated program; the shell's result (32 or
+// less means failure).
+long PlatformShellOpen(const std::string& path);
+
+// --- Copies ------------------------------------------------------------------
+// Copies a file, overwriting the target; true on success.
+bool PlatformCopyFile(const std::string& from, const std::string& to);

@@ -1,0 +1,140 @@
+// The program's one state record. Every routine of the shell, the library and
+// the converters reads and writes this record directly; results and failures
+// travel through its fields, never through return values or exceptions.
+// Texts are byte strings of the system's ANSI code page; paths are full paths
+// joined with the host's separator. Flags are 32-bit integers holding 0 or 1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "library/file_io.h"
+#include "platform/platform.h"
+
+struct AppState {
+  // --- Program paths (set once by start-up) --------------------------------
+  std::string programDir;  // ends with the separator
+  std::string tempWavPath;
+  std::string decodedWavPath;
+  std::string singleExportPrefix;
+  std::string massExportPrefix;
+  std::string crcLogPath;
+  std::string helpFilePath;
+  std::string aiffWavPath, auWavPath, vocWavPath, htkWavPath, cafWavPath, pafWavPath, pvfWavPath,
+      sphWavPath, wveWavPath, iffWavPath, mpcWavPath;
+  std::string rawSampleTempPath;
+  std::string documentsWavDir;
+  std::string shareDir;
+  std::string shareKvfPrefix, shareDatPrefix;
+
+  // --- Loaded container ------------------------------------------------------
+  std::string loadedContainerPath;  // longer than 1 character = a container is loaded
+  std::string loadPickedPath;
+  std::string containerPath;
+  std::string datPath;
+  std::string containerTitle;
+  Stream containerFile;  // read handle kept open while the container is loaded
+  std::int32_t containerSize = 0;
+  std::int32_t containerTooLarge = 0;
+  std::int32_t entryCount = 0;
+  std::int32_t nameSourceMode = 0;  // 1 = the container's .dat, else CrcLog.dat
+  std::string loadStatusText;
+
+  // --- Current entry and stored play ---------------------------------------
+  std::int32_t currentIndex = 0;
+  std::int32_t indexPinned = 0;
+  std::string playWavPath;
+  std::string nowPlayingText;
+  std::string msgNowPlayingStored = "Now playing stored ";
+  std::string entryKeyText;
+  std::string durationText;
+  double durationSeconds = 0;
+  std::uint32_t durationMs = 0;
+  std::uint32_t replayDurationMs = 0;
+  std::int32_t wavTypeKnown = 1;
+  std::int32_t specialDecodeDone = 0, specialDecodeDone2 = 0;
+  std::int32_t isAiff = 0, isAu = 0, isVoc = 0, isHtk = 0, isCaf = 0, isPaf = 0, isPvf = 0, isSph = 0,
+               isRiff = 0;
+
+  // --- Adding files ------------------------------------------------------------
+  std::string addWavPickedPath;
+  std::string addedWavName;
+  std::string logWavName;
+  std::string crcHexText;
+  std::uint32_t nameCrc = 0;
+  std::int32_t nameLogged = 0;     // 1 when the last name-list pair was written whole
+  std::int32_t entryAppended = 0;  // 1 when the last append stored the whole entry
+
+  // --- Stored IMA ADPCM decoding ----------------------------------------------
+  std::int16_t adpcmMonoPredictor = 0;
+  std::uint8_t adpcmMonoStepIndex = 0;
+  std::int16_t adpcmLeftPredictor = 0;
+  std::uint8_t adpcmLeftStepIndex = 0;
+  std::int16_t adpcmRightPredictor = 0;
+  std::uint8_t adpcmRightStepIndex = 0;
+
+  // --- External files ------------------------------------------------------------
+  std::string aiffSourcePath, auSourcePath, vocSourcePath, htkSourcePath, cafSourcePath, pafSourcePath,
+      pvfSourcePath, sphSourcePath, wveSourcePath, iffSourcePath, mpcSourcePath;
+  std::int32_t externalFilePicked = 0;
+  std::int32_t externalFileBusy = 0;
+  std::int32_t conversionFailed = 0;
+  std::int32_t externalWavReady = 0;
+  std::string externalWavPath;
+  std::string msgSharedAccess =
+      "Shared access violation. This file cannot be loaded while  Korvel_Player is in use.";
+
+  // --- Exports, share, new container ---------------------------------------------
+  std::int32_t saveInDocuments = 0;
+  std::int32_t exportAsPcm = 0;
+  std::int32_t exportCounter = 0;
+  std::int32_t externalExportCounter = 0;
+  std::string newContainerName;
+  std::string newContainerPath, newDatPath;
+  std::int32_t containerFilesWritten = 0;  // 1 when the last new pair was written whole
+  std::string msgFileTooLarge =
+      ". File is extremely large! It is recommended that you create or select a different .kvf to "
+      "save further wavs. . .";
+
+  // --- Timer and animation ---------------------------------------------------------
+  std::int32_t animRunning = 0;
+  std::int32_t animFrame = 0;
+  std::int32_t animClockMs = 140;
+  static constexpr std::int32_t playTimerIntervalMs = 140;
+  std::int32_t replayMode = 0;
+  std::int32_t stopHintShown = 0;
+
+  // --- Windows, menus and pictures ---------------------------------------------------
+  WindowHandle hwndMain = nullptr, hwndStatus = nullptr, hwndEntryList = nullptr, hwndStopButton = nullptr,
+               hwndStopHint = nullptr, hwndStopHintZone = nullptr, hwndAnimation = nullptr,
+               hwndExportWindow = nullptr, hwndExportNameEdit = nullptr, hwndExportCancel = nullptr,
+               hwndQuickStart = nullptr, hwndQuickStartClose = nullptr;
+  MenuHandle menuBar = nullptr, menuFile = nullptr, menuWavs = nullptr, menuExport = nullptr,
+             menuOptions = nullptr, menuShare = nullptr, menuHelp = nullptr;
+  BitmapHandle bmpMenuLoad = nullptr, bmpMenuWav = nullptr, bmpMenuKvf = nullptr,
+               bmpMenuExportCurrent = nullptr, bmpMenuExportAll = nullptr, bmpMenuOption = nullptr;
+  BitmapHandle currentBitmap = nullptr;
+  std::string mainClassName = "Korvel_Player  (1.0.4.18)";
+  std::string exportClassName = " Korvel_File - Export";
+  std::string quickStartClassName = " Quick Start - Help";
+};
+
+extern AppState appState;
+
+// Program-wide initialisation before the entry routine: every field to its
+// initial value, then the seven empty menus.
+void InitializeAppState();
+// Start-up steps 1 to 4: program paths, Documents paths, "KVP_Wavs".
+void SetUpProgramPaths();
+// Shutdown when a window of the program is destroyed.
+void ShutDownProgram();
+
+// The two interface sounds (WAVE resources 400 and 600); each ends any sound playing.
+void PlayStartSound();
+void PlayFinishSound();
+// Stops play timer 1 and shows the idle picture; the sound goes on.
+void StopPlayAnimation();
+
+// Turns a relative path written with "\" into one with the host's separator.
+std::string HostPath(const std::string& windowsPath);
+extern const char PATH_SEPARATOR;
