@@ -5,6 +5,7 @@
 #include "shell/app_state.h"
 
 #include "shell/commands.h"
+#include "shell/play_timer.h"
 
 #ifdef _WIN32
 const char PATH_SEPARATOR = '\\';
@@ -90,10 +91,7 @@ void PlayStartSound() { PlatformPlaySoundResource(SOUND_START); }
 
 void PlayFinishSound() { PlatformPlaySoundResource(SOUND_FINISH); }
 
-void StopPlayAnimation() {
-  AppState& s = appState;
-  PlatformStopTimer(s.hwndMain, PLAY_TIMER_ID);
-  s.animRunning = 0;
-  s.currentBitmap = PlatformShowPicture(s.hwndAnimation, BMP_ANIMATION_IDLE);
-  s.animClockMs = 140;
-}
+void ShowStatus(const std::string& text) { PlatformSetWindowText(appState.hwndStatus, text); }
+
+void RefuseCommand() { PlatformBeep(BeepKind::Default); }
+

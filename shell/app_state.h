@@ -132,8 +132,10 @@ void ShutDownProgram();
 // The two interface sounds (WAVE resources 400 and 600); each ends any sound playing.
 void PlayStartSound();
 void PlayFinishSound();
-// Stops play timer 1 and shows the idle picture; the sound goes on.
-void StopPlayAnimation();
+// Shows text as the whole content of the status box.
+void ShowStatus(const std::string& text);
+// A refused command: the default beep.
+void RefuseCommand();
 
 // Turns a relative path written with "\" into one with the host's separator.
 std::string HostPath(const std::string& windowsPath);
