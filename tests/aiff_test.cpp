@@ -1,0 +1,479 @@
+// AIFF/AIFF-C converter: headers of every path (rate rows and defaults,
+// channel fields), the payload mapping of each path, durations and the
+// stored duration text, refusals (including the 8-bit file that is written
+// yet reported failed), and files written by sox and libsndfile.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "convert/formats.h"
+#include "library/byte_order.h"
+#include "shell/app_state.h"
+#include "tests/test_support.h"
+#include "tests/wave_support.h"
+
+namespace {
+
+void PutU16Be(Bytes& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<unsigned char>(v / 256);
+  b[at + 1] = static_cast<unsigned char>(v % 256);
+}
+void PutU32Be(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (24 - 8 * i));
+}
+void PutTag(Bytes& b, std::size_t at, const char* tag) { std::memcpy(&b[at], tag, std::strlen(tag)); }
+
+// Leading bytes of the 80-bit rates.
+constexpr std::uint32_t R8000 = 0x400BFA00, R11025 = 0x400CAC44, R22050 = 0x400DAC44, R44100 = 0x400EAC44,
+                        R48000 = 0x400EBB80, R96000 = 0x400FBB80, R176400 = 0x4010AC44, R_ODD = 0x400EAC45;
+
+// A plain AIFF with its COMM chunk first: samples at 54. blockSizeTag, when
+// given, fills the SSND block-size field at 50.
+Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
+               const char* blockSizeTag = nullptr) {
+  Bytes b(54 + samples.size(), 0);
+  PutTag(b, 0, "FORM");
+  PutU32Be(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+  PutTag(b, 8, "AIFFCOMM");
+  PutU32Be(b, 16, 18);
+  PutU16Be(b, 20, channels);
+  PutU32Be(b, 22, 1000);
+  PutU16Be(b, 26, sampleSize);
+  PutU32Be(b, 28, rate);
+  PutTag(b, 38, "SSND");
+  PutU32Be(b, 42, static_cast<std::uint32_t>(samples.size() + 8));
+  if (blockSizeTag) PutTag(b, 50, blockSizeTag);
+  std::copy(samples.begin(), samples.end(), b.begin() + 54);
+  return b;
+}
+
+// An AIFF-C with FVER first, COMM with an empty name, samples at 72.
+Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples) {
+  Bytes b(72 + samples.size(), 0);
+  PutTag(b, 0, "FORM");
+  PutU32Be(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+  PutTag(b, 8, "AIFCFVER");
+  PutU32Be(b, 16, 4);
+  PutU32Be(b, 20, 0xA2805140);
+  PutTag(b, 24, "COMM");
+  PutU32Be(b, 28, 24);
+  PutU16Be(b, 32, channels);
+  PutU32Be(b, 34, 1000);
+  PutU16Be(b, 38, 16);
+  PutU32Be(b, 40, rate);
+  PutTag(b, 50, compression);
+  PutTag(b, 56, "SSND");
+  PutU32Be(b, 60, static_cast<std::uint32_t>(samples.size() + 8));
+  std::copy(samples.begin(), samples.end(), b.begin() + 72);
+  return b;
+}
+
+Bytes Tail(const Bytes& bytes, std::size_t from) { return Bytes(bytes.begin() + static_cast<long>(from), bytes.end()); }
+Bytes Shortened(Bytes bytes, std::size_t by) {
+  bytes.resize(bytes.size() - by);
+  return bytes;
+}
+
+enum class Face { External, Stored };
+const Face FACES[] = {Face::External, Face::Stored};
+const char* NameOf(Face face) { return face == Face::Stored ? "stored" : "external"; }
+
+class AiffTest : public ProgramTest {
+ protected:
+  std::string Convert(Face face, const Bytes& file) {
+    appState.conversionFailed = 0;
+    appState.wavTypeKnown = 1;
+    if (face == Face::Stored) {
+      WriteWholeFile(appState.tempWavPath, file);
+      ConvertStoredAiff();
+      return appState.decodedWavPath;
+    }
+    appState.aiffSourcePath = ScratchFile("input.aiff");
+    WriteWholeFile(appState.aiffSourcePath, file);
+    ImportAiffFile();
+    return appState.aiffWavPath;
+  }
+  static bool Failed(Face face) {
+    return face == Face::Stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1;
+  }
+  static std::string OutputOf(Face face) {
+    return face == Face::Stored ? appState.decodedWavPath : appState.aiffWavPath;
+  }
+};
+
+class AiffHeaders : public AiffTest {};
+class AiffPayload : public AiffTest {};
+class AiffDurations : public AiffTest {};
+class AiffFailures : public AiffTest {};
+class AiffWithSox : public AiffTest {};
+
+constexpr std::uint32_t SAMPLES = 120;  // payload bytes behind each header
+
+TEST_F(AiffHeaders, FieldsPerPathRateAndChannels) {
+  constexpr std::uint32_t S = 54 + SAMPLES, SC = 72 + SAMPLES;
+  const Bytes samples = PatternBytes(SAMPLES);
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::uint16_t formatTag, channels;
+    std::uint32_t rate, byteRate;
+    std::uint16_t blockAlign, bits;
+    std::uint32_t fact, dataSize, riffSize;
+  } cases[] = {
+      {"16-bit stereo 44100", AiffFile(2, 16, R44100, samples), 1, 2, 44100, 176400, 4, 16, 0, S - 58, S - 22},
+      {"16-bit mono 8000", AiffFile(1, 16, R8000, samples), 1, 1, 8000, 16000, 2, 16, 0, S - 58, S - 22},
+      {"16-bit knows 176400", AiffFile(1, 16, R176400, samples), 1, 1, 176400, 352800, 2, 16, 0, S - 58, S - 22},
+      {"16-bit unknown rate", AiffFile(1, 16, R_ODD, samples), 1, 1, 22050, 44100, 2, 16, 0, S - 58, S - 22},
+      {"16-bit three channels: two written, byte rate not doubled", AiffFile(3, 16, R8000, samples), 1, 2, 8000,
+       16000, 4, 16, 0, S - 58, S - 22},
+      {"24-bit mono unknown rate", AiffFile(1, 24, R_ODD, samples), 1, 1, 192000, 576000, 3, 24, 0, S - 54,
+       S - 18},
+      {"24-bit stereo 48000", AiffFile(2, 24, R48000, samples), 1, 2, 48000, 288000, 6, 24, 0, S - 54, S - 18},
+      {"24-bit knows 176400", AiffFile(1, 24, R176400, samples), 1, 1, 176400, 529200, 3, 24, 0, S - 54, S - 18},
+      {"32-bit mono 48000", AiffFile(1, 32, R48000, samples), 1, 1, 96000, 192000, 2, 16, 0, S - 58, S - 22},
+      {"32-bit stereo 44100", AiffFile(2, 32, R44100, samples), 1, 2, 88200, 352800, 4, 16, 0, S - 58, S - 22},
+      {"32-bit does not know 176400", AiffFile(1, 32, R176400, samples), 1, 1, 192000, 384000, 2, 16, 0, S - 58,
+       S - 22},
+      {"8-bit mono 22050", AiffFile(1, 8, R22050, samples), 1, 1, 11025, 22050, 2, 16, 0, S - 58, S - 22},
+      {"8-bit stereo 8000", AiffFile(2, 8, R8000, samples), 1, 2, 4000, 16000, 4, 16, 0, S - 58, S - 22},
+      {"8-bit 11025", AiffFile(1, 8, R11025, samples), 1, 1, 5512, 11024, 2, 16, 0, S - 58, S - 22},
+      {"8-bit stereo 11025", AiffFile(2, 8, R11025, samples), 1, 2, 5512, 22048, 4, 16, 0, S - 58, S - 22},
+      {"8-bit does not know 96000", AiffFile(1, 8, R96000, samples), 1, 1, 22050, 44100, 2, 16, 0, S - 58,
+       S - 22},
+      {"AIFF-C mu-law stereo 8000", AifcFile(2, R8000, "ulaw", samples), 7, 2, 8000, 16000, 2, 8, (SC - 74) / 2,
+       SC - 74, SC - 24},
+      {"AIFF-C A-law mono 44100", AifcFile(1, R44100, "alaw", samples), 6, 1, 44100, 44100, 1, 8, SC - 74,
+       SC - 74, SC - 24},
+      {"AIFF-C unknown rate", AifcFile(1, R_ODD, "alaw", samples), 6, 1, 176400, 176400,
+       1, 8, SC - 74, SC - 74, SC - 24},
+      {"AIFF-C mu-law three channels", AifcFile(3, R8000, "ulaw", samples), 7, 2, 8000, 8000, 2, 8,
+       (SC - 74) / 2, SC - 74, SC - 24},
+      {"AIFF-C uncompressed mono 44100", AifcFile(1, R44100, "NONE", samples), 1, 1, 22050, 44100, 2, 16, 0,
+       SC - 74, SC - 38},
+      {"AIFF-C uncompressed stereo 22050", AifcFile(2, R22050, "sowt", samples), 1, 1, 22050, 44100, 2, 16, 0,
+       SC - 74, SC - 38},
+      {"AIFF-C uncompressed three channels: rate not halved", AifcFile(3, R22050, "twos", samples), 1, 1, 22050,
+       22050, 2, 16, 0, SC - 74, SC - 38},
+  };
+  for (Face face : FACES) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      Bytes out = ReadWholeFile(Convert(face, c.file));
+      ASSERT_FALSE(Failed(face));
+      WaveInfo w = ParseWave(out);
+      EXPECT_EQ(w.formatTag, c.formatTag);
+      EXPECT_EQ(w.channels, c.channels);
+      EXPECT_EQ(w.sampleRate, c.rate);
+      EXPECT_EQ(w.byteRate, c.byteRate);
+      EXPECT_EQ(w.blockAlign, c.blockAlign);
+      EXPECT_EQ(w.bitsPerSample, c.bits);
+      EXPECT_EQ(w.factSamples, c.fact);
+      EXPECT_EQ(w.dataSize, c.dataSize);
+      EXPECT_EQ(w.riffSize, c.riffSize);
+      EXPECT_EQ(out.size(), w.dataOffset + c.dataSize);  // payloads are whole units here
+    }
+  }
+}
+
+TEST_F(AiffPayload, EachPathMapsTheSampleBytes) {
+  const Bytes b = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x30, 0x31};
+  struct Case {
+    const char* what;
+    Bytes file;
+    Bytes expected;
+  } cases[] = {
+      {"16-bit: swapped pairs from 58", AiffFile(1, 16, R8000, b),
+       {0x15, 0x14, 0x21, 0x20, 0x23, 0x22, 0x25, 0x24, 0x31, 0x30}},
+      {"8-bit: the earlier sample becomes the high byte", AiffFile(1, 8, R8000, b),
+       {0x15, 0x14, 0x21, 0x20, 0x23, 0x22, 0x25, 0x24, 0x31, 0x30}},
+      // The last unit is cut after two bytes: its third keeps the value the
+      // unit before had there, and the second sample of it too.
+      {"24-bit: each sample reversed, from 54", AiffFile(1, 24, R8000, b),
+       {0x12, 0x11, 0x10, 0x15, 0x14, 0x13, 0x22, 0x21, 0x20, 0x25, 0x24, 0x23, 0x22, 0x31, 0x30, 0x25, 0x24,
+        0x23}},
+      {"32-bit: high half, then a silent word", AiffFile(1, 32, R8000, b),
+       {0x15, 0x14, 0, 0, 0x23, 0x22, 0, 0, 0x31, 0x30, 0, 0}},
+      // Two bytes short of the end: 0x30 0x31 are left out.
+      {"AIFF-C mu-law: unchanged from 72", AifcFile(1, R8000, "ulaw", b),
+       Bytes(b.begin(), b.end() - 2)},
+      {"AIFF-C uncompressed: each little-endian word plus 0x807F",
+       AifcFile(1, R8000, "NONE", {0x00, 0x00, 0xFF, 0xFF, 0x81, 0x7F, 0x34, 0x12, 0xEE, 0xEE}),
+       {0x7F, 0x80, 0x7E, 0x80, 0x00, 0x00, 0xB3, 0x92}},
+  };
+  for (Face face : FACES) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      Bytes out = ReadWholeFile(Convert(face, c.file));
+      WaveInfo w = ParseWave(out);
+      EXPECT_EQ(Tail(out, w.dataOffset), c.expected);
+    }
+  }
+}
+
+TEST_F(AiffPayload, AnOddAifcPayloadEndsOnAWholeUnitPastTheBound) {
+  // S − 74 = 9: units at 0, 2, 4, 6 and 8, so ten bytes are written.
+  Bytes samples = PatternBytes(11);
+  Bytes out = ReadWholeFile(Convert(Face::Stored, AifcFile(1, R8000, "alaw", samples)));
+  WaveInfo w = ParseWave(out);
+  EXPECT_EQ(w.dataSize, 9u);
+  EXPECT_EQ(Tail(out, w.dataOffset), Bytes(samples.begin(), samples.begin() + 10));
+}
+
+TEST_F(AiffDurations, ByPath) {
+  struct Case {
+    const char* what;
+    Bytes file;
+    double seconds;
+    const char* storedText;
+    std::uint32_t ms;
+  } cases[] = {
+      {"16-bit mono, 2.5 s", AiffFile(1, 16, R8000, PatternBytes(40000 - 54)), 2.5, "2.5", 2000},
+      {"16-bit, 12.3456875 s: six characters kept", AiffFile(1, 16, R8000, PatternBytes(197531 - 54)),
+       197531.0 / 16000, "12.345", 12000},
+      {"16-bit stereo", AiffFile(2, 16, R8000, PatternBytes(40000 - 54)), 1.25, "1.25", 1000},
+      {"24-bit mono: S / 3D", AiffFile(1, 24, R8000, PatternBytes(36000 - 54)), 1.5, "1.5", 1000},
+      {"24-bit stereo: S / 6D", AiffFile(2, 24, R8000, PatternBytes(36000 - 54)), 0.75, "0.75", 0},
+      {"32-bit mono: S / 4D", AiffFile(1, 32, R8000, PatternBytes(80000 - 54)), 2.5, "2.5", 2000},
+      {"32-bit stereo: S / 8D", AiffFile(2, 32, R8000, PatternBytes(80000 - 54)), 1.25, "1.25", 1000},
+      {"8-bit mono 22050", AiffFile(1, 8, R22050, PatternBytes(33075 - 54)), 1.5, "1.5", 1000},
+      {"8-bit 11025: S / 11024", AiffFile(1, 8, R11025, PatternBytes(27560 - 54)), 2.5, "2.5", 2000},
+      {"AIFF-C mu-law stereo", AifcFile(2, R8000, "ulaw", PatternBytes(40000 - 72)), 2.5, "2.5", 2000},
+      {"AIFF-C uncompressed mono", AifcFile(1, R8000, "NONE", PatternBytes(20000 - 72)), 2.5, "2.5", 2000},
+      // A whole number of seconds gives a one-character text, which the
+      // status line has always shown as unknown.
+      {"16-bit mono, 3 s", AiffFile(1, 16, R8000, PatternBytes(48000 - 54)), 3, "unknown", 3000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Convert(Face::Stored, c.file);
+    EXPECT_FALSE(Failed(Face::Stored));
+    EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds);
+    EXPECT_EQ(appState.durationText, c.storedText);
+    EXPECT_EQ(appState.durationMs, c.ms);
+    EXPECT_EQ(appState.replayDurationMs, c.ms);
+
+    appState.durationText = "kept text";
+    appState.replayDurationMs = 1;
+    Convert(Face::External, c.file);
+    EXPECT_FALSE(Failed(Face::External));
+    EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds);
+    EXPECT_EQ(appState.durationMs, c.ms);
+    EXPECT_EQ(appState.durationText, "kept text");
+    EXPECT_EQ(appState.replayDurationMs, 1u);
+  }
+}
+
+TEST_F(AiffFailures, RefusedInputsWriteNothingAndKeepDurations) {
+  struct Case {
+    const char* what;
+    Bytes file;
+  } cases[] = {
+      {"12-bit samples", AiffFile(1, 12, R8000, PatternBytes(100))},
+      {"sample size 0", AiffFile(1, 0, R8000, PatternBytes(100))},
+      {"AIFF-C FL32", AifcFile(1, R8000, "FL32", PatternBytes(100))},
+      {"AIFF-C FL64", AifcFile(2, R8000, "FL64", PatternBytes(100))},
+      {"16-bit shorter than its data offset 58", AiffFile(1, 16, R8000, PatternBytes(3))},
+      {"24-bit shorter than its data offset 54", Shortened(AiffFile(1, 24, R8000, {}), 1)},
+      {"AIFF-C of 72 bytes: its sizes would be negative", AifcFile(1, R8000, "ulaw", {})},
+      {"AIFF-C of 73 bytes", AifcFile(1, R8000, "NONE", {0x55})},
+      {"empty", {}},
+      {"cut inside the sample size", Shortened(AiffFile(1, 16, R8000, {}), 27)},
+  };
+  for (Face face : FACES) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      WriteWholeFile(OutputOf(face), BytesOf("previous"));
+      appState.durationSeconds = 7.25;
+      appState.durationMs = 7000;
+      appState.replayDurationMs = 7000;
+      appState.durationText = "7.25";
+      Convert(face, c.file);
+      EXPECT_TRUE(Failed(face));
+      EXPECT_EQ(ReadWholeFile(OutputOf(face)), BytesOf("previous"));
+      EXPECT_EQ(appState.durationSeconds, 7.25);
+      EXPECT_EQ(appState.durationMs, 7000u);
+      EXPECT_EQ(appState.replayDurationMs, 7000u);
+      // A stored failure shows its duration as unknown.
+      EXPECT_EQ(appState.durationText, face == Face::Stored ? "unknown" : "7.25");
+    }
+  }
+}
+
+TEST_F(AiffFailures, EightBitFileWithFloatLettersIsWrittenYetReportedFailed) {
+  for (const char* letters : {"FL32", "FL64"}) {
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + " " + letters);
+      std::remove(OutputOf(face).c_str());
+      appState.durationText = "old";
+      Bytes file = AiffFile(1, 8, R8000, PatternBytes(20000 - 54), letters);
+      Convert(face, file);
+      EXPECT_TRUE(Failed(face));
+      WaveInfo w = ParseWave(ReadWholeFile(OutputOf(face)));
+      EXPECT_EQ(w.sampleRate, 4000u);
+      EXPECT_EQ(w.dataSize, 20000u - 58);
+      EXPECT_DOUBLE_EQ(appState.durationSeconds, 2.5);
+      EXPECT_EQ(appState.durationMs, 2000u);
+      EXPECT_EQ(appState.durationText, face == Face::Stored ? "2.5" : "old");
+    }
+  }
+  // Other letters there are an ordinary block size.
+  Convert(Face::External, AiffFile(1, 8, R8000, PatternBytes(100), "fl32"));
+  EXPECT_FALSE(Failed(Face::External));
+}
+
+TEST_F(AiffFailures, ShortestAcceptedInputsGiveEmptyDataChunks) {
+  struct Case {
+    const char* what;
+    Bytes file;
+  } cases[] = {
+      {"16-bit", Bytes(58, 0)},
+      {"24-bit", AiffFile(1, 24, R8000, {})},
+      {"AIFF-C", AifcFile(1, R8000, "ulaw", {0x55, 0x66})},
+  };
+  PutU16Be(cases[0].file, 26, 16);
+  for (const Case& c : cases) {
+    Bytes out = ReadWholeFile(Convert(Face::Stored, c.file));
+    ASSERT_FALSE(Failed(Face::Stored)) << c.what;
+    WaveInfo w = ParseWave(out);
+    EXPECT_EQ(w.dataSize, 0u) << c.what;
+    EXPECT_EQ(out.size(), w.dataOffset) << c.what;
+  }
+}
+
+Bytes HostBytes(const std::string& commandLine, const std::string& result) {
+  EXPECT_EQ(RunHostTool(commandLine), 0) << commandLine;
+  return ReadWholeFile(result);
+}
+
+std::string Soxi(const std::string& option, const std::string& path, const std::string& scratch) {
+  EXPECT_EQ(RunHostTool("(soxi " + option + " '" + path + "' 2>/dev/null)", scratch), 0) << option << " " << path;
+  Bytes text = ReadWholeFile(scratch);
+  std::string value(text.begin(), text.end());
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  return value;
+}
+
+// Where the samples of a file from a tool begin: behind SSND's header and
+// its offset and block-size words.
+std::size_t SamplesStart(const Bytes& file) {
+  const char tag[] = "SSND";
+  auto at = std::search(file.begin(), file.end(), tag, tag + 4);
+  EXPECT_NE(at, file.end());
+  return static_cast<std::size_t>(at - file.begin()) + 16;
+}
+
+TEST_F(AiffWithSox, PcmFilesDecodeToTheSamplesPastTheFixedOffset) {
+  REQUIRE_HOST_TOOL("sox");
+  struct Case {
+    int bits, channels, rate;
+    int outRate;
+  } cases[] = {{16, 1, 44100, 44100}, {16, 2, 22050, 22050}, {24, 1, 48000, 48000},
+               {24, 2, 44100, 44100}, {8, 1, 22050, 11025},  {8, 2, 8000, 4000}};
+  for (const Case& c : cases) {
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + " " + std::to_string(c.bits) + "-bit, " +
+                   std::to_string(c.channels) + " channels");
+      std::string source = ScratchFile("sox.aiff");
+      ASSERT_EQ(RunHostTool("sox -n -r " + std::to_string(c.rate) + " -c " + std::to_string(c.channels) + " -b " +
+                            std::to_string(c.bits) + " --comment '' '" + source + "' synth 0.2 sine 440 sine 700"),
+                0);
+      Bytes file = ReadWholeFile(source);
+      const std::size_t start = SamplesStart(file);
+      ASSERT_EQ(start, 54u);  // COMM first, as the fixed offsets expect
+      std::string output = Convert(face, file);
+      ASSERT_FALSE(Failed(face));
+      const std::size_t skipped = (c.bits == 24 ? 54 : 58) - start;
+      std::string raw = ScratchFile("decoded.raw");
+      const std::string format = " -t raw -e signed -b " + std::to_string(c.bits) + " -L '" + raw + "'";
+      Bytes expected = HostBytes("sox '" + source + "'" + format, raw);
+      if (c.bits == 8) {
+        // 8-bit samples play in pairs as one 16-bit sample, the earlier high.
+        Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        expected = Tail(expected, skipped);
+        for (std::size_t i = 0; i + 1 < expected.size(); i += 2) std::swap(expected[i], expected[i + 1]);
+        EXPECT_EQ(actual, expected);
+      } else {
+        EXPECT_EQ(HostBytes("sox '" + output + "'" + format, raw), Tail(expected, skipped));
+      }
+      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), std::to_string(c.outRate));
+      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(c.channels));
+    }
+  }
+}
+
+TEST_F(AiffWithSox, ThirtyTwoBitFilesKeepTheirHighHalves) {
+  REQUIRE_HOST_TOOL("sox");
+  for (Face face : FACES) {
+    SCOPED_TRACE(NameOf(face));
+    std::string source = ScratchFile("sox32.aiff");
+    ASSERT_EQ(RunHostTool("sox -n -r 48000 -c 1 -b 32 --comment '' '" + source + "' synth 0.2 sine 440"), 0);
+    Bytes file = ReadWholeFile(source);
+    ASSERT_EQ(SamplesStart(file), 54u);
+    std::string output = Convert(face, file);
+    ASSERT_FALSE(Failed(face));
+    std::string raw = ScratchFile("decoded.raw");
+    Bytes in32 = HostBytes("sox '" + source + "' -t raw -e signed -b 32 -L '" + raw + "'", raw);
+    Bytes out16 = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+    // The copy starts one sample in (58, not 54); each sample gives its
+    // high half and a silent word.
+    ASSERT_EQ(out16.size(), in32.size() - 4);
+    for (std::size_t i = 0; i + 4 <= out16.size(); i += 4) {
+      ASSERT_EQ(ReadU16Le(&out16[i]), ReadU32Le(&in32[i + 4]) >> 16) << i / 4;
+      ASSERT_EQ(ReadU16Le(&out16[i + 2]), 0) << i / 4;
+    }
+    EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "96000");
+  }
+}
+
+TEST_F(AiffWithSox, AifcG711FilesDecodeToTheSameSamples) {
+  REQUIRE_HOST_TOOL("sox");
+  REQUIRE_HOST_TOOL("sndfile-convert");
+  for (const char* encoding : {"-ulaw", "-alaw"}) {
+    for (int channels : {1, 2}) {
+      for (Face face : FACES) {
+        SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
+        std::string wave = ScratchFile("tone.wav"), source = ScratchFile("g711.aifc");
+        ASSERT_EQ(RunHostTool("sox -n -r 8000 -c " + std::to_string(channels) + " -b 16 '" + wave +
+                              "' synth 0.4 sine 300 sine 500"),
+                  0);
+        ASSERT_EQ(RunHostTool(std::string("sndfile-convert ") + encoding + " '" + wave + "' '" + source + "'"), 0);
+        Bytes file = ReadWholeFile(source);
+        ASSERT_EQ(SamplesStart(file), 72u);
+        std::string output = Convert(face, file);
+        ASSERT_FALSE(Failed(face));
+        std::string raw = ScratchFile("decoded.raw");
+        // sox reads G.711 AIFF-C through libsndfile only.
+        Bytes expected = HostBytes("sox -t sndfile '" + source + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        ASSERT_GT(expected.size(), 1000u);
+        // The copy leaves the last two bytes out: two samples, decoded to four bytes.
+        EXPECT_EQ(actual, Shortened(expected, 4));
+        EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(channels));
+        EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "8000");
+      }
+    }
+  }
+}
+
+TEST_F(AiffWithSox, UncompressedAifcIsAReadableOneChannelWave) {
+  REQUIRE_HOST_TOOL("sox");
+  for (int channels : {1, 2}) {
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + " channels " + std::to_string(channels));
+      std::string source = ScratchFile("sox.aifc");
+      ASSERT_EQ(RunHostTool("sox -n -r 44100 -c " + std::to_string(channels) + " -b 16 '" + source +
+                            "' synth 0.2 sine 440"),
+                0);
+      Bytes file = ReadWholeFile(source);
+      std::string output = Convert(face, file);
+      ASSERT_FALSE(Failed(face));
+      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), channels == 1 ? "22050" : "44100");
+      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), "1");
+      EXPECT_EQ(Soxi("-s", output, ScratchFile("info.txt")), std::to_string((file.size() - 74) / 2));
+    }
+  }
+}
+
+}  // namespace
