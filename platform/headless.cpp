@@ -52,6 +52,8 @@ void HeadlessSelectRow(WindowHandle list, int row) { State().selections[list] = 
 
 const std::vector<PlatformCall>& HeadlessCalls() { return State().calls; }
 
+void HeadlessClearCalls() { State().calls.clear(); }
+
 std::vector<std::string> HeadlessCallsOf(const std::string& role) {
   std::vector<std::string> details;
   for (const PlatformCall& call : State().calls) {
@@ -129,6 +131,8 @@ void PlatformHideWindow(WindowHandle window) { Record("window-hide", HandleText(
 bool PlatformPointInControl(WindowHandle, int, int, WindowHandle) { return false; }
 
 void PlatformPostQuit(int exitCode) { Record("quit", std::to_string(exitCode)); }
+
+std::intptr_t PlatformDefaultWindowProc(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) { return 0; }
 
 MenuHandle PlatformCreateMenu() { return NewHandle(); }
 

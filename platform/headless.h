@@ -21,6 +21,8 @@ void HeadlessQueueDialogAnswer(const std::string& path);
 void HeadlessSelectRow(WindowHandle list, int row);
 
 const std::vector<PlatformCall>& HeadlessCalls();
+// Forgets the recorded calls; texts, lists and queued answers stay.
+void HeadlessClearCalls();
 // The calls of one role, in order, by detail.
 std::vector<std::string> HeadlessCallsOf(const std::string& role);
 std::vector<std::string> HeadlessListRows(WindowHandle list);

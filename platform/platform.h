@@ -49,6 +49,9 @@ void PlatformHideWindow(WindowHandle window);
 // True when the client point (x, y) of window lies inside control's screen rectangle.
 bool PlatformPointInControl(WindowHandle window, int x, int y, WindowHandle control);
 void PlatformPostQuit(int exitCode);
+// The system's default processing of a window message.
+std::intptr_t PlatformDefaultWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                        std::intptr_t lParam);
 
 // --- Menus -----------------------------------------------------------------
 MenuHandle PlatformCreateMenu();

@@ -70,9 +70,7 @@ void SetUpProgramPaths() {
   s.shareDatPrefix = s.shareDir + PATH_SEPARATOR;
   s.documentsWavDir = documents + PATH_SEPARATOR + "KVP_Wavs";
 
-  // A name other than exactly "KVP_Wavs" means the folder is missing. Whether
-  // the creation works is not reported; exports into it report their failure.
-  if (PlatformFindFirstName(s.documentsWavDir) != "KVP_Wavs") PlatformCreateFolder(s.documentsWavDir);
+  EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
 }
 
 void ShutDownProgram() {
@@ -90,6 +88,13 @@ void ShutDownProgram() {
 void PlayStartSound() { PlatformPlaySoundResource(SOUND_START); }
 
 void PlayFinishSound() { PlatformPlaySoundResource(SOUND_FINISH); }
+
+const char* const MSG_CREATION_FAILED =
+    "Oops.  It seems something went wrong and file creation has failed . . .";
+
+void EnsureFolderExists(const std::string& path, const std::string& name) {
+  if (PlatformFindFirstName(path) != name) PlatformCreateFolder(path);
+}
 
 void ShowStatus(const std::string& text) { PlatformSetWindowText(appState.hwndStatus, text); }
 

@@ -85,6 +85,8 @@ struct AppState {
       "Shared access violation. This file cannot be loaded while  Korvel_Player is in use.";
 
   // --- Exports, share, new container ---------------------------------------------
+  std::int32_t exportsFailed = 0;  // 1 when the last export of all entries missed one
+  std::int32_t storedEntryExtracted = 0;  // 1 once a stored entry was extracted in this run
   std::int32_t saveInDocuments = 0;
   std::int32_t exportAsPcm = 0;
   std::int32_t exportCounter = 0;
@@ -132,6 +134,14 @@ void ShutDownProgram();
 // The two interface sounds (WAVE resources 400 and 600); each ends any sound playing.
 void PlayStartSound();
 void PlayFinishSound();
+// Makes sure the folder at path exists: when the entry found there is not
+// named exactly name, the folder is created. Failures are not reported here;
+// what writes into the folder later reports its own.
+void EnsureFolderExists(const std::string& path, const std::string& name);
+
+// The failure text of every operation that writes a file for the user.
+extern const char* const MSG_CREATION_FAILED;
+
 // Shows text as the whole content of the status box.
 void ShowStatus(const std::string& text);
 // A refused command: the default beep.

@@ -40,3 +40,14 @@ constexpr int PLAY_TIMER_ID = 1;
 constexpr int SOUND_START = 400;
 constexpr int SOUND_FINISH = 600;
 constexpr int BMP_ANIMATION_IDLE = 2300;
+
+// Window messages the program handles. The numbers are the system's own, so
+// the Windows front-end forwards messages unchanged.
+constexpr unsigned MESSAGE_DESTROY = 0x0002;
+constexpr unsigned MESSAGE_COMMAND = 0x0111;
+constexpr unsigned MESSAGE_TIMER = 0x0113;
+constexpr unsigned MESSAGE_MOUSE_MOVE = 0x0200;
+constexpr unsigned LIST_SELECTION_CHANGED = 1;  // notification code of the entry list
+
+// The plain show command of a window.
+constexpr int SHOW_PLAIN = 5;

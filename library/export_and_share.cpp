@@ -1,0 +1,140 @@
+// Exports of stored entries and external waves, and sharing the loaded
+// container: copies of files the program already holds, to the program's
+// "Export" folder or to the Documents folder as the options say.
+#include <algorithm>
+
+#include "library/container.h"
+#include "library/file_io.h"
+#include "library/operations.h"
+#include "shell/app_state.h"
+#include "shell/play_timer.h"
+
+namespace {
+
+// Extension of an exported entry, from its first two stored bytes.
+const char* ExtensionOfStoredBytes(const unsigned char* b) {
+  struct Row {
+    char b0, b1;
+    const char* extension;
+  } static const rows[] = {{'.', 's', ".au"}, {'F', 'O', ".aiff"}, {'C', 'r', ".voc"}, {'R', 'I', ".wav"},
+                           {'c', 'a', ".caf"}, {' ', 'p', ".paf"},  {'P', 'V', ".pvf"}, {'N', 'I', ".sph"}};
+  for (const Row& row : rows) {
+    if (b[0] == static_cast<unsigned char>(row.b0) && b[1] == static_cast<unsigned char>(row.b1)) return row.extension;
+  }
+  return ".htk";
+}
+
+// Extension of a single export of the entry played last.
+std::string ExtensionOfLastPlayed() {
+  const AppState& s = appState;
+  if (s.exportAsPcm == 1) return ".wav";
+  if (s.isAu == 1) return ".au";
+  if (s.isAiff == 1) return ".aiff";
+  if (s.isVoc == 1) return ".voc";
+  if (s.isHtk == 1) return ".htk";
+  if (s.isCaf == 1) return ".caf";
+  if (s.isPaf == 1) return ".paf";
+  if (s.isPvf == 1) return ".pvf";
+  if (s.isSph == 1) return ".sph";
+  return ".wav";
+}
+
+bool LastPlayedWasConverted() {
+  const AppState& s = appState;
+  return s.isAiff == 1 || s.isAu == 1 || s.isHtk == 1 || s.isVoc == 1 || s.isCaf == 1 || s.isPaf == 1 ||
+         s.isPvf == 1 || s.isSph == 1;
+}
+
+}  // namespace
+
+void ExportAllEntries() {
+  AppState& s = appState;
+  s.exportsFailed = 0;
+  Stream kvf = OpenStream(s.loadedContainerPath, "rb");
+  if (!kvf) {
+    s.exportsFailed = 1;
+    return;
+  }
+  const std::string base =
+      s.saveInDocuments == 0 ? s.massExportPrefix : s.documentsWavDir + PATH_SEPARATOR + "KVFM_Wav";
+  const std::int32_t last = std::min(s.entryCount, MAX_ENTRIES);
+  for (std::int32_t n = 1; n <= last; ++n) {
+    EntryRecord record;
+    if (!ReadEntryRecord(kvf.get(), n, record)) {
+      s.exportsFailed = 1;  // a damaged record is never extracted
+      continue;
+    }
+    unsigned char first[2] = {0, 0};
+    ReadAt(kvf.get(), record.dataStart, first, 2);
+    if (!ExtractEntry(kvf.get(), record, base + std::to_string(n) + ExtensionOfStoredBytes(first))) {
+      s.exportsFailed = 1;
+    }
+  }
+  if (s.entryCount > MAX_ENTRIES) s.exportsFailed = 1;
+}
+
+void ExportCurrentWav() {
+  AppState& s = appState;
+  if (s.loadedContainerPath.size() <= 1 || s.currentIndex <= 0 || s.storedEntryExtracted == 0) {
+    RefuseCommand();
+    return;
+  }
+  EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
+  ++s.exportCounter;
+  const std::string target = (s.saveInDocuments == 0 ? s.singleExportPrefix
+                                                     : s.documentsWavDir + PATH_SEPARATOR + "KVFS_Wav") +
+                             std::to_string(s.exportCounter) + ExtensionOfLastPlayed();
+  if (s.animRunning == 1) StopPlayAnimation();
+  const bool decoded = (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) ||
+                       (s.exportAsPcm == 1 && LastPlayedWasConverted());
+  const bool copied = PlatformCopyFile(decoded ? s.decodedWavPath : s.tempWavPath, target);
+  PlayFinishSound();
+  if (!copied) {
+    RefuseCommand();
+    ShowStatus(MSG_CREATION_FAILED);
+  } else if (decoded) {
+    ShowStatus(s.saveInDocuments == 0 ? "Completed. Wav file exported to program's directory (Export Folder)"
+                                      : "Completed. Wave file exported to Documents\\KVP_Wavs");
+  } else {
+    ShowStatus(s.saveInDocuments == 0 ? "Completed. Wav file exported to program's directory"
+                                      : "Completed. Wav file exported to Documents\\KVP_Wavs");
+  }
+}
+
+void ExportExternalWav() {
+  AppState& s = appState;
+  if (s.externalWavReady != 1) {
+    RefuseCommand();
+    return;
+  }
+  if (s.animRunning == 1) StopPlayAnimation();
+  ++s.externalExportCounter;
+  EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
+  const std::string target =
+      s.documentsWavDir + PATH_SEPARATOR + "ext_wav" + std::to_string(s.externalExportCounter) + ".wav";
+  const bool copied = !s.externalWavPath.empty() && PlatformCopyFile(s.externalWavPath, target);
+  s.externalWavPath.clear();
+  if (copied) {
+    PlayFinishSound();
+    ShowStatus("External wav file saved to Documents\\KVP_Wavs (Exported as PCM)");
+  } else {
+    RefuseCommand();
+    ShowStatus(MSG_CREATION_FAILED);
+  }
+}
+
+void ShareCurrentContainer() {
+  AppState& s = appState;
+  EnsureFolderExists(s.shareDir, "Export_KVF");
+  if (s.animRunning == 1) StopPlayAnimation();
+  PlayStartSound();
+  const bool kvfCopied = PlatformCopyFile(s.containerPath, s.shareKvfPrefix + s.containerTitle + ".kvf");
+  const bool datCopied = PlatformCopyFile(s.datPath, s.shareDatPrefix + s.containerTitle + ".dat");
+  PlayFinishSound();
+  if (kvfCopied && datCopied) {
+    ShowStatus("Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder");
+  } else {
+    RefuseCommand();
+    ShowStatus(MSG_CREATION_FAILED);
+  }
+}

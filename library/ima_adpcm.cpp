@@ -1,0 +1,181 @@
+// Layout of the stored wave the decoder reads (fixed offsets, no chunk is
+// searched: a 20-byte "fmt " chunk at 12, a 12-byte "fact" chunk at 40 and
+// the "data" header at 52):
+//   22   u16 LE  channels (1 or 2; anything else is not decoded)
+//   24   u32 LE  sample rate, declared again by the output (byte rate twice it)
+//   60   4 bytes per channel: predictor i16 LE, step index u8, reserved u8
+//   60 + 4 * channels: block data (1024 bytes mono, 2048 stereo), then the
+//        next block's header, and so on to the end of the file
+// Each block comes out as its header sample and its first 2047 decoded
+// samples; the output is one channel of 16-bit PCM.
+#include "library/ima_adpcm.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "convert/frame.h"
+#include "library/byte_order.h"
+#include "library/file_io.h"
+#include "library/operations.h"
+#include "shell/app_state.h"
+
+namespace {
+
+constexpr std::int64_t CHANNELS_OFFSET = 22;
+constexpr std::int64_t RATE_OFFSET = 24;
+constexpr std::int64_t FIRST_BLOCK_HEADER = 60;  // 12 (RIFF) + 28 (fmt) + 12 (fact) + 8 (data header)
+constexpr std::size_t BLOCK_HEADER_BYTES = 4;    // per channel
+constexpr std::size_t MONO_BLOCK_BYTES = 1024;
+constexpr std::size_t STEREO_BLOCK_BYTES = 2048;
+constexpr int DECODED_PER_BLOCK = 2047;  // the block's last nibble is not written
+constexpr std::size_t PCM_HEADER_BYTES = 44;
+
+const std::int16_t stepTable[89] = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
+    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
+    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
+    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
+    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
+    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+const int indexTable[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+
+std::uint8_t HeldStepIndex(std::uint8_t index) {
+  return std::min<std::uint8_t>(index, IMA_MAX_STEP_INDEX);  // a damaged header must not index past the table
+}
+
+void WriteSample(std::vector<unsigned char>& out, std::int16_t sample) {
+  unsigned char bytes[2];
+  WriteU16Le(bytes, static_cast<std::uint16_t>(sample));
+  out.insert(out.end(), bytes, bytes + 2);
+}
+
+// Reads the next block header into the state record's fields; they keep
+// their values when the file has ended.
+bool ReadBlockHeader(std::FILE* in, int channels) {
+  AppState& s = appState;
+  unsigned char header[2 * BLOCK_HEADER_BYTES];
+  const std::size_t size = BLOCK_HEADER_BYTES * static_cast<std::size_t>(channels);
+  if (ReadBytes(in, header, size) != size) return false;
+  if (channels == 1) {
+    s.adpcmMonoPredictor = ReadI16Le(header);
+    s.adpcmMonoStepIndex = header[2];
+  } else {
+    s.adpcmLeftPredictor = ReadI16Le(header);
+    s.adpcmLeftStepIndex = header[2];
+    s.adpcmRightPredictor = ReadI16Le(header + 4);
+    s.adpcmRightStepIndex = header[6];
+  }
+  return true;
+}
+
+std::int16_t HeaderSample(int channels) {
+  return channels == 1 ? appState.adpcmMonoPredictor : appState.adpcmLeftPredictor;
+}
+
+// Left-channel bytes within the first size bytes of a stereo block.
+std::size_t LeftBytesOf(std::size_t size) { return size / 8 * 4 + std::min<std::size_t>(size % 8, 4); }
+
+}  // namespace
+
+std::int16_t DecodeImaNibble(ImaDecoderState& state, unsigned nibble) {
+  const int step = stepTable[HeldStepIndex(state.stepIndex)];
+  int index = HeldStepIndex(state.stepIndex) + indexTable[nibble & 7];
+  state.stepIndex = static_cast<std::uint8_t>(std::clamp(index, 0, IMA_MAX_STEP_INDEX));
+  int diff = step >> 3;
+  if (nibble & 4) diff += step;
+  if (nibble & 2) diff += step >> 1;
+  if (nibble & 1) diff += step >> 2;
+  int predictor = (nibble & 8) ? state.predictor - diff : state.predictor + diff;
+  state.predictor = static_cast<std::int16_t>(std::clamp(predictor, -32768, 32767));
+  return state.predictor;
+}
+
+void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count) {
+  state.predictor = appState.adpcmMonoPredictor;
+  state.stepIndex = appState.adpcmMonoStepIndex;
+  for (int i = 0; i < count; ++i) {
+    unsigned byte = input[i / 2];
+    output[i] = DecodeImaNibble(state, (i % 2 == 0) ? byte & 0xF : byte >> 4);
+  }
+}
+
+void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input,
+                              int count) {
+  state.predictor = appState.adpcmLeftPredictor;
+  state.stepIndex = appState.adpcmLeftStepIndex;
+  for (int i = 0; i < count; ++i) {
+    // Sample i lies in group i / 8: 4 left bytes, then 4 right bytes skipped.
+    unsigned byte = input[(i / 8) * 8 + (i % 8) / 2];
+    output[i] = DecodeImaNibble(state, (i % 2 == 0) ? byte & 0xF : byte >> 4);
+  }
+}
+
+void DecodeStoredImaAdpcm() {
+  AppState& s = appState;
+  Stream in = OpenStream(s.tempWavPath, "rb");
+  unsigned char format[4] = {};
+  unsigned char rateBytes[4] = {};
+  if (!in || !ReadAt(in.get(), CHANNELS_OFFSET, format, 2) || !ReadAt(in.get(), RATE_OFFSET, rateBytes, 4)) {
+    s.wavTypeKnown = 0;
+    return;
+  }
+  const int channels = ReadU16Le(format);
+  if (channels != 1 && channels != 2) {
+    s.wavTypeKnown = 0;  // no older decoded.wav may be played as this entry
+    return;
+  }
+  const std::uint32_t rate = ReadU32Le(rateBytes);
+  const std::size_t blockBytes = channels == 1 ? MONO_BLOCK_BYTES : STEREO_BLOCK_BYTES;
+  SeekStream(in.get(), FIRST_BLOCK_HEADER);
+  ReadBlockHeader(in.get(), channels);
+
+  Stream out = OpenStream(s.decodedWavPath, "wb");
+  if (!out) {
+    s.wavTypeKnown = 0;
+    return;
+  }
+  // The header goes in last, when the data size is known; its place is kept.
+  std::vector<unsigned char> pcm;
+  pcm.reserve(2 * (DECODED_PER_BLOCK + 2));
+  WriteSample(pcm, HeaderSample(channels));
+  std::vector<unsigned char> block(blockBytes);
+  std::vector<std::int16_t> samples(DECODED_PER_BLOCK);
+  std::uint64_t dataBytes = 0;
+  bool written = SeekStream(out.get(), PCM_HEADER_BYTES);
+  for (std::size_t got; written && (got = ReadBytes(in.get(), block.data(), block.size())) > 0;) {
+    // A short last block decodes only what was read.
+    std::size_t available = channels == 1 ? got : LeftBytesOf(got);
+    int count = static_cast<int>(std::min<std::size_t>(DECODED_PER_BLOCK, 2 * available));
+    ImaDecoderState state;
+    if (channels == 1) {
+      DecodeImaMonoBlock(state, samples.data(), block.data(), count);
+    } else {
+      DecodeImaStereoBlockLeft(state, samples.data(), block.data(), count);
+    }
+    for (int i = 0; i < count; ++i) WriteSample(pcm, samples[static_cast<std::size_t>(i)]);
+    ReadBlockHeader(in.get(), channels);
+    WriteSample(pcm, HeaderSample(channels));
+    written = WriteBytes(out.get(), pcm.data(), pcm.size());
+    dataBytes += pcm.size();
+    pcm.clear();
+  }
+  if (written && !pcm.empty()) {  // no block at all: the first header sample alone
+    written = WriteBytes(out.get(), pcm.data(), pcm.size());
+    dataBytes += pcm.size();
+  }
+  WaveHeader header;
+  header.channels = 1;
+  header.sampleRate = rate;
+  header.byteRate = rate * 2;
+  header.blockAlign = 2;
+  header.bitsPerSample = 16;
+  header.dataSize = static_cast<std::uint32_t>(dataBytes);
+  header.riffSize = static_cast<std::uint32_t>(dataBytes + PCM_HEADER_BYTES - 8);
+  std::vector<unsigned char> headerBytes = EncodeWaveHeader(header);
+  written = written && WriteAt(out.get(), 0, headerBytes.data(), headerBytes.size()) && CloseStream(out);
+  if (!written) {
+    out.reset();
+    RemoveFile(s.decodedWavPath);
+    s.wavTypeKnown = 0;
+  }
+}

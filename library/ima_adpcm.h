@@ -1,0 +1,23 @@
+// The decoder of stored IMA ADPCM waves (4-bit DVI ADPCM in WAVE files with
+// a 20-byte "fmt " chunk). Only the first channel is decoded; the result is a
+// one-channel 16-bit PCM wave at the input's own rate.
+#pragma once
+
+#include <cstdint>
+
+struct ImaDecoderState {
+  std::int16_t predictor = 0;
+  std::uint8_t stepIndex = 0;  // 0 ... 88
+};
+
+constexpr int IMA_MAX_STEP_INDEX = 88;
+
+// One nibble (its low 4 bits) through the standard step; returns the sample.
+std::int16_t DecodeImaNibble(ImaDecoderState& state, unsigned nibble);
+// count nibbles of input, low nibble of each byte first, from the mono block
+// header in adpcmMonoPredictor / adpcmMonoStepIndex.
+void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);
+// count samples of the left channel of a stereo block (4 bytes left, 4 bytes
+// right, alternating), from adpcmLeftPredictor / adpcmLeftStepIndex.
+void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input,
+                              int count);
