@@ -1,6 +1,12 @@
 #include "tests/test_support.h"
 
 #include <cstdio>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 #include <fstream>
 #include <iterator>
 
@@ -37,13 +43,26 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
+namespace {
+
+long ProcessId() {
+#ifdef _WIN32
+  return static_cast<long>(_getpid());
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+}  // namespace
+
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name();
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  root = std::filesystem::temp_directory_path() / "korvel-tests" / name;
+  // One folder per process and test, so concurrent runs never share files.
+  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(ProcessId())) / name;
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / "Korvel Player" / "Export" / "Conversions");
   std::filesystem::create_directories(root / "Documents");
@@ -59,7 +78,10 @@ void ProgramTest::TearDown() {
   IoFailAt(0);
   appState.containerFile.reset();
   std::error_code error;
-  if (!HasFailure()) std::filesystem::remove_all(root, error);
+  if (!HasFailure()) {
+    std::filesystem::remove_all(root, error);
+    std::filesystem::remove(root.parent_path(), error);  // gone once the last test of the process is done
+  }
 }
 
 std::string ProgramTest::ProgramFile(const std::string& relative) const {
