@@ -39,8 +39,9 @@ constexpr std::size_t AU_CHANNELS_LOW_BYTE = 23;  // and its low byte
 
 // Magic, data offset, data size, encoding, rate and channels: 6 × 4 bytes.
 constexpr std::int64_t AU_COMPRESSED_DATA_OFFSET = 24;
-// The linear path skips a further 8 bytes, room for the annotation that
-// writers of linear files commonly put after the bare header.
+// The linear path starts 8 bytes later: an annotation of up to 8 bytes after
+// the bare header is passed over whole; with a shorter one the first sample
+// bytes are passed over instead. Stored sizes (S − 32) rely on this offset.
 constexpr std::int64_t AU_LINEAR_DATA_OFFSET = 32;
 
 // Output header sizes, for the RIFF sizes (output length − 8).

@@ -21,7 +21,6 @@
 
 #include "convert/formats.h"
 #include "convert/frame.h"
-#include "library/byte_order.h"
 #include "shell/app_state.h"
 
 namespace {
