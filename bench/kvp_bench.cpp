@@ -1,0 +1,136 @@
+// Runs kvp on a container of 499 entries (about 150 MB once the last one is
+// added) and compares each copying command with a plain block copy of the
+// same bytes, in the same run:
+//   add         a 100 MB file, against copying that file
+//   play        a 50 MB stored wave, against copying 50 MB
+//   export-all  every entry, against copying the whole container
+//   list        the 499 names, against a goal of 20 ms
+// Usage: bench_kvp KVP [scratch folder]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "library/byte_order.h"
+#include "library/container.h"
+#include "platform/headless.h"
+#include "shell/app_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double SecondsOf(const std::string& commandLine) {
+  auto start = std::chrono::steady_clock::now();
+  if (std::system((commandLine + " >/dev/null 2>&1").c_str()) != 0) std::printf("  failed: %s\n", commandLine.c_str());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double PlainCopySeconds(const std::string& from, const std::string& to) {
+  auto start = std::chrono::steady_clock::now();
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  std::vector<char> block(1 << 20);
+  std::size_t got;
+  while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) std::fwrite(block.data(), 1, got, out);
+  std::fclose(in);
+  std::fclose(out);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A RIFF/WAVE file of 16-bit stereo at 44100 Hz with size bytes in all.
+void WriteWave(const std::string& path, std::size_t size) {
+  std::vector<unsigned char> bytes(size);
+  std::uint32_t x = static_cast<std::uint32_t>(size);
+  for (unsigned char& b : bytes) b = static_cast<unsigned char>(x = x * 1664525u + 1013904223u);
+  WriteTag(&bytes[0], "RIFF");
+  WriteU32Le(&bytes[4], static_cast<std::uint32_t>(size - 8));
+  WriteTag(&bytes[8], "WAVEfmt ");
+  WriteU32Le(&bytes[16], 16);
+  WriteU16Le(&bytes[20], 1);
+  WriteU16Le(&bytes[22], 2);
+  WriteU32Le(&bytes[24], 44100);
+  WriteU32Le(&bytes[28], 176400);
+  WriteU16Le(&bytes[32], 4);
+  WriteU16Le(&bytes[34], 16);
+  WriteTag(&bytes[36], "data");
+  WriteU32Le(&bytes[40], static_cast<std::uint32_t>(size - 44));
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+// Builds the container with the program's own append: 497 entries of 100 kB
+// and, as entry 498, a 50 MB wave.
+void BuildContainer(const fs::path& folder, const std::string& kvf) {
+  HeadlessReset((folder / "kvp").string(), (folder / "Documents").string());
+  InitializeAppState();
+  SetUpProgramPaths();
+  appState.newContainerPath = kvf;
+  appState.newDatPath = CompanionDatPath(kvf);
+  CreateEmptyContainerFiles();
+  appState.loadedContainerPath = kvf;
+  appState.datPath = appState.newDatPath;
+  const std::string small = (folder / "small.wav").string();
+  const std::string large = (folder / "large.wav").string();
+  WriteWave(small, 100 * 1000);
+  WriteWave(large, 50 * 1000 * 1000);
+  for (int n = 1; n <= 498; ++n) {
+    appState.addWavPickedPath = n == 498 ? large : small;
+    appState.logWavName = "entry" + std::to_string(n) + ".wav";
+    AppendEntryToContainer();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: bench_kvp KVP [scratch folder]\n");
+    return 2;
+  }
+  const std::string kvp = fs::absolute(argv[1]).string();
+  const fs::path folder = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "korvel-kvp-bench";
+  fs::remove_all(folder);
+  fs::create_directories(folder / "Export" / "Conversions");
+  fs::create_directories(folder / "Documents");
+  const std::string kvf = (folder / "Bench.kvf").string();
+  BuildContainer(folder, kvf);
+  const std::string hundred = (folder / "hundred.wav").string();
+  WriteWave(hundred, 100 * 1000 * 1000);
+  const std::string run = "'" + kvp + "' --program-dir '" + folder.string() + "' --documents-dir '" +
+                          (folder / "Documents").string() + "' ";
+  const std::string copy = (folder / "copy.bin").string();
+
+  std::printf("kvp benchmark: container of 499 entries\n");
+  double worst = 0;
+  auto report = [&](const char* name, double command, double plain) {
+    double ratio = command / plain;
+    worst = std::max(worst, ratio);
+    std::printf("  %-12s kvp %8.1f ms  plain copy %8.1f ms  ratio %.2f\n", name, command * 1000, plain * 1000, ratio);
+  };
+
+  double plain = PlainCopySeconds(hundred, copy);
+  fs::remove(copy);
+  report("add 100 MB", SecondsOf(run + "add '" + kvf + "' '" + hundred + "'"), plain);
+
+  // Best of three for the commands that do not change the container.
+  double play = 1e9, playPlain = 1e9, all = 1e9, allPlain = 1e9, list = 1e9;
+  for (int i = 0; i < 3; ++i) {
+    playPlain = std::min(playPlain, PlainCopySeconds((folder / "large.wav").string(), copy));
+    fs::remove(copy);
+    play = std::min(play, SecondsOf(run + "play '" + kvf + "' 498"));
+    allPlain = std::min(allPlain, PlainCopySeconds(kvf, copy));
+    fs::remove(copy);
+    all = std::min(all, SecondsOf(run + "export-all '" + kvf + "'"));
+    list = std::min(list, SecondsOf(run + "list '" + kvf + "'"));
+  }
+  report("play 50 MB", play, playPlain);
+  report("export-all", all, allPlain);
+  std::printf("  %-12s kvp %8.1f ms  (goal: under 20 ms)\n", "list", list * 1000);
+  std::printf("worst copy ratio %.2f (goal: at most 1.25)\n", worst);
+  fs::remove_all(folder);
+  return 0;
+}
