@@ -14,6 +14,7 @@
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "shell/program_windows.h"
 
 namespace {
 
@@ -62,15 +63,6 @@ std::string DocumentsDefault() {
   const char* home = std::getenv("HOME");
   return std::string(home != nullptr ? home : ".") + "/Documents";
 #endif
-}
-
-void CreateWindows() {
-  AppState& s = appState;
-  for (WindowHandle* window : {&s.hwndMain, &s.hwndStatus, &s.hwndEntryList, &s.hwndStopButton, &s.hwndStopHint,
-                               &s.hwndStopHintZone, &s.hwndAnimation, &s.hwndExportWindow, &s.hwndExportNameEdit,
-                               &s.hwndExportCancel, &s.hwndQuickStart, &s.hwndQuickStartClose}) {
-    *window = HeadlessNewWindow();
-  }
 }
 
 // Sends a command and reports what it showed; true when it was not refused.
@@ -148,7 +140,7 @@ int main(int argc, char** argv) {
   HeadlessReset(programFile, documents);
   InitializeAppState();
   SetUpProgramPaths();
-  CreateWindows();
+  CreateProgramWindows();
   if (pcm) Send(CMD_SAVE_AS_PCM);
   if (inDocuments) Send(CMD_SAVE_IN_DOCUMENTS);
 

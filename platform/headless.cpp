@@ -16,11 +16,13 @@ struct HeadlessState {
   std::vector<PlatformCall> calls;
   std::deque<std::string> dialogAnswers;
   std::map<WindowHandle, std::string> windowTexts;
-  std::map<std::pair<WindowHandle, int>, std::string> controlTexts;
+  std::map<std::pair<WindowHandle, int>, WindowHandle> children;  // (parent, number) -> control
   std::map<WindowHandle, std::vector<std::string>> lists;
   std::map<WindowHandle, int> selections;
   std::map<std::pair<MenuHandle, int>, bool> menuItems;
   std::uintptr_t nextHandle = 1;
+  int screenWidth = 1024, screenHeight = 768;
+  std::string refusedClass;
 };
 
 HeadlessState& State() {
@@ -33,6 +35,14 @@ void Record(const char* role, std::string detail) {
 }
 
 void* NewHandle() { return reinterpret_cast<void*>(State().nextHandle++); }
+
+// The control with this number in parent; made on first use, so texts can be
+// set by number even where no control was created.
+WindowHandle ChildOf(WindowHandle parent, int controlId) {
+  WindowHandle& child = State().children[{parent, controlId}];
+  if (child == nullptr) child = NewHandle();
+  return child;
+}
 
 std::string HandleText(const void* handle) {
   return std::to_string(reinterpret_cast<std::uintptr_t>(handle));
@@ -49,6 +59,13 @@ void HeadlessReset(const std::string& programFilePath, const std::string& docume
 void HeadlessQueueDialogAnswer(const std::string& path) { State().dialogAnswers.push_back(path); }
 
 void HeadlessSelectRow(WindowHandle list, int row) { State().selections[list] = row; }
+
+void HeadlessSetScreenSize(int width, int height) {
+  State().screenWidth = width;
+  State().screenHeight = height;
+}
+
+void HeadlessRefuseWindowClass(const std::string& className) { State().refusedClass = className; }
 
 const std::vector<PlatformCall>& HeadlessCalls() { return State().calls; }
 
@@ -68,8 +85,6 @@ bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) {
   auto found = State().menuItems.find({menu, commandId});
   return found != State().menuItems.end() && found->second;
 }
-
-WindowHandle HeadlessNewWindow() { return NewHandle(); }
 
 std::string PlatformProgramFilePath() { return State().programFilePath; }
 
@@ -97,11 +112,11 @@ std::string PlatformGetWindowText(WindowHandle window) { return State().windowTe
 
 void PlatformSetControlText(WindowHandle parent, int controlId, const std::string& text) {
   Record("control-text", std::to_string(controlId) + " " + text);
-  State().controlTexts[{parent, controlId}] = text;
+  State().windowTexts[ChildOf(parent, controlId)] = text;
 }
 
 std::string PlatformGetControlText(WindowHandle parent, int controlId) {
-  return State().controlTexts[{parent, controlId}];
+  return State().windowTexts[ChildOf(parent, controlId)];
 }
 
 void PlatformRepaint(WindowHandle window) { Record("repaint", HandleText(window)); }
@@ -122,6 +137,38 @@ int PlatformListSelection(WindowHandle list) {
   return found == State().selections.end() ? -1 : found->second;
 }
 
+bool PlatformRegisterWindowClass(const std::string& className, int backgroundBitmapId) {
+  Record("class-register", className + " " + std::to_string(backgroundBitmapId));
+  return className != State().refusedClass;
+}
+
+void PlatformScreenSize(int& width, int& height) {
+  width = State().screenWidth;
+  height = State().screenHeight;
+}
+
+WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
+  WindowHandle window = NewHandle();
+  Record("window-create", HandleText(window) + " " + spec.className + "|" + spec.title + "|" +
+                              (spec.frame == WindowFrame::Main ? "main" : "dialog") + "|" + std::to_string(spec.x) +
+                              "," + std::to_string(spec.y) + "," + std::to_string(spec.width) + "," +
+                              std::to_string(spec.height));
+  State().windowTexts[window] = spec.title;
+  return window;
+}
+
+WindowHandle PlatformCreateControl(const ControlSpec& spec) {
+  WindowHandle control = ChildOf(spec.parent, spec.id);
+  Record("control-create", HandleText(control) + " " + spec.className + "|" + spec.text + "|" +
+                               std::to_string(spec.id) + "|" + HandleText(spec.parent) + "|" +
+                               std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
+                               std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" +
+                               std::to_string(spec.styles) + "|" + (spec.defaultFont ? "gui-font" : "system-font") +
+                               "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
+  State().windowTexts[control] = spec.text;
+  return control;
+}
+
 void PlatformShowWindow(WindowHandle window, int showCommand) {
   Record("window-show", HandleText(window) + " " + std::to_string(showCommand));
 }
@@ -134,12 +181,29 @@ void PlatformPostQuit(int exitCode) { Record("quit", std::to_string(exitCode)); 
 
 std::intptr_t PlatformDefaultWindowProc(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) { return 0; }
 
+int PlatformRunMessageLoop() { return 0; }
+
 MenuHandle PlatformCreateMenu() { return NewHandle(); }
 
 void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled) {
   Record("menu-enable", std::to_string(commandId) + (enabled ? " on" : " off"));
   State().menuItems[{menu, commandId}] = enabled;
 }
+
+BitmapHandle PlatformLoadBitmap(int bitmapId) {
+  BitmapHandle bitmap = NewHandle();
+  Record("bitmap-load", std::to_string(bitmapId) + " " + HandleText(bitmap));
+  return bitmap;
+}
+
+void PlatformAppendPopup(MenuHandle, MenuHandle, const std::string& text) { Record("menu-popup", text); }
+
+void PlatformAppendMenuItem(MenuHandle menu, int commandId, const std::string& text, BitmapHandle picture) {
+  Record("menu-item", std::to_string(commandId) + "|" + text + "|" + (picture ? HandleText(picture) : "none"));
+  State().menuItems[{menu, commandId}] = true;
+}
+
+void PlatformAttachMenu(WindowHandle window, MenuHandle) { Record("menu-attach", HandleText(window)); }
 
 void PlatformReleaseBitmap(BitmapHandle bitmap) {
   if (bitmap != nullptr) Record("bitmap-release", HandleText(bitmap));

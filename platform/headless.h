@@ -20,6 +20,11 @@ void HeadlessQueueDialogAnswer(const std::string& path);
 // Selects a row of a list, as a click would, before the notification is sent.
 void HeadlessSelectRow(WindowHandle list, int row);
 
+// The screen the windows are placed on (1024 x 768 unless set).
+void HeadlessSetScreenSize(int width, int height);
+// Makes the registration of that window class fail.
+void HeadlessRefuseWindowClass(const std::string& className);
+
 const std::vector<PlatformCall>& HeadlessCalls();
 // Forgets the recorded calls; texts, lists and queued answers stay.
 void HeadlessClearCalls();
@@ -27,5 +32,3 @@ void HeadlessClearCalls();
 std::vector<std::string> HeadlessCallsOf(const std::string& role);
 std::vector<std::string> HeadlessListRows(WindowHandle list);
 bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId);
-// The window handle that the backend gives out next (handles are 1, 2, 3 ...).
-WindowHandle HeadlessNewWindow();

@@ -43,12 +43,57 @@ void PlatformListAddRow(WindowHandle list, const std::string& row);
 // Selected row (0-based), or -1 when nothing is selected.
 int PlatformListSelection(WindowHandle list);
 
+// --- Creating the windows --------------------------------------------------
+// Registers a window class whose windows' messages all go to the program's
+// window procedure, with a background tiled from bitmap resource
+// backgroundBitmapId; false when the class cannot be registered.
+bool PlatformRegisterWindowClass(const std::string& className, int backgroundBitmapId);
+void PlatformScreenSize(int& width, int& height);
+
+enum class WindowFrame {
+  Main,    // caption, system menu with close box, minimise box; fixed size
+  Dialog,  // dialog frame only: no caption, no system menu
+};
+
+struct WindowSpec {
+  std::string className;
+  std::string title;
+  WindowFrame frame = WindowFrame::Main;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+// Creates a top-level window, hidden.
+WindowHandle PlatformCreateWindow(const WindowSpec& spec);
+
+// Styles of child controls beyond "visible child".
+enum ControlStyle : unsigned {
+  CONTROL_PUSH_BUTTON = 1u << 0,
+  CONTROL_DIGITS_ONLY = 1u << 1,  // edit: digits only
+  CONTROL_CENTERED = 1u << 2,     // edit: centred text
+  CONTROL_STATUS_TEXT = 1u << 3,  // edit: multi-line, read-only, vertical scroll bar, automatic scrolling
+  CONTROL_LIST = 1u << 4,         // list box: vertical scroll bar, notifies its parent, unsorted
+  CONTROL_PICTURE = 1u << 5,      // static: holds a bitmap
+};
+
+struct ControlSpec {
+  std::string className;  // "EDIT", "BUTTON", "LISTBOX", "STATIC"
+  std::string text;
+  int id = 0;
+  WindowHandle parent = nullptr;
+  int x = 0, y = 0, width = 0, height = 0;
+  unsigned styles = 0;
+  bool defaultFont = false;  // the system's default GUI font, else the system font
+  bool sunkenEdge = false;
+};
+WindowHandle PlatformCreateControl(const ControlSpec& spec);
+
 // --- Windows -------------------------------------------------------------
 void PlatformShowWindow(WindowHandle window, int showCommand);
 void PlatformHideWindow(WindowHandle window);
 // True when the client point (x, y) of window lies inside control's screen rectangle.
 bool PlatformPointInControl(WindowHandle window, int x, int y, WindowHandle control);
 void PlatformPostQuit(int exitCode);
+// Runs the message loop until the quit message; returns its exit code.
+int PlatformRunMessageLoop();
 // The system's default processing of a window message.
 std::intptr_t PlatformDefaultWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                         std::intptr_t lParam);
@@ -56,6 +101,12 @@ std::intptr_t PlatformDefaultWindowProc(WindowHandle window, unsigned message, s
 // --- Menus -----------------------------------------------------------------
 MenuHandle PlatformCreateMenu();
 void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled);
+// Loads bitmap resource bitmapId for a menu item's picture.
+BitmapHandle PlatformLoadBitmap(int bitmapId);
+void PlatformAppendPopup(MenuHandle bar, MenuHandle popup, const std::string& text);
+// Appends an item; picture (may be null) shows in its checked and unchecked state.
+void PlatformAppendMenuItem(MenuHandle menu, int commandId, const std::string& text, BitmapHandle picture);
+void PlatformAttachMenu(WindowHandle window, MenuHandle bar);
 void PlatformReleaseBitmap(BitmapHandle bitmap);
 
 // --- Timer -----------------------------------------------------------------

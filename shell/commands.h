@@ -30,6 +30,9 @@ constexpr int IDC_SET_ID = 1900;
 constexpr int IDC_STATUS = 2000;
 constexpr int IDC_STOP = 2100;
 constexpr int IDC_ENTRY_LIST = 2200;
+constexpr int IDC_ANIMATION = 1000;
+constexpr int IDC_STOP_HINT = 220;
+constexpr int IDC_STOP_HINT_ZONE = 320;
 constexpr int IDC_EXPORT_CANCEL = 3900;
 constexpr int IDC_QUICK_START_CLOSE = 4300;
 
@@ -40,6 +43,8 @@ constexpr int PLAY_TIMER_ID = 1;
 constexpr int SOUND_START = 400;
 constexpr int SOUND_FINISH = 600;
 constexpr int BMP_ANIMATION_IDLE = 2300;
+constexpr int BMP_STOP_HINT = 220;
+constexpr int BMP_STOP_HINT_ZONE = 320;
 
 // Window messages the program handles. The numbers are the system's own, so
 // the Windows front-end forwards messages unchanged.

@@ -5,6 +5,7 @@
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
+#include "shell/program_windows.h"
 
 namespace {
 
@@ -16,13 +17,7 @@ std::string HandleText(const void* handle) {
 
 void CommandTest::SetUp() {
   ProgramTest::SetUp();
-  AppState& s = appState;
-  for (WindowHandle* window : {&s.hwndMain, &s.hwndStatus, &s.hwndEntryList, &s.hwndStopButton, &s.hwndStopHint,
-                               &s.hwndStopHintZone, &s.hwndAnimation, &s.hwndExportWindow, &s.hwndExportNameEdit,
-                               &s.hwndExportCancel, &s.hwndQuickStart, &s.hwndQuickStartClose}) {
-    *window = HeadlessNewWindow();
-  }
-  PlatformSetControlText(s.hwndExportWindow, IDC_EXPORT_NAME, "Type_in_desired_name");
+  CreateProgramWindows();
   ClearCalls();
 }
 

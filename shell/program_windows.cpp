@@ -1,0 +1,180 @@
+#include "shell/program_windows.h"
+
+#include "shell/app_state.h"
+#include "shell/commands.h"
+
+namespace {
+
+// Window positions are computed from the centre of the screen.
+struct WindowRow {
+  std::string AppState::*className;
+  WindowHandle AppState::*handle;
+  const char* title;
+  WindowFrame frame;
+  int backgroundBitmap;
+  int dx, dy, width, height;  // offsets from the screen centre
+};
+
+const WindowRow WINDOWS[] = {
+    {&AppState::mainClassName, &AppState::hwndMain, "Korvel_Player  (1.0.4.18)", WindowFrame::Main, 800, -250, -200,
+     500, 387},
+    {&AppState::exportClassName, &AppState::hwndExportWindow, " Korvel_File - Export", WindowFrame::Dialog, 700, 20,
+     -330, 300, 100},
+    {&AppState::quickStartClassName, &AppState::hwndQuickStart, " Quick Start - Help", WindowFrame::Dialog, 420, 282,
+     -200, 300, 220},
+};
+
+enum class Parent { Main, Export, QuickStart };
+
+struct ControlRow {
+  const char* className;
+  const char* text;
+  int id;
+  Parent parent;
+  int x, y, width, height;
+  unsigned styles;
+  bool defaultFont;
+  bool sunkenEdge;
+  WindowHandle AppState::*handle;  // null where the control is reached by its number only
+};
+
+// In the order of creation.
+const ControlRow CONTROLS[] = {
+    {"EDIT", "", IDC_EXPORT_NAME, Parent::Export, 15, 20, 150, 24, 0, true, true, &AppState::hwndExportNameEdit},
+    {"BUTTON", "Export", IDC_EXPORT_BUTTON, Parent::Export, 176, 20, 52, 24, CONTROL_PUSH_BUTTON, true, false, nullptr},
+    {"BUTTON", "Cancel", IDC_EXPORT_CANCEL, Parent::Export, 230, 20, 52, 24, CONTROL_PUSH_BUTTON, true, false,
+     &AppState::hwndExportCancel},
+    {"BUTTON", "Close", IDC_QUICK_START_CLOSE, Parent::QuickStart, 120, 168, 36, 20, CONTROL_PUSH_BUTTON, true, false,
+     &AppState::hwndQuickStartClose},
+    {"BUTTON", "-->", IDC_NEXT, Parent::Main, 227, 150, 30, 24, CONTROL_PUSH_BUTTON, false, false, nullptr},
+    {"BUTTON", "<--", IDC_PREVIOUS, Parent::Main, 115, 150, 30, 24, CONTROL_PUSH_BUTTON, false, false, nullptr},
+    {"BUTTON", "Replay", IDC_REPLAY, Parent::Main, 169, 150, 56, 24, CONTROL_PUSH_BUTTON, true, false, nullptr},
+    {"BUTTON", "[]", IDC_STOP, Parent::Main, 147, 150, 20, 24, CONTROL_PUSH_BUTTON, true, false,
+     &AppState::hwndStopButton},
+    {"BUTTON", "Clr MsgBox", IDC_CLEAR_STATUS, Parent::Main, 390, 228, 90, 54, CONTROL_PUSH_BUTTON, true, false,
+     nullptr},
+    {"BUTTON", "Set ID#", IDC_SET_ID, Parent::Main, 390, 291, 50, 24, CONTROL_PUSH_BUTTON, true, false, nullptr},
+    {"EDIT", "0", IDC_ENTRY_NUMBER, Parent::Main, 444, 292, 36, 24, CONTROL_DIGITS_ONLY | CONTROL_CENTERED, true, true,
+     nullptr},
+    {"EDIT", "", IDC_STATUS, Parent::Main, 75, 230, 278, 52, CONTROL_STATUS_TEXT, true, true, &AppState::hwndStatus},
+    {"LISTBOX", "", IDC_ENTRY_LIST, Parent::Main, 75, 286, 278, 36, CONTROL_LIST, true, true,
+     &AppState::hwndEntryList},
+    {"STATIC", "", IDC_ANIMATION, Parent::Main, 24, 9, 331, 337, CONTROL_PICTURE, false, false,
+     &AppState::hwndAnimation},
+    {"STATIC", "", IDC_STOP_HINT, Parent::Main, 160, 186, 27, 16, CONTROL_PICTURE, false, false,
+     &AppState::hwndStopHint},
+    {"STATIC", "", IDC_STOP_HINT_ZONE, Parent::Main, 145, 174, 24, 18, CONTROL_PICTURE, false, false,
+     &AppState::hwndStopHintZone},
+};
+
+struct MenuItemRow {
+  MenuHandle AppState::*popup;
+  const char* text;
+  int id;
+  BitmapHandle AppState::*picture;  // null: no picture
+  bool grayed;
+};
+
+// The menu pictures, loaded in this order and released at shutdown.
+const struct {
+  BitmapHandle AppState::*field;
+  int bitmapId;
+} MENU_PICTURES[] = {{&AppState::bmpMenuLoad, 24},          {&AppState::bmpMenuWav, 32},
+                     {&AppState::bmpMenuKvf, 40},           {&AppState::bmpMenuExportCurrent, 48},
+                     {&AppState::bmpMenuExportAll, 56},     {&AppState::bmpMenuOption, 120}};
+
+const struct {
+  MenuHandle AppState::*popup;
+  const char* text;
+} POPUPS[] = {{&AppState::menuFile, "File"},       {&AppState::menuWavs, "Wavs"},   {&AppState::menuExport, "Export"},
+              {&AppState::menuOptions, "Options"}, {&AppState::menuShare, "Share"}, {&AppState::menuHelp, "Help"}};
+
+// Item texts keep their leading blanks: two in File and Help, three elsewhere.
+const MenuItemRow MENU_ITEMS[] = {
+    {&AppState::menuFile, "  Load_KVF", CMD_LOAD_KVF, &AppState::bmpMenuLoad, false},
+    {&AppState::menuWavs, "   Add_Wav", CMD_ADD_WAV, &AppState::bmpMenuWav, true},
+    {&AppState::menuWavs, "   Play_Wav", CMD_PLAY_EXTERNAL, &AppState::bmpMenuWav, false},
+    {&AppState::menuExport, "   Wav (Current)", CMD_EXPORT_CURRENT, &AppState::bmpMenuExportCurrent, true},
+    {&AppState::menuExport, "   Wav (En_Mass)", CMD_EXPORT_ALL, &AppState::bmpMenuExportAll, true},
+    {&AppState::menuExport, "   Kvf (New_File)", CMD_NEW_KVF, &AppState::bmpMenuKvf, false},
+    {&AppState::menuExport, "   Wav (External)", CMD_EXPORT_EXTERNAL, &AppState::bmpMenuWav, false},
+    {&AppState::menuOptions, "   Save as Pcm", CMD_SAVE_AS_PCM, &AppState::bmpMenuWav, false},
+    {&AppState::menuOptions, "   Save as Org", CMD_SAVE_AS_ORG, &AppState::bmpMenuKvf, false},
+    {&AppState::menuOptions, "   Save in Documents", CMD_SAVE_IN_DOCUMENTS, &AppState::bmpMenuOption, false},
+    {&AppState::menuOptions, "   Save in Default Loc", CMD_SAVE_IN_DEFAULT, &AppState::bmpMenuOption, false},
+    {&AppState::menuShare, "   Kvf/Dat (Current)", CMD_SHARE_CURRENT, &AppState::bmpMenuOption, true},
+    {&AppState::menuHelp, "  Help_Files", CMD_HELP_FILES, nullptr, false},
+    {&AppState::menuHelp, "  Quik_Start", CMD_QUICK_START, nullptr, false},
+};
+
+WindowHandle ParentHandle(Parent parent) {
+  switch (parent) {
+    case Parent::Export: return appState.hwndExportWindow;
+    case Parent::QuickStart: return appState.hwndQuickStart;
+    case Parent::Main: break;
+  }
+  return appState.hwndMain;
+}
+
+void CreateControls() {
+  for (const ControlRow& row : CONTROLS) {
+    ControlSpec spec;
+    spec.className = row.className;
+    spec.text = row.text;
+    spec.id = row.id;
+    spec.parent = ParentHandle(row.parent);
+    spec.x = row.x;
+    spec.y = row.y;
+    spec.width = row.width;
+    spec.height = row.height;
+    spec.styles = row.styles;
+    spec.defaultFont = row.defaultFont;
+    spec.sunkenEdge = row.sunkenEdge;
+    WindowHandle control = PlatformCreateControl(spec);
+    if (row.handle != nullptr) appState.*row.handle = control;
+  }
+  PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, "Type_in_desired_name");
+}
+
+void BuildMenus() {
+  AppState& s = appState;
+  for (const auto& picture : MENU_PICTURES) s.*picture.field = PlatformLoadBitmap(picture.bitmapId);
+  for (const auto& popup : POPUPS) {
+    PlatformAppendPopup(s.menuBar, s.*popup.popup, popup.text);
+    for (const MenuItemRow& item : MENU_ITEMS) {
+      if (item.popup != popup.popup) continue;
+      PlatformAppendMenuItem(s.*item.popup, item.id, item.text, item.picture ? s.*item.picture : nullptr);
+      if (item.grayed) PlatformEnableMenuItem(s.*item.popup, item.id, false);
+    }
+  }
+}
+
+}  // namespace
+
+bool CreateProgramWindows() {
+  AppState& s = appState;
+  int screenWidth = 0, screenHeight = 0;
+  PlatformScreenSize(screenWidth, screenHeight);
+  const int cx = screenWidth / 2, cy = screenHeight / 2;
+  for (const WindowRow& row : WINDOWS) {
+    if (!PlatformRegisterWindowClass(s.*row.className, row.backgroundBitmap)) return false;
+    WindowSpec spec;
+    spec.className = s.*row.className;
+    spec.title = row.title;
+    spec.frame = row.frame;
+    spec.x = cx + row.dx;
+    spec.y = cy + row.dy;
+    spec.width = row.width;
+    spec.height = row.height;
+    s.*row.handle = PlatformCreateWindow(spec);
+  }
+  CreateControls();
+  s.currentBitmap = PlatformShowPicture(s.hwndAnimation, BMP_ANIMATION_IDLE);
+  PlatformShowPicture(s.hwndStopHint, BMP_STOP_HINT);
+  PlatformShowPicture(s.hwndStopHintZone, BMP_STOP_HINT_ZONE);
+  BuildMenus();
+  PlatformAttachMenu(s.hwndMain, s.menuBar);
+  PlatformShowWindow(s.hwndMain, s.showCommand);
+  PlatformHideWindow(s.hwndStopHint);
+  return true;
+}
