@@ -252,6 +252,18 @@ long PlatformShellOpen(const std::string& path) {
 
 bool PlatformCopyFile(const std::string& from, const std::string& to) {
   Record("copy", from + " -> " + to);
-  std::error_code error;
-  return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+  // Plain streams, as the program's own reads are: the source may be open
+  // for reading elsewhere in the program (the loaded container is).
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  bool copied = out != nullptr;
+  std::vector<char> block(1 << 20);
+  for (std::size_t got; copied && (got = std::fread(block.data(), 1, block.size(), in)) > 0;) {
+    copied = std::fwrite(block.data(), 1, got, out) == got;
+  }
+  copied = copied && !std::ferror(in);
+  std::fclose(in);
+  if (out != nullptr) copied = std::fclose(out) == 0 && copied;
+  return copied;
 }
