@@ -150,38 +150,32 @@ static void ConvertAiff(const ConversionTarget& target) {
   ReportUnsupported(target);
 }
 
-static void WriteAiff16Wave(const ConversionTarget& target, ConversionInput& input) {
+// 16- and 24-bit samples keep their size: only their bytes are reversed, in
+// copy units of a whole number of 16-bit words (two samples for 24 bits).
+static void WriteAiffLinearWave(const ConversionTarget& target, ConversionInput& input, std::uint16_t sampleBytes,
+                                std::int64_t dataOffset, std::uint32_t defaultRate) {
   const Channels channels = DecideChannels(ReadU16Be(input.head + AIFF_CHANNELS));
-  const std::uint32_t rate = LookUpRate(AIFF_RATES, ReadU32Be(input.head + AIFF_RATE), AIFF_16_DEFAULT_RATE);
+  const std::uint32_t rate = LookUpRate(AIFF_RATES, ReadU32Be(input.head + AIFF_RATE), defaultRate);
 
   ConversionPlan plan;
-  WaveHeader& h = plan.header = AiffPcmHeader(input, AIFF_DATA_OFFSET);  // RIFF size S − 22
+  WaveHeader& h = plan.header = AiffPcmHeader(input, dataOffset);  // RIFF size S − 22 (16-bit), S − 18 (24-bit)
   h.channels = channels.written;
   h.sampleRate = rate;
-  h.byteRate = 2 * rate * channels.byteRateFactor;
-  h.blockAlign = static_cast<std::uint16_t>(2 * channels.written);
-  h.bitsPerSample = 16;
-  plan.copy = CopyToEnd(input, AIFF_DATA_OFFSET, 2, UnitTransform::ReverseGroups);
-  plan.durationSeconds = Quotient(static_cast<double>(input.size), h.byteRate);
+  h.byteRate = sampleBytes * rate * channels.byteRateFactor;
+  h.blockAlign = static_cast<std::uint16_t>(sampleBytes * channels.written);
+  h.bitsPerSample = static_cast<std::uint16_t>(8 * sampleBytes);
+  plan.copy = CopyToEnd(input, dataOffset, sampleBytes == 3 ? 6 : 2, UnitTransform::ReverseGroups);
+  plan.copy.groupSize = sampleBytes;
+  plan.durationSeconds = Quotient(static_cast<double>(input.size), h.byteRate);  // S / byte rate written
   RunConversion(target, input, plan);
 }
 
-static void WriteAiff24Wave(const ConversionTarget& target, ConversionInput& input) {
-  const Channels channels = DecideChannels(ReadU16Be(input.head + AIFF_CHANNELS));
-  const std::uint32_t rate = LookUpRate(AIFF_RATES, ReadU32Be(input.head + AIFF_RATE), AIFF_24_DEFAULT_RATE);
+static void WriteAiff16Wave(const ConversionTarget& target, ConversionInput& input) {
+  WriteAiffLinearWave(target, input, 2, AIFF_DATA_OFFSET, AIFF_16_DEFAULT_RATE);
+}
 
-  ConversionPlan plan;
-  WaveHeader& h = plan.header = AiffPcmHeader(input, AIFF_24_DATA_OFFSET);  // RIFF size S − 18
-  h.channels = channels.written;
-  h.sampleRate = rate;
-  h.byteRate = 3 * rate * channels.byteRateFactor;
-  h.blockAlign = static_cast<std::uint16_t>(3 * channels.written);
-  h.bitsPerSample = 24;
-  // Two samples per unit, so that a unit is a whole number of 16-bit words.
-  plan.copy = CopyToEnd(input, AIFF_24_DATA_OFFSET, 6, UnitTransform::ReverseGroups);
-  plan.copy.groupSize = 3;
-  plan.durationSeconds = Quotient(static_cast<double>(input.size), h.byteRate);  // S / 3D, S / 6D stereo
-  RunConversion(target, input, plan);
+static void WriteAiff24Wave(const ConversionTarget& target, ConversionInput& input) {
+  WriteAiffLinearWave(target, input, 3, AIFF_24_DATA_OFFSET, AIFF_24_DEFAULT_RATE);
 }
 
 // Only the high 16 bits of each sample are kept, each followed by a silent
