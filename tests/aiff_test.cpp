@@ -374,11 +374,9 @@ TEST_F(AiffWithSox, AifcG711FilesDecodeToTheSameSamples) {
     for (int channels : {1, 2}) {
       for (Face face : FACES) {
         SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
-        std::string wave = ScratchFile("tone.wav"), source = ScratchFile("g711.aifc");
-        ASSERT_EQ(RunHostTool("sox -n -r 8000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                              "' synth 0.4 sine 300 sine 500"),
-                  0);
-        ASSERT_EQ(RunHostTool(std::string("sndfile-convert ") + encoding + " '" + wave + "' '" + source + "'"), 0);
+        std::string source = ScratchFile("g711.aifc");
+        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
+                                       "0.4 sine 300 sine 500", encoding));
         Bytes file = ReadWholeFile(source);
         ASSERT_EQ(SamplesStart(file), 72u);
         std::string output = Convert(face, file);

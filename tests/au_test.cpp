@@ -293,16 +293,14 @@ TEST_F(AuWithSox, G711FilesDecodeToTheSameSamples) {
     for (int channels : {1, 2}) {
       for (Face face : FACES) {
         SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
-        std::string wave = ScratchFile("tone.wav"), source = ScratchFile("g711.au");
-        ASSERT_EQ(RunHostTool("sox -n -r 8000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                              "' synth 0.4 sine 300 sine 500"),
-                  0);
-        ASSERT_EQ(RunHostTool(std::string("sndfile-convert ") + encoding + " '" + wave + "' '" + source + "'"), 0);
+        std::string source = ScratchFile("g711.au");
+        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
+                                       "0.4 sine 300 sine 500", encoding));
         Bytes file = ReadWholeFile(source);
         ASSERT_EQ(ReadU32Be(&file[4]), 24u);  // samples right behind the bare header
         std::string output = Convert(face, file);
         ASSERT_FALSE(Failed(face));
-          Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
+        Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
         Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
         EXPECT_EQ(actual, expected);
         EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
@@ -318,11 +316,9 @@ TEST_F(AuWithSox, FloatFilesKeepTheirUpperHalves) {
   for (int channels : {1, 2}) {
     for (Face face : FACES) {
       SCOPED_TRACE(std::string(NameOf(face)) + " channels " + std::to_string(channels));
-      std::string wave = ScratchFile("tone.wav"), source = ScratchFile("float.au");
-      ASSERT_EQ(RunHostTool("sox -n -r 16000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                            "' synth 0.25 sine 300 sine 500 gain -3"),
-                0);
-      ASSERT_EQ(RunHostTool("sndfile-convert -float32 '" + wave + "' '" + source + "'"), 0);
+      std::string source = ScratchFile("float.au");
+      ASSERT_TRUE(ToneThroughSndfile(source, "-r 16000 -c " + std::to_string(channels) + " -b 16",
+                                     "0.25 sine 300 sine 500 gain -3", "-float32"));
       Bytes file = ReadWholeFile(source);
       ASSERT_EQ(ReadU32Be(&file[4]), 24u);
       ASSERT_EQ(ReadU32Be(&file[12]), 6u);

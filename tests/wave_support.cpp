@@ -138,6 +138,19 @@ std::string ConverterTest::SoxInfo(const std::string& path, const std::string& o
   return std::string(text.begin(), text.end());
 }
 
+bool ConverterTest::ToneThroughSndfile(const std::string& path, const std::string& soxFormat,
+                                       const std::string& synth, const std::string& encoding) const {
+  const std::string wave = ScratchFile("tone.wav");
+  for (const std::string& command : {"sox -n " + soxFormat + " '" + wave + "' synth " + synth,
+                                     "sndfile-convert " + encoding + " '" + wave + "' '" + path + "'"}) {
+    if (RunHostTool(command) != 0) {
+      ADD_FAILURE() << "failed: " << command;
+      return false;
+    }
+  }
+  return true;
+}
+
 Bytes ConverterTest::SoxDecode(const std::string& path, const std::string& rawOptions,
                                const std::string& inputOptions) const {
   const std::string raw = ScratchFile("decoded.raw");

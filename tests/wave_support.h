@@ -86,6 +86,11 @@ class ConverterTest : public ProgramTest {
   // One header value of path as soxi reports it, without the line break.
   // soxi honours only its last option, so one is asked at a time.
   std::string SoxInfo(const std::string& path, const std::string& option) const;
+  // Writes a tone with sox ("sox -n <soxFormat> tone.wav synth <synth>") and
+  // has sndfile-convert turn it into path with encoding ("-ulaw", "-float32").
+  // False, the failing command reported, when either tool fails.
+  bool ToneThroughSndfile(const std::string& path, const std::string& soxFormat, const std::string& synth,
+                          const std::string& encoding) const;
   // The samples of path as sox decodes them to raw bytes (rawOptions such as
   // "-e signed -b 16 -L"); inputOptions go before the path ("-t sndfile").
   Bytes SoxDecode(const std::string& path, const std::string& rawOptions,
