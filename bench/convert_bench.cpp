@@ -3,14 +3,13 @@
 // run. Prints one ratio per format; the goal is at most 1.25.
 // Usage: bench_convert [scratch folder] [megabytes]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "convert/formats.h"
 #include "library/byte_order.h"
 #include "platform/headless.h"
@@ -19,37 +18,6 @@
 namespace {
 
 constexpr int RUNS = 7;
-
-double Seconds(const std::function<void()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void PlainCopy(const std::string& from, const std::string& to) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  std::vector<char> block(1 << 20);
-  std::size_t got;
-  while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) std::fwrite(block.data(), 1, got, out);
-  std::fclose(in);
-  std::fclose(out);
-}
-
-// A file of size bytes: header, then pseudo-random samples.
-void WriteInput(const std::string& path, const std::vector<unsigned char>& header, std::int64_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  std::fwrite(header.data(), 1, header.size(), file);
-  std::vector<unsigned char> block(1 << 20);
-  std::uint32_t x = 777;
-  for (std::int64_t written = static_cast<std::int64_t>(header.size()); written < size;) {
-    for (unsigned char& b : block) b = static_cast<unsigned char>(x = x * 1664525u + 1013904223u);
-    std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(size - written, block.size()));
-    std::fwrite(block.data(), 1, n, file);
-    written += static_cast<std::int64_t>(n);
-  }
-  std::fclose(file);
-}
 
 std::vector<unsigned char> Header(std::size_t size, std::initializer_list<std::pair<std::size_t, const char*>> tags,
                                   std::initializer_list<std::pair<std::size_t, int>> bytes) {
@@ -97,7 +65,7 @@ int main(int argc, char** argv) {
   std::printf("conversion benchmark: %lld-byte inputs, best of %d runs each\n", static_cast<long long>(size), RUNS);
   double worst = 0;
   for (Case& c : cases) {
-    WriteInput(input, c.header, size);
+    WriteInputFile(input, c.header, size, 777);
     *c.source = input;
     double plain = 1e9, convert = 1e9;
     for (int run = 0; run < RUNS; ++run) {

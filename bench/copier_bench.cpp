@@ -3,35 +3,17 @@
 // streams, in the same run. Prints one ratio per rule; the goal is at most
 // 1.25. Usage: bench_copier [scratch folder] [megabytes]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "convert/frame.h"
 #include "library/file_io.h"
 
 namespace {
-
-double Seconds(const std::function<void()>& work) {
-  auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The baseline: read and write 1 MiB blocks, nothing else.
-void PlainCopy(const std::string& from, const std::string& to) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  std::vector<char> block(1 << 20);
-  std::size_t got;
-  while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) std::fwrite(block.data(), 1, got, out);
-  std::fclose(in);
-  std::fclose(out);
-}
 
 void CopierCopy(const std::string& from, const std::string& to, CopyRule rule, std::int64_t size) {
   Stream in = OpenStream(from, "rb");
@@ -52,18 +34,7 @@ int main(int argc, char** argv) {
   const std::string output = (folder / "out.bin").string();
   const std::int64_t size = megabytes * 1000 * 1000 + 1;  // odd: the last unit is partial
 
-  {
-    std::FILE* file = std::fopen(input.c_str(), "wb");
-    std::vector<unsigned char> block(1 << 20);
-    std::uint32_t x = 12345;
-    for (std::int64_t written = 0; written < size;) {
-      for (unsigned char& b : block) b = static_cast<unsigned char>(x = x * 1664525u + 1013904223u);
-      std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(size - written, block.size()));
-      std::fwrite(block.data(), 1, n, file);
-      written += static_cast<std::int64_t>(n);
-    }
-    std::fclose(file);
-  }
+  WriteInputFile(input, {}, size, 12345);
 
   struct Case {
     const char* name;

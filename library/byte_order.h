@@ -37,4 +37,14 @@ inline void WriteU32Le(unsigned char* p, std::uint32_t v) {
   p[2] = static_cast<unsigned char>(v >> 16);
   p[3] = static_cast<unsigned char>(v >> 24);
 }
+inline void WriteU16Be(unsigned char* p, std::uint32_t v) {
+  p[0] = static_cast<unsigned char>(v >> 8);
+  p[1] = static_cast<unsigned char>(v);
+}
+inline void WriteU32Be(unsigned char* p, std::uint32_t v) {
+  p[0] = static_cast<unsigned char>(v >> 24);
+  p[1] = static_cast<unsigned char>(v >> 16);
+  p[2] = static_cast<unsigned char>(v >> 8);
+  p[3] = static_cast<unsigned char>(v);
+}
 inline void WriteTag(unsigned char* p, const char* tag) { std::memcpy(p, tag, std::strlen(tag)); }

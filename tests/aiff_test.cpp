@@ -16,15 +16,6 @@
 
 namespace {
 
-void PutU16Be(Bytes& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<unsigned char>(v / 256);
-  b[at + 1] = static_cast<unsigned char>(v % 256);
-}
-void PutU32Be(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (24 - 8 * i));
-}
-void PutTag(Bytes& b, std::size_t at, const char* tag) { std::memcpy(&b[at], tag, std::strlen(tag)); }
-
 // Leading bytes of the 80-bit rates.
 constexpr std::uint32_t R8000 = 0x400BFA00, R11025 = 0x400CAC44, R22050 = 0x400DAC44, R44100 = 0x400EAC44,
                         R48000 = 0x400EBB80, R96000 = 0x400FBB80, R176400 = 0x4010AC44, R_ODD = 0x400EAC45;
@@ -34,17 +25,17 @@ constexpr std::uint32_t R8000 = 0x400BFA00, R11025 = 0x400CAC44, R22050 = 0x400D
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag = nullptr) {
   Bytes b(54 + samples.size(), 0);
-  PutTag(b, 0, "FORM");
-  PutU32Be(b, 4, static_cast<std::uint32_t>(b.size() - 8));
-  PutTag(b, 8, "AIFFCOMM");
-  PutU32Be(b, 16, 18);
-  PutU16Be(b, 20, channels);
-  PutU32Be(b, 22, 1000);
-  PutU16Be(b, 26, sampleSize);
-  PutU32Be(b, 28, rate);
-  PutTag(b, 38, "SSND");
-  PutU32Be(b, 42, static_cast<std::uint32_t>(samples.size() + 8));
-  if (blockSizeTag) PutTag(b, 50, blockSizeTag);
+  WriteTag(&b[0], "FORM");
+  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  WriteTag(&b[8], "AIFFCOMM");
+  WriteU32Be(&b[16], 18);
+  WriteU16Be(&b[20], channels);
+  WriteU32Be(&b[22], 1000);
+  WriteU16Be(&b[26], sampleSize);
+  WriteU32Be(&b[28], rate);
+  WriteTag(&b[38], "SSND");
+  WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
+  if (blockSizeTag) WriteTag(&b[50], blockSizeTag);
   std::copy(samples.begin(), samples.end(), b.begin() + 54);
   return b;
 }
@@ -52,55 +43,29 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t r
 // An AIFF-C with FVER first, COMM with an empty name, samples at 72.
 Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples) {
   Bytes b(72 + samples.size(), 0);
-  PutTag(b, 0, "FORM");
-  PutU32Be(b, 4, static_cast<std::uint32_t>(b.size() - 8));
-  PutTag(b, 8, "AIFCFVER");
-  PutU32Be(b, 16, 4);
-  PutU32Be(b, 20, 0xA2805140);
-  PutTag(b, 24, "COMM");
-  PutU32Be(b, 28, 24);
-  PutU16Be(b, 32, channels);
-  PutU32Be(b, 34, 1000);
-  PutU16Be(b, 38, 16);
-  PutU32Be(b, 40, rate);
-  PutTag(b, 50, compression);
-  PutTag(b, 56, "SSND");
-  PutU32Be(b, 60, static_cast<std::uint32_t>(samples.size() + 8));
+  WriteTag(&b[0], "FORM");
+  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  WriteTag(&b[8], "AIFCFVER");
+  WriteU32Be(&b[16], 4);
+  WriteU32Be(&b[20], 0xA2805140);
+  WriteTag(&b[24], "COMM");
+  WriteU32Be(&b[28], 24);
+  WriteU16Be(&b[32], channels);
+  WriteU32Be(&b[34], 1000);
+  WriteU16Be(&b[38], 16);
+  WriteU32Be(&b[40], rate);
+  WriteTag(&b[50], compression);
+  WriteTag(&b[56], "SSND");
+  WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
   std::copy(samples.begin(), samples.end(), b.begin() + 72);
   return b;
 }
 
-Bytes Tail(const Bytes& bytes, std::size_t from) { return Bytes(bytes.begin() + static_cast<long>(from), bytes.end()); }
-Bytes Shortened(Bytes bytes, std::size_t by) {
-  bytes.resize(bytes.size() - by);
-  return bytes;
-}
-
-enum class Face { External, Stored };
-const Face FACES[] = {Face::External, Face::Stored};
-const char* NameOf(Face face) { return face == Face::Stored ? "stored" : "external"; }
-
-class AiffTest : public ProgramTest {
+class AiffTest : public ConverterTest {
  protected:
-  std::string Convert(Face face, const Bytes& file) {
-    appState.conversionFailed = 0;
-    appState.wavTypeKnown = 1;
-    if (face == Face::Stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      ConvertStoredAiff();
-      return appState.decodedWavPath;
-    }
-    appState.aiffSourcePath = ScratchFile("input.aiff");
-    WriteWholeFile(appState.aiffSourcePath, file);
-    ImportAiffFile();
-    return appState.aiffWavPath;
-  }
-  static bool Failed(Face face) {
-    return face == Face::Stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1;
-  }
-  static std::string OutputOf(Face face) {
-    return face == Face::Stored ? appState.decodedWavPath : appState.aiffWavPath;
-  }
+  AiffTest()
+      : ConverterTest({ImportAiffFile, ConvertStoredAiff, &AppState::aiffSourcePath, &AppState::aiffWavPath,
+                       "input.aiff"}) {}
 };
 
 class AiffHeaders : public AiffTest {};
@@ -284,19 +249,9 @@ TEST_F(AiffFailures, RefusedInputsWriteNothingAndKeepDurations) {
   for (Face face : FACES) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
-      WriteWholeFile(OutputOf(face), BytesOf("previous"));
-      appState.durationSeconds = 7.25;
-      appState.durationMs = 7000;
-      appState.replayDurationMs = 7000;
-      appState.durationText = "7.25";
-      Convert(face, c.file);
-      EXPECT_TRUE(Failed(face));
-      EXPECT_EQ(ReadWholeFile(OutputOf(face)), BytesOf("previous"));
-      EXPECT_EQ(appState.durationSeconds, 7.25);
-      EXPECT_EQ(appState.durationMs, 7000u);
-      EXPECT_EQ(appState.replayDurationMs, 7000u);
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
       // A stored failure shows its duration as unknown.
-      EXPECT_EQ(appState.durationText, face == Face::Stored ? "unknown" : "7.25");
+      ExpectRefused(face, c.file, "unknown");
     }
   }
 }
@@ -305,12 +260,12 @@ TEST_F(AiffFailures, EightBitFileWithFloatLettersIsWrittenYetReportedFailed) {
   for (const char* letters : {"FL32", "FL64"}) {
     for (Face face : FACES) {
       SCOPED_TRACE(std::string(NameOf(face)) + " " + letters);
-      std::remove(OutputOf(face).c_str());
+      std::remove(OutputPath(face).c_str());
       appState.durationText = "old";
       Bytes file = AiffFile(1, 8, R8000, PatternBytes(20000 - 54), letters);
       Convert(face, file);
       EXPECT_TRUE(Failed(face));
-      WaveInfo w = ParseWave(ReadWholeFile(OutputOf(face)));
+      WaveInfo w = ParseWave(ReadWholeFile(OutputPath(face)));
       EXPECT_EQ(w.sampleRate, 4000u);
       EXPECT_EQ(w.dataSize, 20000u - 58);
       EXPECT_DOUBLE_EQ(appState.durationSeconds, 2.5);
@@ -332,7 +287,7 @@ TEST_F(AiffFailures, ShortestAcceptedInputsGiveEmptyDataChunks) {
       {"24-bit", AiffFile(1, 24, R8000, {})},
       {"AIFF-C", AifcFile(1, R8000, "ulaw", {0x55, 0x66})},
   };
-  PutU16Be(cases[0].file, 26, 16);
+  WriteU16Be(&cases[0].file[26], 16);
   for (const Case& c : cases) {
     Bytes out = ReadWholeFile(Convert(Face::Stored, c.file));
     ASSERT_FALSE(Failed(Face::Stored)) << c.what;
@@ -340,19 +295,6 @@ TEST_F(AiffFailures, ShortestAcceptedInputsGiveEmptyDataChunks) {
     EXPECT_EQ(w.dataSize, 0u) << c.what;
     EXPECT_EQ(out.size(), w.dataOffset) << c.what;
   }
-}
-
-Bytes HostBytes(const std::string& commandLine, const std::string& result) {
-  EXPECT_EQ(RunHostTool(commandLine), 0) << commandLine;
-  return ReadWholeFile(result);
-}
-
-std::string Soxi(const std::string& option, const std::string& path, const std::string& scratch) {
-  EXPECT_EQ(RunHostTool("(soxi " + option + " '" + path + "' 2>/dev/null)", scratch), 0) << option << " " << path;
-  Bytes text = ReadWholeFile(scratch);
-  std::string value(text.begin(), text.end());
-  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
-  return value;
 }
 
 // Where the samples of a file from a tool begin: behind SSND's header and
@@ -385,20 +327,19 @@ TEST_F(AiffWithSox, PcmFilesDecodeToTheSamplesPastTheFixedOffset) {
       std::string output = Convert(face, file);
       ASSERT_FALSE(Failed(face));
       const std::size_t skipped = (c.bits == 24 ? 54 : 58) - start;
-      std::string raw = ScratchFile("decoded.raw");
-      const std::string format = " -t raw -e signed -b " + std::to_string(c.bits) + " -L '" + raw + "'";
-      Bytes expected = HostBytes("sox '" + source + "'" + format, raw);
+      const std::string format = "-e signed -b " + std::to_string(c.bits) + " -L";
+      Bytes expected = SoxDecode(source, format);
       if (c.bits == 8) {
         // 8-bit samples play in pairs as one 16-bit sample, the earlier high.
-        Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
         expected = Tail(expected, skipped);
         for (std::size_t i = 0; i + 1 < expected.size(); i += 2) std::swap(expected[i], expected[i + 1]);
         EXPECT_EQ(actual, expected);
       } else {
-        EXPECT_EQ(HostBytes("sox '" + output + "'" + format, raw), Tail(expected, skipped));
+        EXPECT_EQ(SoxDecode(output, format), Tail(expected, skipped));
       }
-      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), std::to_string(c.outRate));
-      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(c.channels));
+      EXPECT_EQ(SoxInfo(output, "-r"), std::to_string(c.outRate));
+      EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(c.channels));
     }
   }
 }
@@ -413,9 +354,8 @@ TEST_F(AiffWithSox, ThirtyTwoBitFilesKeepTheirHighHalves) {
     ASSERT_EQ(SamplesStart(file), 54u);
     std::string output = Convert(face, file);
     ASSERT_FALSE(Failed(face));
-    std::string raw = ScratchFile("decoded.raw");
-    Bytes in32 = HostBytes("sox '" + source + "' -t raw -e signed -b 32 -L '" + raw + "'", raw);
-    Bytes out16 = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+    Bytes in32 = SoxDecode(source, "-e signed -b 32 -L");
+    Bytes out16 = SoxDecode(output, "-e signed -b 16 -L");
     // The copy starts one sample in (58, not 54); each sample gives its
     // high half and a silent word.
     ASSERT_EQ(out16.size(), in32.size() - 4);
@@ -423,7 +363,7 @@ TEST_F(AiffWithSox, ThirtyTwoBitFilesKeepTheirHighHalves) {
       ASSERT_EQ(ReadU16Le(&out16[i]), ReadU32Le(&in32[i + 4]) >> 16) << i / 4;
       ASSERT_EQ(ReadU16Le(&out16[i + 2]), 0) << i / 4;
     }
-    EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "96000");
+    EXPECT_EQ(SoxInfo(output, "-r"), "96000");
   }
 }
 
@@ -434,24 +374,21 @@ TEST_F(AiffWithSox, AifcG711FilesDecodeToTheSameSamples) {
     for (int channels : {1, 2}) {
       for (Face face : FACES) {
         SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
-        std::string wave = ScratchFile("tone.wav"), source = ScratchFile("g711.aifc");
-        ASSERT_EQ(RunHostTool("sox -n -r 8000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                              "' synth 0.4 sine 300 sine 500"),
-                  0);
-        ASSERT_EQ(RunHostTool(std::string("sndfile-convert ") + encoding + " '" + wave + "' '" + source + "'"), 0);
+        std::string source = ScratchFile("g711.aifc");
+        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
+                                       "0.4 sine 300 sine 500", encoding));
         Bytes file = ReadWholeFile(source);
         ASSERT_EQ(SamplesStart(file), 72u);
         std::string output = Convert(face, file);
         ASSERT_FALSE(Failed(face));
-        std::string raw = ScratchFile("decoded.raw");
         // sox reads G.711 AIFF-C through libsndfile only.
-        Bytes expected = HostBytes("sox -t sndfile '" + source + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
-        Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        Bytes expected = SoxDecode(source, "-e signed -b 16 -L", "-t sndfile");
+        Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
         ASSERT_GT(expected.size(), 1000u);
         // The copy leaves the last two bytes out: two samples, decoded to four bytes.
         EXPECT_EQ(actual, Shortened(expected, 4));
-        EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(channels));
-        EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "8000");
+        EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
+        EXPECT_EQ(SoxInfo(output, "-r"), "8000");
       }
     }
   }
@@ -469,9 +406,9 @@ TEST_F(AiffWithSox, UncompressedAifcIsAReadableOneChannelWave) {
       Bytes file = ReadWholeFile(source);
       std::string output = Convert(face, file);
       ASSERT_FALSE(Failed(face));
-      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), channels == 1 ? "22050" : "44100");
-      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), "1");
-      EXPECT_EQ(Soxi("-s", output, ScratchFile("info.txt")), std::to_string((file.size() - 74) / 2));
+      EXPECT_EQ(SoxInfo(output, "-r"), channels == 1 ? "22050" : "44100");
+      EXPECT_EQ(SoxInfo(output, "-c"), "1");
+      EXPECT_EQ(SoxInfo(output, "-s"), std::to_string((file.size() - 74) / 2));
     }
   }
 }

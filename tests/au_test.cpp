@@ -15,21 +15,17 @@
 
 namespace {
 
-void PutU32Be(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (24 - 8 * i));
-}
-
 // A bare 24-byte AU header followed by payload. The data offset and size
 // fields hold nonsense: the converter must not read them.
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd") {
   Bytes b(24 + payload.size(), 0);
   std::memcpy(&b[0], magic, 4);
-  PutU32Be(b, 4, 0xFFFFFFF0);
-  PutU32Be(b, 8, 3);
-  PutU32Be(b, 12, encoding);
-  PutU32Be(b, 16, rate);
-  PutU32Be(b, 20, channels);
+  WriteU32Be(&b[4], 0xFFFFFFF0);
+  WriteU32Be(&b[8], 3);
+  WriteU32Be(&b[12], encoding);
+  WriteU32Be(&b[16], rate);
+  WriteU32Be(&b[20], channels);
   std::copy(payload.begin(), payload.end(), b.begin() + 24);
   return b;
 }
@@ -40,36 +36,10 @@ Bytes Swapped(const Bytes& bytes) {
   return out;
 }
 
-Bytes Tail(const Bytes& bytes, std::size_t from) { return Bytes(bytes.begin() + static_cast<long>(from), bytes.end()); }
-
-Bytes Shortened(Bytes bytes, std::size_t by) {
-  bytes.resize(bytes.size() - by);
-  return bytes;
-}
-
-enum class Face { External, Stored };
-const Face FACES[] = {Face::External, Face::Stored};
-const char* NameOf(Face face) { return face == Face::Stored ? "stored" : "external"; }
-
-class AuTest : public ProgramTest {
+class AuTest : public ConverterTest {
  protected:
-  std::string Convert(Face face, const Bytes& file) {
-    appState.conversionFailed = 0;
-    appState.wavTypeKnown = 1;
-    if (face == Face::Stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      ConvertStoredAu();
-      return appState.decodedWavPath;
-    }
-    appState.auSourcePath = ScratchFile("input.au");
-    WriteWholeFile(appState.auSourcePath, file);
-    ImportAuFile();
-    return appState.auWavPath;
-  }
-  static bool Failed(Face face) {
-    return face == Face::Stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1;
-  }
-  static std::string OutputOf(Face face) { return face == Face::Stored ? appState.decodedWavPath : appState.auWavPath; }
+  AuTest()
+      : ConverterTest({ImportAuFile, ConvertStoredAu, &AppState::auSourcePath, &AppState::auWavPath, "input.au"}) {}
 };
 
 class AuHeaders : public AuTest {};
@@ -269,18 +239,8 @@ TEST_F(AuFailures, RefusedInputsWriteNothingAndKeepDurations) {
   for (Face face : FACES) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
-      WriteWholeFile(OutputOf(face), BytesOf("previous"));
-      appState.durationSeconds = 7.25;
-      appState.durationMs = 7000;
-      appState.replayDurationMs = 7000;
-      appState.durationText = "7.25";
-      Convert(face, c.file);
-      EXPECT_TRUE(Failed(face));
-      EXPECT_EQ(ReadWholeFile(OutputOf(face)), BytesOf("previous"));
-      EXPECT_EQ(appState.durationSeconds, 7.25);
-      EXPECT_EQ(appState.durationMs, 7000u);
-      EXPECT_EQ(appState.replayDurationMs, 7000u);
-      EXPECT_EQ(appState.durationText, "7.25");
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.file);
     }
   }
 }
@@ -300,22 +260,6 @@ TEST_F(AuFailures, InputOfExactlyTheDataOffsetGivesAnEmptyDataChunk) {
   }
 }
 
-// Runs a host command that must succeed and returns the file it wrote.
-Bytes HostBytes(const std::string& commandLine, const std::string& result) {
-  EXPECT_EQ(RunHostTool(commandLine), 0) << commandLine;
-  return ReadWholeFile(result);
-}
-
-// One header value as soxi reports it ("-r" rate, "-c" channels, "-s" samples).
-std::string Soxi(const std::string& option, const std::string& path, const std::string& scratch) {
-  // Warnings (sox notes that a float fmt chunk has no extension) stay out.
-  EXPECT_EQ(RunHostTool("(soxi " + option + " '" + path + "' 2>/dev/null)", scratch), 0) << option << " " << path;
-  Bytes text = ReadWholeFile(scratch);
-  std::string value(text.begin(), text.end());
-  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
-  return value;
-}
-
 TEST_F(AuWithSox, LinearFilesDecodeToTheSamplesPastTheFixedOffset) {
   REQUIRE_HOST_TOOL("sox");
   for (int channels : {1, 2}) {
@@ -331,14 +275,13 @@ TEST_F(AuWithSox, LinearFilesDecodeToTheSamplesPastTheFixedOffset) {
       ASSERT_LE(samplesStart, 32u);
       std::string output = Convert(face, file);
       ASSERT_FALSE(Failed(face));
-      std::string raw = ScratchFile("decoded.raw");
-      Bytes expected = HostBytes("sox '" + source + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
-      Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+      Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
+      Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
       // The converter starts at 32; what lies between sox's header and 32 is skipped.
       EXPECT_EQ(actual, Tail(expected, 32 - samplesStart));
       EXPECT_GT(actual.size(), 10000u);
-      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), std::to_string(22050 * channels));
-      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), "1");
+      EXPECT_EQ(SoxInfo(output, "-r"), std::to_string(22050 * channels));
+      EXPECT_EQ(SoxInfo(output, "-c"), "1");
     }
   }
 }
@@ -350,21 +293,18 @@ TEST_F(AuWithSox, G711FilesDecodeToTheSameSamples) {
     for (int channels : {1, 2}) {
       for (Face face : FACES) {
         SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
-        std::string wave = ScratchFile("tone.wav"), source = ScratchFile("g711.au");
-        ASSERT_EQ(RunHostTool("sox -n -r 8000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                              "' synth 0.4 sine 300 sine 500"),
-                  0);
-        ASSERT_EQ(RunHostTool(std::string("sndfile-convert ") + encoding + " '" + wave + "' '" + source + "'"), 0);
+        std::string source = ScratchFile("g711.au");
+        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
+                                       "0.4 sine 300 sine 500", encoding));
         Bytes file = ReadWholeFile(source);
         ASSERT_EQ(ReadU32Be(&file[4]), 24u);  // samples right behind the bare header
         std::string output = Convert(face, file);
         ASSERT_FALSE(Failed(face));
-        std::string raw = ScratchFile("decoded.raw");
-        Bytes expected = HostBytes("sox '" + source + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
-        Bytes actual = HostBytes("sox '" + output + "' -t raw -e signed -b 16 -L '" + raw + "'", raw);
+        Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
+        Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
         EXPECT_EQ(actual, expected);
-        EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(channels));
-        EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "8000");
+        EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
+        EXPECT_EQ(SoxInfo(output, "-r"), "8000");
       }
     }
   }
@@ -376,19 +316,16 @@ TEST_F(AuWithSox, FloatFilesKeepTheirUpperHalves) {
   for (int channels : {1, 2}) {
     for (Face face : FACES) {
       SCOPED_TRACE(std::string(NameOf(face)) + " channels " + std::to_string(channels));
-      std::string wave = ScratchFile("tone.wav"), source = ScratchFile("float.au");
-      ASSERT_EQ(RunHostTool("sox -n -r 16000 -c " + std::to_string(channels) + " -b 16 '" + wave +
-                            "' synth 0.25 sine 300 sine 500 gain -3"),
-                0);
-      ASSERT_EQ(RunHostTool("sndfile-convert -float32 '" + wave + "' '" + source + "'"), 0);
+      std::string source = ScratchFile("float.au");
+      ASSERT_TRUE(ToneThroughSndfile(source, "-r 16000 -c " + std::to_string(channels) + " -b 16",
+                                     "0.25 sine 300 sine 500 gain -3", "-float32"));
       Bytes file = ReadWholeFile(source);
       ASSERT_EQ(ReadU32Be(&file[4]), 24u);
       ASSERT_EQ(ReadU32Be(&file[12]), 6u);
       std::string output = Convert(face, file);
       ASSERT_FALSE(Failed(face));
-      std::string raw = ScratchFile("decoded.f32");
-      Bytes expected = HostBytes("sox '" + source + "' -t raw -e float -b 32 -L '" + raw + "'", raw);
-      Bytes actual = HostBytes("sox '" + output + "' -t raw -e float -b 32 -L '" + raw + "'", raw);
+      Bytes expected = SoxDecode(source, "-e float -b 32 -L");
+      Bytes actual = SoxDecode(output, "-e float -b 32 -L");
       ASSERT_EQ(actual.size(), expected.size());
       // Each output word keeps its sample's sign, exponent and top 7
       // mantissa bits; the rest comes from the sample before.
@@ -398,8 +335,8 @@ TEST_F(AuWithSox, FloatFilesKeepTheirUpperHalves) {
         std::memcpy(&e, &expected[i], 4);
         ASSERT_LE(std::fabs(a - e), std::fabs(e) / 64 + 1e-30f) << i / 4;
       }
-      EXPECT_EQ(Soxi("-r", output, ScratchFile("info.txt")), "16000");
-      EXPECT_EQ(Soxi("-c", output, ScratchFile("info.txt")), std::to_string(channels));
+      EXPECT_EQ(SoxInfo(output, "-r"), "16000");
+      EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
     }
   }
 }

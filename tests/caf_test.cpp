@@ -1,7 +1,6 @@
 // CAF import: header fields per path and per entry point, the sample mapping
 // of each path, durations, refused inputs, and files written by sox.
 #include <cstdint>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 
@@ -39,24 +38,10 @@ Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed = 1) {
   return b;
 }
 
-class CafTest : public ProgramTest {
+class CafTest : public ConverterTest {
  protected:
-  // Runs the importer or the stored converter on file; returns the output.
-  Bytes Convert(bool stored, const Bytes& file) {
-    if (stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      appState.wavTypeKnown = 1;
-      ConvertStoredCaf();
-      return ReadWholeFile(appState.decodedWavPath);
-    }
-    appState.cafSourcePath = ScratchFile("in.caf");
-    WriteWholeFile(appState.cafSourcePath, file);
-    appState.conversionFailed = 0;
-    ImportCafFile();
-    return ReadWholeFile(appState.cafWavPath);
-  }
-  bool Failed(bool stored) const { return stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1; }
-  std::string OutputPath(bool stored) const { return stored ? appState.decodedWavPath : appState.cafWavPath; }
+  CafTest()
+      : ConverterTest({ImportCafFile, ConvertStoredCaf, &AppState::cafSourcePath, &AppState::cafWavPath, "in.caf"}) {}
 };
 
 const CafFields STEREO_16_44100 = {0x40, 0xE5, "lpcm", 2, 0x10, "free"};
@@ -70,51 +55,52 @@ TEST_F(CafHeaders, FieldsPerPathAndEntryPoint) {
   struct Case {
     const char* what;
     CafFields fields;
-    bool stored;
+    Face face;
     std::uint16_t tag, channels;
     std::uint32_t rate, byteRate;
     std::uint16_t blockAlign, bits;
     std::int64_t riffLess, dataLess;  // RIFF size S - riffLess, data size S - dataLess
     std::uint32_t fact;
   } cases[] = {
-      {"16-bit stereo 44100", STEREO_16_44100, false, 1, 2, 44100, 176400, 4, 16, 4058, 4094, 0},
-      {"16-bit, 12000 Hz external", {0x40, 0xC7, "lpcm", 2, 0x10, "free"}, false, 1, 2, 192000, 768000, 4, 16,
+      {"16-bit stereo 44100", STEREO_16_44100, Face::External, 1, 2, 44100, 176400, 4, 16, 4058, 4094, 0},
+      {"16-bit, 12000 Hz external", {0x40, 0xC7, "lpcm", 2, 0x10, "free"}, Face::External, 1, 2, 192000, 768000, 4, 16,
        4058, 4094, 0},
-      {"16-bit, 12000 Hz stored", {0x40, 0xC7, "lpcm", 2, 0x10, "free"}, true, 1, 2, 22050, 88200, 4, 16, 4058,
+      {"16-bit, 12000 Hz stored", {0x40, 0xC7, "lpcm", 2, 0x10, "free"}, Face::Stored, 1, 2, 22050, 88200, 4, 16, 4058,
        4094, 0},
-      {"16-bit mono 8000", {0x40, 0xBF, "lpcm", 1, 0x10, "free"}, true, 1, 1, 8000, 16000, 2, 16, 4058, 4094, 0},
-      {"16-bit, channels 3: two declared, rate not doubled", {0x40, 0xE5, "lpcm", 3, 0x10, "free"}, false, 1, 2,
-       44100, 88200, 4, 16, 4058, 4094, 0},
-      {"16-bit 'ulaw' stays linear", {0x40, 0xBF, "ulaw", 1, 0x10, "free"}, false, 1, 1, 8000, 16000, 2, 16, 4058,
-       4094, 0},
-      {"32-bit mono 96000", {0x40, 0xF7, "lpcm", 1, 0x20, "free"}, false, 1, 1, 96000, 384000, 4, 32, 4058, 4094,
+      {"16-bit mono 8000", {0x40, 0xBF, "lpcm", 1, 0x10, "free"}, Face::Stored, 1, 1, 8000, 16000, 2, 16, 4058, 4094,
        0},
-      {"32-bit stereo, unknown rate external", {0x40, 0x00, "lpcm", 2, 0x20, "free"}, false, 1, 2, 192000,
-       1536000, 8, 32, 4058, 4094, 0},
-      {"32-bit stereo, unknown rate stored", {0x40, 0x00, "lpcm", 2, 0x20, "free"}, true, 1, 2, 88200, 705600, 8,
-       32, 4058, 4094, 0},
-      {"24-bit stereo 48000", {0x40, 0xE7, "lpcm", 2, 0x18, "free"}, false, 1, 2, 48000, 288000, 6, 24, 4060,
-       4096, 0},
-      {"24-bit mono, unknown rate stored", {0x41, 0x00, "lpcm", 1, 0x18, "free"}, true, 1, 1, 88200, 264600, 3,
-       24, 4060, 4096, 0},
-      {"24-bit mono 176400", {0x41, 0x05, "lpcm", 1, 0x18, "pakt"}, true, 1, 1, 176400, 529200, 3, 24, 4060,
-       4096, 0},
-      {"8-bit linear mono 11025", {0x40, 0xC5, "lpcm", 1, 0x08, "free"}, false, 1, 1, 11025, 11025, 1, 8, 4058,
+      {"16-bit, channels 3: two declared, rate not doubled", {0x40, 0xE5, "lpcm", 3, 0x10, "free"}, Face::External, 1,
+       2, 44100, 88200, 4, 16, 4058, 4094, 0},
+      {"16-bit 'ulaw' stays linear", {0x40, 0xBF, "ulaw", 1, 0x10, "free"}, Face::External, 1, 1, 8000, 16000, 2, 16,
+       4058, 4094, 0},
+      {"32-bit mono 96000", {0x40, 0xF7, "lpcm", 1, 0x20, "free"}, Face::External, 1, 1, 96000, 384000, 4, 32, 4058,
        4094, 0},
-      {"8-bit linear stereo, unknown rate stored", {0, 0, "lpcm", 2, 0x08, "free"}, true, 1, 2, 22050, 44100, 2,
+      {"32-bit stereo, unknown rate external", {0x40, 0x00, "lpcm", 2, 0x20, "free"}, Face::External, 1, 2, 192000,
+       1536000, 8, 32, 4058, 4094, 0},
+      {"32-bit stereo, unknown rate stored", {0x40, 0x00, "lpcm", 2, 0x20, "free"}, Face::Stored, 1, 2, 88200, 705600,
+       8, 32, 4058, 4094, 0},
+      {"24-bit stereo 48000", {0x40, 0xE7, "lpcm", 2, 0x18, "free"}, Face::External, 1, 2, 48000, 288000, 6, 24, 4060,
+       4096, 0},
+      {"24-bit mono, unknown rate stored", {0x41, 0x00, "lpcm", 1, 0x18, "free"}, Face::Stored, 1, 1, 88200, 264600, 3,
+       24, 4060, 4096, 0},
+      {"24-bit mono 176400", {0x41, 0x05, "lpcm", 1, 0x18, "pakt"}, Face::Stored, 1, 1, 176400, 529200, 3, 24, 4060,
+       4096, 0},
+      {"8-bit linear mono 11025", {0x40, 0xC5, "lpcm", 1, 0x08, "free"}, Face::External, 1, 1, 11025, 11025, 1, 8, 4058,
+       4094, 0},
+      {"8-bit linear stereo, unknown rate stored", {0, 0, "lpcm", 2, 0x08, "free"}, Face::Stored, 1, 2, 22050, 44100, 2,
        8, 4058, 4094, 0},
-      {"8-bit linear stereo, unknown rate external", {0, 0, "lpcm", 2, 0x08, "free"}, false, 1, 2, 192000,
+      {"8-bit linear stereo, unknown rate external", {0, 0, "lpcm", 2, 0x08, "free"}, Face::External, 1, 2, 192000,
        384000, 2, 8, 4058, 4094, 0},
-      {"mu-law mono 8000", {0x40, 0xBF, "ulaw", 1, 0x08, "free"}, false, 7, 1, 8000, 8000, 1, 8, 4046, 4096,
+      {"mu-law mono 8000", {0x40, 0xBF, "ulaw", 1, 0x08, "free"}, Face::External, 7, 1, 8000, 8000, 1, 8, 4046, 4096,
        5001 - 4096},
-      {"A-law stereo 16000", {0x40, 0xCF, "alaw", 2, 0x08, "free"}, true, 6, 2, 16000, 32000, 2, 8, 4046, 4096,
+      {"A-law stereo 16000", {0x40, 0xCF, "alaw", 2, 0x08, "free"}, Face::Stored, 6, 2, 16000, 32000, 2, 8, 4046, 4096,
        (5001 - 4096) / 2},
-      {"mu-law, unknown rate stored", {0x40, 0xD0, "ulaw", 1, 0x08, "free"}, true, 7, 1, 192000, 192000, 1, 8,
+      {"mu-law, unknown rate stored", {0x40, 0xD0, "ulaw", 1, 0x08, "free"}, Face::Stored, 7, 1, 192000, 192000, 1, 8,
        4046, 4096, 5001 - 4096},
   };
   for (const Case& c : cases) {
-    Bytes out = Convert(c.stored, CafFile(S, c.fields));
-    ASSERT_FALSE(Failed(c.stored)) << c.what;
+    Bytes out = ConvertToBytes(c.face, CafFile(S, c.fields));
+    ASSERT_FALSE(Failed(c.face)) << c.what;
     WaveInfo w = ParseWave(out);
     EXPECT_EQ(w.formatTag, c.tag) << c.what;
     EXPECT_EQ(w.channels, c.channels) << c.what;
@@ -157,11 +143,11 @@ TEST_F(CafPayload, EachPathMapsItsSamples) {
   for (const Case& c : cases) {
     Bytes file = CafFile(4094, c.fields);
     file.insert(file.end(), c.input.begin(), c.input.end());
-    for (bool stored : {false, true}) {
-      Bytes out = Convert(stored, file);
+    for (Face face : FACES) {
+      Bytes out = ConvertToBytes(face, file);
       WaveInfo w = ParseWave(out);
       ASSERT_GE(out.size(), w.dataOffset) << c.what;
-      EXPECT_EQ(Bytes(out.begin() + static_cast<long>(w.dataOffset), out.end()), c.expected) << c.what;
+      EXPECT_EQ(Tail(out, w.dataOffset), c.expected) << c.what << " " << NameOf(face);
     }
   }
 }
@@ -169,7 +155,7 @@ TEST_F(CafPayload, EachPathMapsItsSamples) {
 TEST_F(CafPayload, ChunkListIsNotFollowed) {
   // A data chunk announced at 60 is ignored: the copy starts at 4094 all the same.
   Bytes file = CafFile(4200, {0x40, 0xBF, "lpcm", 1, 0x10, "data"});
-  Bytes out = Convert(false, file);
+  Bytes out = ConvertToBytes(Face::External, file);
   ASSERT_EQ(out.size(), 44u + 106u);
   EXPECT_EQ(out[44], file[4095]);
   EXPECT_EQ(out[45], file[4094]);
@@ -202,12 +188,12 @@ TEST_F(CafDurations, FromWholeInputSize) {
     Bytes file = CafFile(c.size, c.fields);
     appState.durationText = "untouched";
     appState.replayDurationMs = 123;
-    Convert(false, file);
+    Convert(Face::External, file);
     EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds) << c.what;
     EXPECT_EQ(appState.durationMs, static_cast<std::uint32_t>(c.seconds) * 1000u) << c.what;
     EXPECT_EQ(appState.durationText, "untouched") << c.what;
     EXPECT_EQ(appState.replayDurationMs, 123u) << c.what;
-    Convert(true, file);
+    Convert(Face::Stored, file);
     EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds) << c.what;
     EXPECT_EQ(appState.durationMs, static_cast<std::uint32_t>(c.seconds) * 1000u) << c.what;
     EXPECT_EQ(appState.replayDurationMs, appState.durationMs) << c.what;
@@ -234,17 +220,9 @@ TEST_F(CafFailures, RefusedInputsWriteNothingAndKeepDurations) {
       {"empty", Bytes()},
   };
   for (const Case& c : cases) {
-    for (bool stored : {false, true}) {
-      WriteWholeFile(OutputPath(stored), BytesOf("previous"));
-      appState.durationSeconds = 9.5;
-      appState.durationMs = 9000;
-      appState.durationText = "9.5";
-      Bytes out = Convert(stored, c.file);
-      EXPECT_TRUE(Failed(stored)) << c.what << (stored ? " stored" : " external");
-      EXPECT_EQ(out, BytesOf("previous")) << c.what;
-      EXPECT_EQ(appState.durationSeconds, 9.5) << c.what;
-      EXPECT_EQ(appState.durationMs, 9000u) << c.what;
-      EXPECT_EQ(appState.durationText, "9.5") << c.what;
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.file);
     }
   }
 }
@@ -252,7 +230,7 @@ TEST_F(CafFailures, RefusedInputsWriteNothingAndKeepDurations) {
 TEST_F(CafFailures, InputOfExactlyTheDataOffsetGivesEmptyData) {
   for (int bits : {0x10, 0x18}) {
     std::size_t offset = bits == 0x18 ? 4096 : 4094;
-    Bytes out = Convert(false, CafFile(offset, {0x40, 0xBF, "lpcm", 1, bits, "free"}));
+    Bytes out = ConvertToBytes(Face::External, CafFile(offset, {0x40, 0xBF, "lpcm", 1, bits, "free"}));
     EXPECT_EQ(appState.conversionFailed, 0) << bits;
     ASSERT_EQ(out.size(), 44u) << bits;
     EXPECT_EQ(ParseWave(out).dataSize, 0u) << bits;
@@ -263,76 +241,63 @@ TEST_F(CafFailures, InputOfExactlyTheDataOffsetGivesEmptyData) {
 
 class CafWithSox : public CafTest {
  protected:
-  // Makes a CAF file with sox, converts it both ways and checks that both
-  // outputs agree; returns the external one's path.
+  // Makes a CAF file with sox and converts it through both faces (both must
+  // agree); returns the external output's path.
   std::string ConvertBothWays(const std::string& soxOptions) {
     std::string caf = ScratchFile("sox.caf");
     EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " '" + caf + "' synth 0.25 sine 440 sine 660"), 0);
-    Bytes file = ReadWholeFile(caf);
-    Bytes external = Convert(false, file);
-    EXPECT_EQ(appState.conversionFailed, 0);
-    Bytes stored = Convert(true, file);
-    EXPECT_EQ(appState.wavTypeKnown, 1);
-    EXPECT_EQ(external, stored);
-    return appState.cafWavPath;
-  }
-  // The samples of path as sox decodes them, in the given raw encoding.
-  Bytes Decode(const std::string& path, const std::string& rawOptions) {
-    std::string raw = ScratchFile("decoded.raw");
-    std::filesystem::remove(raw);
-    EXPECT_EQ(RunHostTool("sox '" + path + "' -t raw " + rawOptions + " '" + raw + "'"), 0) << path;
-    return ReadWholeFile(raw);
+    return ConvertBothFaces(ReadWholeFile(caf));
   }
 };
 
 TEST_F(CafWithSox, SixteenBitStereoAfterTwoLeadingBytes) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 44100 -c 2 -b 16");
-  Bytes input = Decode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
+  Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
   ASSERT_EQ(input.size(), 0.25 * 44100 * 4);
   // The copy starts two bytes before the samples: a zero comes first, and the
   // last frame's second half lies past the declared data.
   Bytes expected = {0, 0};
   expected.insert(expected.end(), input.begin(), input.end());
   Bytes wave = ReadWholeFile(out);
-  EXPECT_EQ(Bytes(wave.begin() + 44, wave.end()), expected);
+  EXPECT_EQ(Tail(wave, 44), expected);
   expected.resize(input.size());
-  EXPECT_EQ(Decode(out, "-e signed -b 16 -L"), expected);
+  EXPECT_EQ(SoxDecode(out, "-e signed -b 16 -L"), expected);
 }
 
 TEST_F(CafWithSox, TwentyFourBitMonoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 48000 -c 1 -b 24");
-  Bytes input = Decode(ScratchFile("sox.caf"), "-e signed -b 24 -L");
+  Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 24 -L");
   ASSERT_EQ(input.size(), 0.25 * 48000 * 3);
-  EXPECT_EQ(Decode(out, "-e signed -b 24 -L"), input);
+  EXPECT_EQ(SoxDecode(out, "-e signed -b 24 -L"), input);
 }
 
 TEST_F(CafWithSox, MuLawAndAlawDecodeToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   for (const char* encoding : {"u-law", "a-law"}) {
     std::string out = ConvertBothWays(std::string("-r 8000 -c 1 -e ") + encoding);
-    Bytes input = Decode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
+    Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
     ASSERT_EQ(input.size(), 0.25 * 8000 * 2) << encoding;
-    EXPECT_EQ(Decode(out, "-e signed -b 16 -L"), input) << encoding;
+    EXPECT_EQ(SoxDecode(out, "-e signed -b 16 -L"), input) << encoding;
   }
 }
 
 TEST_F(CafWithSox, EightBitSignedBecomesUnsigned) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 16000 -c 2 -b 8 -e signed");
-  Bytes input = Decode(ScratchFile("sox.caf"), "-e signed -b 8");
+  Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 8");
   ASSERT_EQ(input.size(), 0.25 * 16000 * 2);
   Bytes expected = {0, 0};  // the two bytes before the samples, as silence
   expected.insert(expected.end(), input.begin(), input.end());
-  EXPECT_EQ(Decode(out, "-e signed -b 8"), expected);
+  EXPECT_EQ(SoxDecode(out, "-e signed -b 8"), expected);
 }
 
 TEST_F(CafWithSox, ThirtyTwoBitSamplesShareHalvesWithTheirNeighbours) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 32000 -c 1 -b 32");
-  Bytes input = Decode(ScratchFile("sox.caf"), "-e signed -b 32 -L");
-  Bytes output = Decode(out, "-e signed -b 32 -L");
+  Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 32 -L");
+  Bytes output = SoxDecode(out, "-e signed -b 32 -L");
   ASSERT_EQ(input.size(), 0.25 * 32000 * 4);
   // Two bytes early, so the declared data holds as many whole samples as the input.
   ASSERT_EQ(output.size(), input.size());

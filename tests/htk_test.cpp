@@ -13,46 +13,23 @@
 
 namespace {
 
-void PutU16Be(Bytes& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<unsigned char>(v / 256);
-  b[at + 1] = static_cast<unsigned char>(v % 256);
-}
-
 // A 12-byte HTK header (sample count left zero, the converter ignores it)
 // followed by payload.
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
   Bytes b(12 + payload.size(), 0);
   std::copy(payload.begin(), payload.end(), b.begin() + 12);
   b[4] = 0xAB;  // high half of the period: never read
-  PutU16Be(b, 6, period);
-  PutU16Be(b, 8, sampleBytes);
-  PutU16Be(b, 10, 9);  // parameter kind: never read
+  WriteU16Be(&b[6], period);
+  WriteU16Be(&b[8], sampleBytes);
+  WriteU16Be(&b[10], 9);  // parameter kind: never read
   return b;
 }
 
-enum class Face { External, Stored };
-const Face FACES[] = {Face::External, Face::Stored};
-const char* NameOf(Face face) { return face == Face::Stored ? "stored" : "external"; }
-
-class HtkTest : public ProgramTest {
+class HtkTest : public ConverterTest {
  protected:
-  // Converts file through one face and returns the output's path.
-  std::string Convert(Face face, const Bytes& file) {
-    appState.conversionFailed = 0;
-    appState.wavTypeKnown = 1;
-    if (face == Face::Stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      ConvertStoredHtk();
-      return appState.decodedWavPath;
-    }
-    appState.htkSourcePath = ScratchFile("input.htk");
-    WriteWholeFile(appState.htkSourcePath, file);
-    ImportHtkFile();
-    return appState.htkWavPath;
-  }
-  static bool Failed(Face face) {
-    return face == Face::Stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1;
-  }
+  HtkTest()
+      : ConverterTest({ImportHtkFile, ConvertStoredHtk, &AppState::htkSourcePath, &AppState::htkWavPath,
+                       "input.htk"}) {}
 };
 
 class HtkHeaders : public HtkTest {};
@@ -109,7 +86,7 @@ TEST_F(HtkPayload, SamplesBecomeLittleEndianAndAnOddTailIsWrittenWhole) {
       SCOPED_TRACE(NameOf(face));
       Bytes out = ReadWholeFile(Convert(face, HtkFile(625, 2, c.payload)));
       ASSERT_GE(out.size(), 44u);
-      EXPECT_EQ(Bytes(out.begin() + 44, out.end()), c.expected);
+      EXPECT_EQ(Tail(out, 44), c.expected);
       EXPECT_EQ(ReadU32Le(&out[40]), c.declared);
     }
   }
@@ -160,17 +137,8 @@ TEST_F(HtkFailures, RefusedInputsWriteNothingAndKeepDurations) {
   for (Face face : FACES) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
-      std::string output = face == Face::Stored ? appState.decodedWavPath : appState.htkWavPath;
-      WriteWholeFile(output, BytesOf("previous"));
-      appState.durationSeconds = 7.25;
-      appState.durationMs = 7000;
-      appState.durationText = "7.25";
-      Convert(face, c.file);
-      EXPECT_TRUE(Failed(face));
-      EXPECT_EQ(ReadWholeFile(output), BytesOf("previous"));
-      EXPECT_EQ(appState.durationSeconds, 7.25);
-      EXPECT_EQ(appState.durationMs, 7000u);
-      EXPECT_EQ(appState.durationText, "7.25");
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.file);
     }
   }
 }
@@ -187,15 +155,10 @@ TEST_F(HtkWithSox, SoxFilesDecodeToTheSameSamples) {
       std::string output = Convert(face, ReadWholeFile(source));
       ASSERT_FALSE(Failed(face));
       // The header is 12 bytes, exactly what the converter skips.
-      std::string expectedRaw = ScratchFile("expected.raw"), actualRaw = ScratchFile("actual.raw");
-      ASSERT_EQ(RunHostTool("sox '" + source + "' -t raw -e signed -b 16 -L '" + expectedRaw + "'"), 0);
-      ASSERT_EQ(RunHostTool("sox '" + output + "' -t raw -e signed -b 16 -L '" + actualRaw + "'"), 0);
-      Bytes expected = ReadWholeFile(expectedRaw);
+      Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
       EXPECT_GT(expected.size(), 1000u);
-      EXPECT_EQ(ReadWholeFile(actualRaw), expected);
-      std::string info = ScratchFile("info.txt");
-      ASSERT_EQ(RunHostTool("soxi -r '" + output + "'", info), 0);
-      EXPECT_EQ(ReadWholeFile(info), BytesOf(std::to_string(rate) + "\n"));
+      EXPECT_EQ(SoxDecode(output, "-e signed -b 16 -L"), expected);
+      EXPECT_EQ(SoxInfo(output, "-r"), std::to_string(rate));
     }
   }
 }

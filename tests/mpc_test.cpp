@@ -24,23 +24,10 @@ Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
   return bytes;
 }
 
-class MpcFixture : public ProgramTest {
+// Only the importer: this format is never stored in a container.
+class MpcFixture : public ConverterTest {
  protected:
-  Bytes Run(const Bytes& input) {
-    std::string source = ScratchFile("in.mpc");
-    WriteWholeFile(source, input);
-    appState.mpcSourcePath = source;
-    appState.conversionFailed = 0;
-    ImportMpcFile();
-    return ReadWholeFile(appState.mpcWavPath);
-  }
-  std::string SoxInfo(const std::string& option, const std::string& path) {
-    std::string info = ScratchFile("soxi.txt");
-    if (RunHostTool("soxi " + option + " '" + path + "'", info) != 0) return "soxi failed";
-    Bytes text = ReadWholeFile(info);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return std::string(text.begin(), text.end());
-  }
+  MpcFixture() : ConverterTest({ImportMpcFile, nullptr, &AppState::mpcSourcePath, &AppState::mpcWavPath, "in.mpc"}) {}
 };
 
 using MpcHeaders = MpcFixture;
@@ -75,7 +62,7 @@ TEST_F(MpcHeaders, RateTableAndStereoFlag) {
   for (const auto& c : cases) {
     Bytes input = MpcFile(c.flag, c.v, PatternBytes(1000));
     const std::uint32_t s = static_cast<std::uint32_t>(input.size());
-    WaveInfo w = ParseWave(Run(input));
+    WaveInfo w = ParseWave(ConvertToBytes(Face::External, input));
     SCOPED_TRACE("flag " + std::to_string(c.flag) + " V " + std::to_string(c.v));
     ASSERT_EQ(appState.conversionFailed, 0);
     EXPECT_EQ(w.formatTag, 1);
@@ -93,11 +80,11 @@ TEST_F(MpcHeaders, RateTableAndStereoFlag) {
 TEST_F(MpcPayload, SamplesAreCopiedInTheirOrder) {
   for (std::size_t size : {std::size_t{0}, std::size_t{8}, std::size_t{9}, std::size_t{65537}}) {
     Bytes payload = PatternBytes(size, 11);
-    Bytes out = Run(MpcFile(1, 22050, payload));
+    Bytes out = ConvertToBytes(Face::External, MpcFile(1, 22050, payload));
     ASSERT_EQ(appState.conversionFailed, 0);
     Bytes expected = payload;
     if (size % 2 == 1) expected.push_back(payload[size - 2]);  // the whole last 2-byte unit
-    EXPECT_EQ(Bytes(out.begin() + 44, out.end()), expected) << size;
+    EXPECT_EQ(Tail(out, 44), expected) << size;
   }
 }
 
@@ -107,31 +94,24 @@ TEST_F(MpcFailures, UnknownRatesAndShortInputsWriteNothing) {
   const Bytes cases[] = {MpcFile(0, 12000, PatternBytes(100)), MpcFile(1, 0, PatternBytes(100)),
                          MpcFile(0, 192000 & 0xFFFF, PatternBytes(100)), shortInput, Bytes{}};
   for (const Bytes& input : cases) {
-    WriteWholeFile(appState.mpcWavPath, BytesOf("previous"));
-    appState.durationSeconds = 7.5;
-    appState.durationMs = 7000;
-    Run(input);
-    EXPECT_EQ(appState.conversionFailed, 1) << input.size();
-    EXPECT_EQ(ReadWholeFile(appState.mpcWavPath), BytesOf("previous"));
-    EXPECT_EQ(appState.durationSeconds, 7.5);
-    EXPECT_EQ(appState.durationMs, 7000u);
+    SCOPED_TRACE(std::to_string(input.size()) + " bytes");
+    ExpectRefused(Face::External, input);
   }
 }
 
 TEST_F(MpcWithSox, HandBuiltFileReadsBackAsTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
-  std::string samples = ScratchFile("samples.raw"), outRaw = ScratchFile("out.raw");
+  std::string samples = ScratchFile("samples.raw");
   ASSERT_EQ(RunHostTool("sox -n -r 22050 -c 2 -b 16 -e signed -L -t raw '" + samples + "' synth 0.5 sine 440 sine 660"),
             0);
   Bytes raw = ReadWholeFile(samples);
   ASSERT_EQ(raw.size(), 44100u);
-  Run(MpcFile(1, 22050, raw));
+  Convert(Face::External, MpcFile(1, 22050, raw));
   ASSERT_EQ(appState.conversionFailed, 0);
-  EXPECT_EQ(SoxInfo("-c", appState.mpcWavPath), "2");
-  EXPECT_EQ(SoxInfo("-r", appState.mpcWavPath), "22050");
-  EXPECT_EQ(SoxInfo("-b", appState.mpcWavPath), "16");
-  ASSERT_EQ(RunHostTool("sox '" + appState.mpcWavPath + "' -t raw -e signed -b 16 -L '" + outRaw + "'"), 0);
-  EXPECT_EQ(ReadWholeFile(outRaw), raw);
+  EXPECT_EQ(SoxInfo(appState.mpcWavPath, "-c"), "2");
+  EXPECT_EQ(SoxInfo(appState.mpcWavPath, "-r"), "22050");
+  EXPECT_EQ(SoxInfo(appState.mpcWavPath, "-b"), "16");
+  EXPECT_EQ(SoxDecode(appState.mpcWavPath, "-e signed -b 16 -L"), raw);
 }
 
 }  // namespace

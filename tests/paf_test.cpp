@@ -2,7 +2,6 @@
 // mapping (the 24-bit block copy included), durations, refused inputs, and
 // files written by sox.
 #include <cstdint>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -39,23 +38,10 @@ Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed = 1) {
 
 constexpr std::size_t PAF_HEADER = 2048;
 
-class PafTest : public ProgramTest {
+class PafTest : public ConverterTest {
  protected:
-  Bytes Convert(bool stored, const Bytes& file) {
-    if (stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      appState.wavTypeKnown = 1;
-      ConvertStoredPaf();
-      return ReadWholeFile(appState.decodedWavPath);
-    }
-    appState.pafSourcePath = ScratchFile("in.paf");
-    WriteWholeFile(appState.pafSourcePath, file);
-    appState.conversionFailed = 0;
-    ImportPafFile();
-    return ReadWholeFile(appState.pafWavPath);
-  }
-  bool Failed(bool stored) const { return stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1; }
-  std::string OutputPath(bool stored) const { return stored ? appState.decodedWavPath : appState.pafWavPath; }
+  PafTest()
+      : ConverterTest({ImportPafFile, ConvertStoredPaf, &AppState::pafSourcePath, &AppState::pafWavPath, "in.paf"}) {}
 };
 
 // --- Headers ---------------------------------------------------------------------
@@ -88,9 +74,10 @@ TEST_F(PafHeaders, FieldsPerPath) {
       {"24-bit mono, rate 0", {{0, 0, 0, 0}, 1, 1}, PAF_HEADER + 65, 1, 22050, 66150, 3, 24, 98, 62},
   };
   for (const Case& c : cases) {
-    for (bool stored : {false, true}) {
-      Bytes out = Convert(stored, PafFile(c.size, c.fields));
-      ASSERT_FALSE(Failed(stored)) << c.what;
+    for (Face face : FACES) {
+      SCOPED_TRACE(NameOf(face));
+      Bytes out = ConvertToBytes(face, PafFile(c.size, c.fields));
+      ASSERT_FALSE(Failed(face)) << c.what;
       WaveInfo w = ParseWave(out);
       EXPECT_EQ(w.formatTag, 1) << c.what;
       EXPECT_EQ(w.channels, c.channels) << c.what;
@@ -107,7 +94,7 @@ TEST_F(PafHeaders, FieldsPerPath) {
 TEST_F(PafHeaders, TwentyFourBitSizesMatchTheFileWritten) {
   // Whatever the payload's length, the patched sizes describe the file exactly.
   for (std::size_t payload : {0, 1, 2, 30, 31, 32, 33, 63, 64, 65, 1000, 4097}) {
-    Bytes out = Convert(false, PafFile(PAF_HEADER + payload, {{0, 0, 0x56, 0x22}, 1, 1}));
+    Bytes out = ConvertToBytes(Face::External, PafFile(PAF_HEADER + payload, {{0, 0, 0x56, 0x22}, 1, 1}));
     ASSERT_EQ(appState.conversionFailed, 0) << payload;
     WaveInfo w = ParseWave(out);
     EXPECT_EQ(w.riffSize, out.size() - 8) << payload;
@@ -134,9 +121,9 @@ TEST_F(PafPayload, SixteenBitSwappedAndEightBitMadeUnsigned) {
   for (const Case& c : cases) {
     Bytes file = PafFile(PAF_HEADER, c.fields);
     file.insert(file.end(), c.input.begin(), c.input.end());
-    Bytes out = Convert(true, file);
+    Bytes out = ConvertToBytes(Face::Stored, file);
     ASSERT_EQ(out.size(), 44 + c.expected.size()) << c.what;
-    EXPECT_EQ(Bytes(out.begin() + 44, out.end()), c.expected) << c.what;
+    EXPECT_EQ(Tail(out, 44), c.expected) << c.what;
   }
 }
 
@@ -161,8 +148,8 @@ TEST_F(PafPayload, TwentyFourBitBlocksLoseTheirPadding) {
                       file.begin() + static_cast<long>(PAF_HEADER + range.second));
     }
     if (c.tail >= 0) expected.push_back(file[PAF_HEADER + static_cast<std::size_t>(c.tail)]);
-    Bytes out = Convert(false, file);
-    EXPECT_EQ(Bytes(out.begin() + 44, out.end()), expected) << c.payload;
+    Bytes out = ConvertToBytes(Face::External, file);
+    EXPECT_EQ(Tail(out, 44), expected) << c.payload;
   }
 }
 
@@ -191,11 +178,11 @@ TEST_F(PafDurations, FromInputSizeOrFromTheBytesWritten) {
   for (const Case& c : cases) {
     Bytes file = PafFile(c.size, c.fields);
     appState.durationText = "untouched";
-    Convert(false, file);
+    Convert(Face::External, file);
     EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds) << c.what;
     EXPECT_EQ(appState.durationMs, static_cast<std::uint32_t>(c.seconds) * 1000u) << c.what;
     EXPECT_EQ(appState.durationText, "untouched") << c.what;
-    Convert(true, file);
+    Convert(Face::Stored, file);
     EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds) << c.what;
     EXPECT_EQ(appState.replayDurationMs, static_cast<std::uint32_t>(c.seconds) * 1000u) << c.what;
     EXPECT_EQ(appState.durationText, c.text) << c.what;
@@ -221,24 +208,16 @@ TEST_F(PafFailures, RefusedInputsWriteNothingAndKeepDurations) {
       {"empty", Bytes()},
   };
   for (const Case& c : cases) {
-    for (bool stored : {false, true}) {
-      WriteWholeFile(OutputPath(stored), BytesOf("previous"));
-      appState.durationSeconds = 9.5;
-      appState.durationMs = 9000;
-      appState.durationText = "9.5";
-      Bytes out = Convert(stored, c.file);
-      EXPECT_TRUE(Failed(stored)) << c.what << (stored ? " stored" : " external");
-      EXPECT_EQ(out, BytesOf("previous")) << c.what;
-      EXPECT_EQ(appState.durationSeconds, 9.5) << c.what;
-      EXPECT_EQ(appState.durationMs, 9000u) << c.what;
-      EXPECT_EQ(appState.durationText, "9.5") << c.what;
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.file);
     }
   }
 }
 
 TEST_F(PafFailures, HeaderOnlyGivesEmptyData) {
   for (int format : {0, 1, 2}) {
-    Bytes out = Convert(false, PafFile(PAF_HEADER, {{0, 0, 0x56, 0x22}, format, 1}));
+    Bytes out = ConvertToBytes(Face::External, PafFile(PAF_HEADER, {{0, 0, 0x56, 0x22}, format, 1}));
     EXPECT_EQ(appState.conversionFailed, 0) << format;
     ASSERT_EQ(out.size(), 44u) << format;
     EXPECT_EQ(ParseWave(out).dataSize, 0u) << format;
@@ -250,50 +229,30 @@ TEST_F(PafFailures, HeaderOnlyGivesEmptyData) {
 
 class PafWithSox : public PafTest {
  protected:
-  // Makes a big-endian PAF file with sox and converts it both ways; both
-  // outputs must agree. Returns the external output's path.
+  // Makes a big-endian PAF file with sox and converts it through both faces
+  // (both must agree); returns the external output's path.
   std::string ConvertBothWays(const std::string& soxOptions) {
     std::string paf = ScratchFile("sox.paf");
     EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " -B '" + paf + "' synth 0.25 sine 440 sine 660"), 0);
-    Bytes file = ReadWholeFile(paf);
-    Bytes external = Convert(false, file);
-    EXPECT_EQ(appState.conversionFailed, 0);
-    Bytes stored = Convert(true, file);
-    EXPECT_EQ(appState.wavTypeKnown, 1);
-    EXPECT_EQ(external, stored);
-    return appState.pafWavPath;
-  }
-  Bytes Decode(const std::string& path, const std::string& rawOptions) {
-    std::string raw = ScratchFile("decoded.raw");
-    std::filesystem::remove(raw);
-    EXPECT_EQ(RunHostTool("sox '" + path + "' -t raw " + rawOptions + " '" + raw + "'"), 0) << path;
-    return ReadWholeFile(raw);
-  }
-  std::string Info(const std::string& option, const std::string& path) {
-    std::string text = ScratchFile("info.txt");
-    EXPECT_EQ(RunHostTool("sox --i " + option + " '" + path + "'", text), 0);
-    Bytes bytes = ReadWholeFile(text);
-    std::string result(bytes.begin(), bytes.end());
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
-    return result;
+    return ConvertBothFaces(ReadWholeFile(paf));
   }
 };
 
 TEST_F(PafWithSox, SixteenBitStereoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 44100 -c 2 -b 16");
-  Bytes input = Decode(ScratchFile("sox.paf"), "-e signed -b 16 -L");
+  Bytes input = SoxDecode(ScratchFile("sox.paf"), "-e signed -b 16 -L");
   ASSERT_EQ(input.size(), 0.25 * 44100 * 4);
-  EXPECT_EQ(Decode(out, "-e signed -b 16 -L"), input);
-  EXPECT_EQ(Info("-r", out), "44100");
+  EXPECT_EQ(SoxDecode(out, "-e signed -b 16 -L"), input);
+  EXPECT_EQ(SoxInfo(out, "-r"), "44100");
 }
 
 TEST_F(PafWithSox, EightBitMonoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   std::string out = ConvertBothWays("-r 8000 -c 1 -b 8 -e signed");
-  Bytes input = Decode(ScratchFile("sox.paf"), "-e signed -b 8");
+  Bytes input = SoxDecode(ScratchFile("sox.paf"), "-e signed -b 8");
   ASSERT_EQ(input.size(), 0.25 * 8000);
-  EXPECT_EQ(Decode(out, "-e signed -b 8"), input);
+  EXPECT_EQ(SoxDecode(out, "-e signed -b 8"), input);
 }
 
 TEST_F(PafWithSox, TwentyFourBitMonoIsAWaveOfTheBlocksSamples) {
@@ -301,12 +260,12 @@ TEST_F(PafWithSox, TwentyFourBitMonoIsAWaveOfTheBlocksSamples) {
   // The blocks are copied as they lie, so only the shape is compared: one
   // channel of 24-bit samples at the file's rate, ten per 32-byte block.
   std::string out = ConvertBothWays("-r 16000 -c 1 -b 24");
-  std::string frames = Info("-s", ScratchFile("sox.paf"));
+  std::string frames = SoxInfo(ScratchFile("sox.paf"), "-s");
   EXPECT_EQ(frames, "4000");
-  EXPECT_EQ(Info("-s", out), frames);
-  EXPECT_EQ(Info("-r", out), "16000");
-  EXPECT_EQ(Info("-c", out), "1");
-  EXPECT_EQ(Info("-b", out), "24");
+  EXPECT_EQ(SoxInfo(out, "-s"), frames);
+  EXPECT_EQ(SoxInfo(out, "-r"), "16000");
+  EXPECT_EQ(SoxInfo(out, "-c"), "1");
+  EXPECT_EQ(SoxInfo(out, "-b"), "24");
 }
 
 }  // namespace

@@ -28,31 +28,10 @@ Bytes Cut(Bytes bytes, std::size_t size) {
   return bytes;
 }
 
-class PvfFixture : public ProgramTest {
+class PvfFixture : public ConverterTest {
  protected:
-  Bytes Run(const Bytes& input, bool stored) {
-    if (stored) {
-      WriteWholeFile(appState.tempWavPath, input);
-      appState.wavTypeKnown = 1;
-      ConvertStoredPvf();
-      return ReadWholeFile(appState.decodedWavPath);
-    }
-    std::string source = ScratchFile("in.pvf");
-    WriteWholeFile(source, input);
-    appState.pvfSourcePath = source;
-    appState.conversionFailed = 0;
-    ImportPvfFile();
-    return ReadWholeFile(appState.pvfWavPath);
-  }
-  bool Failed(bool stored) const { return stored ? appState.wavTypeKnown == 0 : appState.conversionFailed != 0; }
-  const std::string& OutputPath(bool stored) const { return stored ? appState.decodedWavPath : appState.pvfWavPath; }
-  std::string SoxInfo(const std::string& option, const std::string& path) {
-    std::string info = ScratchFile("soxi.txt");
-    if (RunHostTool("soxi " + option + " '" + path + "'", info) != 0) return "soxi failed";
-    Bytes text = ReadWholeFile(info);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return std::string(text.begin(), text.end());
-  }
+  PvfFixture()
+      : ConverterTest({ImportPvfFile, ConvertStoredPvf, &AppState::pvfSourcePath, &AppState::pvfWavPath, "in.pvf"}) {}
 };
 
 using PvfHeaders = PvfFixture;
@@ -87,12 +66,12 @@ TEST_F(PvfHeaders, SecondLineDecidesTheOutput) {
   };
   const Bytes payload = PatternBytes(4000);
   for (const auto& c : cases) {
-    for (bool stored : {false, true}) {
+    for (Face face : FACES) {
       Bytes input = PvfFile(c.line, payload);
       const std::uint32_t s = static_cast<std::uint32_t>(input.size());
-      SCOPED_TRACE(std::string(c.line) + (stored ? " (stored)" : " (external)"));
-      WaveInfo w = ParseWave(Run(input, stored));
-      ASSERT_FALSE(Failed(stored));
+      SCOPED_TRACE(std::string(c.line) + " (" + NameOf(face) + ")");
+      WaveInfo w = ParseWave(ConvertToBytes(face, input));
+      ASSERT_FALSE(Failed(face));
       EXPECT_EQ(w.formatTag, 1);
       EXPECT_EQ(w.channels, c.channels);
       EXPECT_EQ(w.sampleRate, c.sampleRate);
@@ -118,7 +97,7 @@ TEST_F(PvfPayload, BigEndianSamplesBecomeLittleEndian) {
       {"1 8000 32", {0x78, 0x56, 0x34, 0x12, 0xF0, 0xDE, 0xBC, 0x9A}},
   };
   for (const auto& c : cases) {
-    Bytes out = Run(PvfFile(c.line, payload), false);
+    Bytes out = ConvertToBytes(Face::External, PvfFile(c.line, payload));
     ASSERT_EQ(appState.conversionFailed, 0) << c.line;
     EXPECT_EQ(Bytes(out.begin() + 44, out.end()), c.expected) << c.line;
   }
@@ -140,7 +119,7 @@ TEST_F(PvfPayload, OddSizesCountTheWholeLastUnit) {
   };
   for (const auto& c : cases) {
     Bytes input = PvfFile(c.line, PatternBytes(c.size - DATA_OFFSET, 3));
-    Bytes out = Run(input, false);
+    Bytes out = ConvertToBytes(Face::External, input);
     ASSERT_EQ(appState.conversionFailed, 0);
     WaveInfo w = ParseWave(out);
     EXPECT_EQ(w.riffSize, c.riffSize) << c.line << " " << c.size;
@@ -153,11 +132,11 @@ TEST_F(PvfDurations, StoredEntriesAlsoGetTextAndReplayTime) {
   // 2 channels, 44100 Hz, 8-bit: S / 44100 / 2 = 1.5 s for S = 132300.
   Bytes input = PvfFile("2 44100 8", PatternBytes(132300 - DATA_OFFSET));
   appState.durationText = "before";
-  Run(input, false);
+  Convert(Face::External, input);
   EXPECT_DOUBLE_EQ(appState.durationSeconds, 1.5);
   EXPECT_EQ(appState.durationMs, 1000u);
   EXPECT_EQ(appState.durationText, "before");
-  Run(input, true);
+  Convert(Face::Stored, input);
   EXPECT_EQ(appState.wavTypeKnown, 1);
   EXPECT_DOUBLE_EQ(appState.durationSeconds, 1.5);
   EXPECT_EQ(appState.durationMs, 1000u);
@@ -181,18 +160,9 @@ TEST_F(PvfFailures, RefusedInputsWriteNothing) {
       {"empty", {}},
   };
   for (const auto& c : cases) {
-    for (bool stored : {false, true}) {
-      WriteWholeFile(OutputPath(stored), BytesOf("previous"));
-      appState.durationSeconds = 7.5;
-      appState.durationMs = 7000;
-      appState.replayDurationMs = 7000;
-      Run(c.input, stored);
-      SCOPED_TRACE(std::string(c.what) + (stored ? " (stored)" : " (external)"));
-      EXPECT_TRUE(Failed(stored));
-      EXPECT_EQ(ReadWholeFile(OutputPath(stored)), BytesOf("previous"));
-      EXPECT_EQ(appState.durationSeconds, 7.5);
-      EXPECT_EQ(appState.durationMs, 7000u);
-      EXPECT_EQ(appState.replayDurationMs, 7000u);
+    for (Face face : FACES) {
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.input);
     }
   }
 }
@@ -216,20 +186,15 @@ TEST_F(PvfWithSox, FilesWrittenBySoxReadBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.soxFormat);
-    std::string pvf = ScratchFile("sox.pvf"), inRaw = ScratchFile("in.raw"), outRaw = ScratchFile("out.raw");
+    std::string pvf = ScratchFile("sox.pvf");
     ASSERT_EQ(RunHostTool("sox -n " + std::string(c.soxFormat) + " '" + pvf + "' synth 0.5 sine 440"), 0);
     Bytes input = ReadWholeFile(pvf);
-    Bytes external = Run(input, false);
-    ASSERT_EQ(appState.conversionFailed, 0);
-    EXPECT_EQ(Run(input, true), external);
-    ASSERT_EQ(appState.wavTypeKnown, 1);
+    std::string output = ConvertBothFaces(input);
 
-    EXPECT_EQ(SoxInfo("-c", appState.pvfWavPath), c.channels);
-    EXPECT_EQ(SoxInfo("-r", appState.pvfWavPath), c.rate);
-    EXPECT_EQ(SoxInfo("-b", appState.pvfWavPath), c.bits);
-    ASSERT_EQ(RunHostTool("sox '" + pvf + "' -t raw " + c.inputDecode + " '" + inRaw + "'"), 0);
-    ASSERT_EQ(RunHostTool("sox '" + appState.pvfWavPath + "' -t raw " + c.outputDecode + " '" + outRaw + "'"), 0);
-    Bytes inSamples = ReadWholeFile(inRaw), outSamples = ReadWholeFile(outRaw);
+    EXPECT_EQ(SoxInfo(output, "-c"), c.channels);
+    EXPECT_EQ(SoxInfo(output, "-r"), c.rate);
+    EXPECT_EQ(SoxInfo(output, "-b"), c.bits);
+    Bytes inSamples = SoxDecode(pvf, c.inputDecode), outSamples = SoxDecode(output, c.outputDecode);
     const std::size_t headerLength = input.size() - inSamples.size();
     ASSERT_LT(headerLength, DATA_OFFSET);
     Bytes expected(inSamples.begin() + static_cast<long>(DATA_OFFSET - headerLength), inSamples.end());

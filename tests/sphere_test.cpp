@@ -22,33 +22,10 @@ Bytes SphereFile(const std::string& lines, const Bytes& payload) {
   return bytes;
 }
 
-class SphereFixture : public ProgramTest {
+class SphereFixture : public ConverterTest {
  protected:
-  // Converts input with the importer or the stored converter; returns the output.
-  Bytes Run(const Bytes& input, bool stored) {
-    if (stored) {
-      WriteWholeFile(appState.tempWavPath, input);
-      appState.wavTypeKnown = 1;
-      ConvertStoredSph();
-      return ReadWholeFile(appState.decodedWavPath);
-    }
-    std::string source = ScratchFile("in.sph");
-    WriteWholeFile(source, input);
-    appState.sphSourcePath = source;
-    appState.conversionFailed = 0;
-    ImportSphFile();
-    return ReadWholeFile(appState.sphWavPath);
-  }
-  bool Failed(bool stored) const { return stored ? appState.wavTypeKnown == 0 : appState.conversionFailed != 0; }
-  const std::string& OutputPath(bool stored) const { return stored ? appState.decodedWavPath : appState.sphWavPath; }
-  // One field of soxi's reading of a file, without the line break.
-  std::string SoxInfo(const std::string& option, const std::string& path) {
-    std::string info = ScratchFile("soxi.txt");
-    if (RunHostTool("soxi " + option + " '" + path + "'", info) != 0) return "soxi failed";
-    Bytes text = ReadWholeFile(info);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return std::string(text.begin(), text.end());
-  }
+  SphereFixture()
+      : ConverterTest({ImportSphFile, ConvertStoredSph, &AppState::sphSourcePath, &AppState::sphWavPath, "in.sph"}) {}
 };
 
 using SphHeaders = SphereFixture;
@@ -125,12 +102,12 @@ const HeaderCase HEADER_CASES[] = {
 TEST_F(SphHeaders, ScanDecidesTheOutput) {
   const Bytes payload = PatternBytes(3000);
   for (const HeaderCase& c : HEADER_CASES) {
-    for (bool stored : {false, true}) {
+    for (Face face : FACES) {
       Bytes input = SphereFile(c.lines, payload);
       const std::uint32_t s = static_cast<std::uint32_t>(input.size());
-      Bytes out = Run(input, stored);
-      SCOPED_TRACE(std::string(c.what) + (stored ? " (stored)" : " (external)"));
-      ASSERT_FALSE(Failed(stored));
+      Bytes out = ConvertToBytes(face, input);
+      SCOPED_TRACE(std::string(c.what) + " (" + NameOf(face) + ")");
+      ASSERT_FALSE(Failed(face));
       WaveInfo w = ParseWave(out);
       const bool g711 = c.formatTag != 1;
       EXPECT_EQ(w.formatTag, c.formatTag);
@@ -157,7 +134,7 @@ TEST_F(SphPayload, SamplesBehindTheHeaderAreCopiedUnchanged) {
   for (const Case& c : cases) {
     for (std::size_t payloadSize : {std::size_t{0}, std::size_t{6}, std::size_t{5}, std::size_t{70001}}) {
       Bytes payload = PatternBytes(payloadSize, 7);
-      Bytes out = Run(SphereFile(c.lines, payload), false);
+      Bytes out = ConvertToBytes(Face::External, SphereFile(c.lines, payload));
       ASSERT_EQ(appState.conversionFailed, 0);
       // An odd payload still ends with a whole 2-byte unit, its missing byte
       // repeating the one of the unit before.
@@ -174,12 +151,12 @@ TEST_F(SphDurations, StoredEntriesAlsoGetTextAndReplayTime) {
   Bytes input = SphereFile(MULAW_MONO_16000, PatternBytes(40000 - HEADER_BYTES));
   appState.durationText = "before";
   appState.replayDurationMs = 9000;
-  Run(input, false);
+  Convert(Face::External, input);
   EXPECT_DOUBLE_EQ(appState.durationSeconds, 2.5);
   EXPECT_EQ(appState.durationMs, 2000u);
   EXPECT_EQ(appState.durationText, "before");
   EXPECT_EQ(appState.replayDurationMs, 9000u);
-  Run(input, true);
+  Convert(Face::Stored, input);
   EXPECT_EQ(appState.wavTypeKnown, 1);
   EXPECT_DOUBLE_EQ(appState.durationSeconds, 2.5);
   EXPECT_EQ(appState.durationMs, 2000u);
@@ -188,24 +165,16 @@ TEST_F(SphDurations, StoredEntriesAlsoGetTextAndReplayTime) {
 }
 
 TEST_F(SphFailures, InputsShorterThanTheHeaderWriteNothing) {
-  for (bool stored : {false, true}) {
+  for (Face face : FACES) {
     for (std::size_t size : {std::size_t{0}, std::size_t{40}, HEADER_BYTES - 1}) {
       Bytes input = SphereFile(MULAW_MONO_16000, {});
       input.resize(size);
-      WriteWholeFile(OutputPath(stored), BytesOf("previous"));
-      appState.durationSeconds = 7.5;
-      appState.durationMs = 7000;
-      appState.durationText = "7.5";
-      Run(input, stored);
-      EXPECT_TRUE(Failed(stored)) << size;
-      EXPECT_EQ(ReadWholeFile(OutputPath(stored)), BytesOf("previous")) << size;
-      EXPECT_EQ(appState.durationSeconds, 7.5);
-      EXPECT_EQ(appState.durationMs, 7000u);
-      EXPECT_EQ(appState.durationText, "7.5");
+      SCOPED_TRACE(std::string(NameOf(face)) + ", " + std::to_string(size) + " bytes");
+      ExpectRefused(face, input);
     }
     // Exactly the header: an empty but valid output.
-    Bytes out = Run(SphereFile(MULAW_MONO_16000, {}), stored);
-    EXPECT_FALSE(Failed(stored));
+    Bytes out = ConvertToBytes(face, SphereFile(MULAW_MONO_16000, {}));
+    EXPECT_FALSE(Failed(face));
     EXPECT_EQ(out.size(), 58u);
     EXPECT_EQ(ParseWave(out).dataSize, 0u);
   }
@@ -239,23 +208,16 @@ TEST_F(SphWithSox, FilesWrittenBySoxReadBack) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.soxFormat);
-    std::string sph = ScratchFile("sox.sph"), inRaw = ScratchFile("in.raw"), outRaw = ScratchFile("out.raw");
+    std::string sph = ScratchFile("sox.sph");
     ASSERT_EQ(RunHostTool("sox -n " + std::string(c.soxFormat) + " '" + sph + "' synth 0.5 sine 440"), 0);
-    Bytes input = ReadWholeFile(sph);
-    Bytes external = Run(input, false);
-    ASSERT_EQ(appState.conversionFailed, 0);
-    Bytes stored = Run(input, true);
-    ASSERT_EQ(appState.wavTypeKnown, 1);
-    EXPECT_EQ(stored, external);
+    std::string output = ConvertBothFaces(ReadWholeFile(sph));
 
-    EXPECT_EQ(SoxInfo("-c", appState.sphWavPath), std::to_string(c.channels));
-    EXPECT_EQ(SoxInfo("-r", appState.sphWavPath), std::to_string(c.rate));
-    EXPECT_EQ(SoxInfo("-b", appState.sphWavPath), std::to_string(c.bits));
-    ASSERT_EQ(RunHostTool("sox '" + sph + "' -t raw " + c.inputDecode + " '" + inRaw + "'"), 0);
-    ASSERT_EQ(RunHostTool("sox '" + appState.sphWavPath + "' -t raw -e signed -b 16 -L '" + outRaw + "'"), 0);
-    Bytes inSamples = ReadWholeFile(inRaw);
+    EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(c.channels));
+    EXPECT_EQ(SoxInfo(output, "-r"), std::to_string(c.rate));
+    EXPECT_EQ(SoxInfo(output, "-b"), std::to_string(c.bits));
+    Bytes inSamples = SoxDecode(sph, c.inputDecode);
     EXPECT_FALSE(inSamples.empty());
-    EXPECT_EQ(ReadWholeFile(outRaw), inSamples);
+    EXPECT_EQ(SoxDecode(output, "-e signed -b 16 -L"), inSamples);
   }
 }
 

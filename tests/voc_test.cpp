@@ -3,7 +3,6 @@
 // durations, refusals (and the written-but-failed case), and files from sox.
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "convert/formats.h"
@@ -43,23 +42,10 @@ Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 =
   return b;
 }
 
-class VocTest : public ProgramTest {
+class VocTest : public ConverterTest {
  protected:
-  Bytes Convert(bool stored, const Bytes& file) {
-    if (stored) {
-      WriteWholeFile(appState.tempWavPath, file);
-      appState.wavTypeKnown = 1;
-      ConvertStoredVoc();
-      return ReadWholeFile(appState.decodedWavPath);
-    }
-    appState.vocSourcePath = ScratchFile("in.voc");
-    WriteWholeFile(appState.vocSourcePath, file);
-    appState.conversionFailed = 0;
-    ImportVocFile();
-    return ReadWholeFile(appState.vocWavPath);
-  }
-  bool Failed(bool stored) const { return stored ? appState.wavTypeKnown == 0 : appState.conversionFailed == 1; }
-  std::string OutputPath(bool stored) const { return stored ? appState.decodedWavPath : appState.vocWavPath; }
+  VocTest()
+      : ConverterTest({ImportVocFile, ConvertStoredVoc, &AppState::vocSourcePath, &AppState::vocWavPath, "in.voc"}) {}
 };
 
 // --- Headers ---------------------------------------------------------------------
@@ -78,35 +64,38 @@ TEST_F(VocHeaders, FieldsPerPath) {
   struct Case {
     const char* what;
     Bytes file;
-    bool stored;
+    Face face;
     std::uint16_t tag, channels;
     std::uint32_t rate, byteRate;
     std::uint16_t blockAlign, bits;
     std::uint32_t riffSize, dataSize, fact;
   } cases[] = {
-      {"classic 8000", TimeConstantVoc(S, 131), false, 1, 1, 8000, 8000, 1, 8, S - 5, S - 41, 0},
-      {"extended 44100", TimeConstantVoc(S, 62634), true, 1, 2, 44100, 88200, 2, 8, S - 5, S - 41, 0},
-      {"extended 8000", TimeConstantVoc(S, 49536), false, 1, 2, 8000, 16000, 2, 8, S - 5, S - 41, 0},
-      {"16-bit stereo 22050", NewFormatVoc(S, 22050, 16, 2, 4), false, 1, 2, 22050, 88200, 4, 16, S - 4, S - 40, 0},
-      {"16-bit mono 48000", NewFormatVoc(S, 48000, 16, 1, 4), true, 1, 1, 48000, 96000, 2, 16, S - 4, S - 40, 0},
-      {"16-bit, 3 channels: two declared", NewFormatVoc(S, 8000, 16, 3, 4), false, 1, 2, 8000, 32000, 4, 16, S - 4,
+      {"classic 8000", TimeConstantVoc(S, 131), Face::External, 1, 1, 8000, 8000, 1, 8, S - 5, S - 41, 0},
+      {"extended 44100", TimeConstantVoc(S, 62634), Face::Stored, 1, 2, 44100, 88200, 2, 8, S - 5, S - 41, 0},
+      {"extended 8000", TimeConstantVoc(S, 49536), Face::External, 1, 2, 8000, 16000, 2, 8, S - 5, S - 41, 0},
+      {"16-bit stereo 22050", NewFormatVoc(S, 22050, 16, 2, 4), Face::External, 1, 2, 22050, 88200, 4, 16, S - 4,
        S - 40, 0},
-      {"stored mu-law mono 8000", NewFormatVoc(S, 8000, 8, 1, 7), true, 7, 1, 8000, 8000, 1, 8, S + 8, S - 42,
+      {"16-bit mono 48000", NewFormatVoc(S, 48000, 16, 1, 4), Face::Stored, 1, 1, 48000, 96000, 2, 16, S - 4, S - 40,
+       0},
+      {"16-bit, 3 channels: two declared", NewFormatVoc(S, 8000, 16, 3, 4), Face::External, 1, 2, 8000, 32000, 4, 16,
+       S - 4, S - 40, 0},
+      {"stored mu-law mono 8000", NewFormatVoc(S, 8000, 8, 1, 7), Face::Stored, 7, 1, 8000, 8000, 1, 8, S + 8, S - 42,
        S - 42},
-      {"stored A-law stereo 11025", NewFormatVoc(S, 11025, 8, 2, 6), true, 6, 2, 11025, 22050, 2, 8, S + 8, S - 42,
-       (S - 42) / 2},
+      {"stored A-law stereo 11025", NewFormatVoc(S, 11025, 8, 2, 6), Face::Stored, 6, 2, 11025, 22050, 2, 8, S + 8,
+       S - 42, (S - 42) / 2},
       // No channel count: two declared, and the fact count per declared channel.
-      {"stored mu-law, channels 0", NewFormatVoc(S, 8000, 8, 0, 7), true, 7, 2, 8000, 16000, 2, 8, S + 8, S - 42,
-       (S - 42) / 2},
+      {"stored mu-law, channels 0", NewFormatVoc(S, 8000, 8, 0, 7), Face::Stored, 7, 2, 8000, 16000, 2, 8, S + 8,
+       S - 42, (S - 42) / 2},
       // Classic blocks whose sample byte at 34 reads 16, or 8 for stored
       // entries, are taken as new-format: bytes 30-33 then count as the rate.
-      {"classic with sample byte 16", classic16, false, 1, 2, misreadRate, 4 * misreadRate, 4, 16, S - 4, S - 40, 0},
-      {"stored classic with sample byte 8", classic8, true, 7, 1, misreadRate, misreadRate, 1, 8, S + 8, S - 42,
+      {"classic with sample byte 16", classic16, Face::External, 1, 2, misreadRate, 4 * misreadRate, 4, 16, S - 4,
+       S - 40, 0},
+      {"stored classic with sample byte 8", classic8, Face::Stored, 7, 1, misreadRate, misreadRate, 1, 8, S + 8, S - 42,
        S - 42},
   };
   for (const Case& c : cases) {
-    Bytes out = Convert(c.stored, c.file);
-    ASSERT_FALSE(Failed(c.stored)) << c.what;
+    Bytes out = ConvertToBytes(c.face, c.file);
+    ASSERT_FALSE(Failed(c.face)) << c.what;
     WaveInfo w = ParseWave(out);
     EXPECT_EQ(w.formatTag, c.tag) << c.what;
     EXPECT_EQ(w.channels, c.channels) << c.what;
@@ -130,9 +119,9 @@ TEST_F(VocHeaders, TimeConstantTables) {
       {61536, 32000}, {62634, 44100}, {62870, 48000}, {64085, 88200}, {64203, 96000},
   };
   for (const Entry& e : entries) {
-    for (bool stored : {false, true}) {
-      Bytes out = Convert(stored, TimeConstantVoc(1000, e.timeConstant));
-      ASSERT_FALSE(Failed(stored)) << e.timeConstant;
+    for (Face face : FACES) {
+      Bytes out = ConvertToBytes(face, TimeConstantVoc(1000, e.timeConstant));
+      ASSERT_FALSE(Failed(face)) << e.timeConstant << " " << NameOf(face);
       WaveInfo w = ParseWave(out);
       const std::uint16_t channels = e.timeConstant < 0x8000 ? 1 : 2;
       EXPECT_EQ(w.sampleRate, e.rate) << e.timeConstant;
@@ -154,17 +143,18 @@ TEST_F(VocHeaders, UnknownTimeConstantIsWrittenAt22050YetReportedFailed) {
       {"extended 32768", TimeConstantVoc(22091, 32768), 2},
   };
   for (const Case& c : cases) {
-    for (bool stored : {false, true}) {
+    for (Face face : FACES) {
       appState.durationText = "before";
-      Bytes out = Convert(stored, c.file);
-      EXPECT_TRUE(Failed(stored)) << c.what;
+      Bytes out = ConvertToBytes(face, c.file);
+      EXPECT_TRUE(Failed(face)) << c.what << " " << NameOf(face);
       WaveInfo w = ParseWave(out);
       EXPECT_EQ(w.sampleRate, 22050u) << c.what;
       EXPECT_EQ(w.channels, c.channels) << c.what;
       EXPECT_EQ(w.dataSize, 22091u - 41) << c.what;
       EXPECT_DOUBLE_EQ(appState.durationSeconds, 22091.0 / (22050.0 * c.channels)) << c.what;
       EXPECT_EQ(appState.durationMs, c.channels == 1 ? 1000u : 0u) << c.what;
-      EXPECT_EQ(appState.durationText, stored ? (c.channels == 1 ? "1.00186" : "0.50093") : "before") << c.what;
+      const char* text = c.channels == 1 ? "1.00186" : "0.50093";
+      EXPECT_EQ(appState.durationText, face == Face::Stored ? text : "before") << c.what;
     }
   }
 }
@@ -173,7 +163,7 @@ TEST_F(VocHeaders, ExternalEightBitNewFormatTakesTheTimeConstantPath) {
   // Only stored entries have the G.711 writer: the importer reads the low half
   // of the 8000 Hz rate as a time constant that no table holds.
   Bytes file = NewFormatVoc(8042, 8000, 8, 1, 7);
-  Bytes out = Convert(false, file);
+  Bytes out = ConvertToBytes(Face::External, file);
   EXPECT_EQ(appState.conversionFailed, 1);
   WaveInfo w = ParseWave(out);
   EXPECT_EQ(w.formatTag, 1);
@@ -183,7 +173,7 @@ TEST_F(VocHeaders, ExternalEightBitNewFormatTakesTheTimeConstantPath) {
   EXPECT_EQ(w.dataSize, 8042u - 41);
   EXPECT_DOUBLE_EQ(appState.durationSeconds, 8042.0 / 22050);
 
-  Convert(true, file);
+  Convert(Face::Stored, file);
   EXPECT_EQ(appState.wavTypeKnown, 1);
   EXPECT_EQ(ParseWave(ReadWholeFile(appState.decodedWavPath)).formatTag, 7);
 }
@@ -196,20 +186,20 @@ TEST_F(VocPayload, SamplesCopiedUnchangedFromTheirOffsets) {
   struct Case {
     const char* what;
     Bytes file;
-    bool stored;
+    Face face;
     std::size_t from, to;  // input range expected as the output's data
   } cases[] = {
-      {"classic: from 40, last byte left out", TimeConstantVoc(1000, 131), false, 40, 999},
-      {"extended: from 40, last byte left out", TimeConstantVoc(1001, 62634), true, 40, 1000},
-      {"16-bit: from 40 to the end", NewFormatVoc(1000, 22050, 16, 2, 4), false, 40, 1000},
-      {"16-bit, odd length: 1-byte units", NewFormatVoc(1001, 22050, 16, 1, 4), true, 40, 1001},
-      {"mu-law: from 42", NewFormatVoc(1000, 8000, 8, 1, 7), true, 42, 1000},
+      {"classic: from 40, last byte left out", TimeConstantVoc(1000, 131), Face::External, 40, 999},
+      {"extended: from 40, last byte left out", TimeConstantVoc(1001, 62634), Face::Stored, 40, 1000},
+      {"16-bit: from 40 to the end", NewFormatVoc(1000, 22050, 16, 2, 4), Face::External, 40, 1000},
+      {"16-bit, odd length: 1-byte units", NewFormatVoc(1001, 22050, 16, 1, 4), Face::Stored, 40, 1001},
+      {"mu-law: from 42", NewFormatVoc(1000, 8000, 8, 1, 7), Face::Stored, 42, 1000},
   };
   for (const Case& c : cases) {
-    Bytes out = Convert(c.stored, c.file);
-    ASSERT_FALSE(Failed(c.stored)) << c.what;
+    Bytes out = ConvertToBytes(c.face, c.file);
+    ASSERT_FALSE(Failed(c.face)) << c.what;
     WaveInfo w = ParseWave(out);
-    EXPECT_EQ(Bytes(out.begin() + static_cast<long>(w.dataOffset), out.end()),
+    EXPECT_EQ(Tail(out, w.dataOffset),
               Bytes(c.file.begin() + static_cast<long>(c.from), c.file.begin() + static_cast<long>(c.to)))
         << c.what;
   }
@@ -217,11 +207,11 @@ TEST_F(VocPayload, SamplesCopiedUnchangedFromTheirOffsets) {
 
 TEST_F(VocPayload, GSevenElevenOddPayloadWritesAWholeLastUnit) {
   Bytes file = NewFormatVoc(45, 8000, 8, 1, 6);
-  Bytes out = Convert(true, file);
+  Bytes out = ConvertToBytes(Face::Stored, file);
   // Units of two: the third byte is followed by the second one again.
   ASSERT_EQ(out.size(), 58u + 4);
   EXPECT_EQ(ParseWave(out).dataSize, 3u);
-  EXPECT_EQ(Bytes(out.begin() + 58, out.end()), Bytes({file[42], file[43], file[44], file[43]}));
+  EXPECT_EQ(Tail(out, 58), Bytes({file[42], file[43], file[44], file[43]}));
 }
 
 // --- Durations -------------------------------------------------------------------
@@ -232,28 +222,28 @@ TEST_F(VocDurations, FromWholeInputSize) {
   struct Case {
     const char* what;
     Bytes file;
-    bool stored;
+    Face face;
     double seconds;
     const char* text;
   } cases[] = {
-      {"classic 8000", TimeConstantVoc(23200, 131), true, 2.9, "2.9"},
-      {"extended 44100", TimeConstantVoc(220500, 62634), true, 2.5, "2.5"},
-      {"16-bit stereo 22050", NewFormatVoc(220500, 22050, 16, 2, 4), true, 2.5, "2.5"},
-      {"16-bit, 3 channels: divided by 3", NewFormatVoc(240000, 8000, 16, 3, 4), true, 5, "5"},
-      {"mu-law mono 8000", NewFormatVoc(20000, 8000, 8, 1, 7), true, 2.5, "2.5"},
-      {"A-law stereo 8000", NewFormatVoc(40000, 8000, 8, 2, 6), true, 2.5, "2.5"},
-      {"mu-law, 3 channels: not halved", NewFormatVoc(20000, 8000, 8, 3, 7), true, 2.5, "2.5"},
-      {"external classic 8000", TimeConstantVoc(23200, 131), false, 2.9, nullptr},
-      {"external 16-bit mono 8000", NewFormatVoc(20000, 8000, 16, 1, 4), false, 1.25, nullptr},
+      {"classic 8000", TimeConstantVoc(23200, 131), Face::Stored, 2.9, "2.9"},
+      {"extended 44100", TimeConstantVoc(220500, 62634), Face::Stored, 2.5, "2.5"},
+      {"16-bit stereo 22050", NewFormatVoc(220500, 22050, 16, 2, 4), Face::Stored, 2.5, "2.5"},
+      {"16-bit, 3 channels: divided by 3", NewFormatVoc(240000, 8000, 16, 3, 4), Face::Stored, 5, "5"},
+      {"mu-law mono 8000", NewFormatVoc(20000, 8000, 8, 1, 7), Face::Stored, 2.5, "2.5"},
+      {"A-law stereo 8000", NewFormatVoc(40000, 8000, 8, 2, 6), Face::Stored, 2.5, "2.5"},
+      {"mu-law, 3 channels: not halved", NewFormatVoc(20000, 8000, 8, 3, 7), Face::Stored, 2.5, "2.5"},
+      {"external classic 8000", TimeConstantVoc(23200, 131), Face::External, 2.9, nullptr},
+      {"external 16-bit mono 8000", NewFormatVoc(20000, 8000, 16, 1, 4), Face::External, 1.25, nullptr},
   };
   for (const Case& c : cases) {
     appState.durationText = "untouched";
-    Convert(c.stored, c.file);
-    ASSERT_FALSE(Failed(c.stored)) << c.what;
+    Convert(c.face, c.file);
+    ASSERT_FALSE(Failed(c.face)) << c.what;
     EXPECT_DOUBLE_EQ(appState.durationSeconds, c.seconds) << c.what;
     EXPECT_EQ(appState.durationMs, static_cast<std::uint32_t>(c.seconds) * 1000u) << c.what;
     EXPECT_EQ(appState.durationText, c.text ? c.text : "untouched") << c.what;
-    if (c.stored) {
+    if (c.face == Face::Stored) {
       EXPECT_EQ(appState.replayDurationMs, appState.durationMs) << c.what;
     }
   }
@@ -283,18 +273,10 @@ TEST_F(VocFailures, RefusedInputsWriteNothingAndKeepDurations) {
       {"empty", Bytes(), true, true},
   };
   for (const Case& c : cases) {
-    for (bool stored : {false, true}) {
-      if (!(stored ? c.stored : c.external)) continue;
-      WriteWholeFile(OutputPath(stored), BytesOf("previous"));
-      appState.durationSeconds = 9.5;
-      appState.durationMs = 9000;
-      appState.durationText = "9.5";
-      Bytes out = Convert(stored, c.file);
-      EXPECT_TRUE(Failed(stored)) << c.what << (stored ? " stored" : " external");
-      EXPECT_EQ(out, BytesOf("previous")) << c.what;
-      EXPECT_EQ(appState.durationSeconds, 9.5) << c.what;
-      EXPECT_EQ(appState.durationMs, 9000u) << c.what;
-      EXPECT_EQ(appState.durationText, "9.5") << c.what;
+    for (Face face : FACES) {
+      if (!(face == Face::Stored ? c.stored : c.external)) continue;
+      SCOPED_TRACE(std::string(NameOf(face)) + ": " + c.what);
+      ExpectRefused(face, c.file);
     }
   }
 }
@@ -303,16 +285,16 @@ TEST_F(VocFailures, SmallestInputsGiveEmptyData) {
   struct Case {
     const char* what;
     Bytes file;
-    bool stored;
+    Face face;
     std::size_t headerBytes;
   } cases[] = {
-      {"time constant, 41 bytes", TimeConstantVoc(41, 131), false, 44},
-      {"16-bit, 40 bytes", NewFormatVoc(40, 8000, 16, 1, 4), false, 44},
-      {"mu-law, 42 bytes", NewFormatVoc(42, 8000, 8, 1, 7), true, 58},
+      {"time constant, 41 bytes", TimeConstantVoc(41, 131), Face::External, 44},
+      {"16-bit, 40 bytes", NewFormatVoc(40, 8000, 16, 1, 4), Face::External, 44},
+      {"mu-law, 42 bytes", NewFormatVoc(42, 8000, 8, 1, 7), Face::Stored, 58},
   };
   for (const Case& c : cases) {
-    Bytes out = Convert(c.stored, c.file);
-    EXPECT_FALSE(Failed(c.stored)) << c.what;
+    Bytes out = ConvertToBytes(c.face, c.file);
+    EXPECT_FALSE(Failed(c.face)) << c.what;
     ASSERT_EQ(out.size(), c.headerBytes) << c.what;
     EXPECT_EQ(ParseWave(out).dataSize, 0u) << c.what;
   }
@@ -322,34 +304,22 @@ TEST_F(VocFailures, SmallestInputsGiveEmptyData) {
 
 class VocWithSox : public VocTest {
  protected:
-  // Makes a VOC file with sox, converts it both ways (both must agree) and
-  // returns the file's bytes; the output is at vocWavPath.
-  Bytes ConvertBothWays(const std::string& soxOptions) {
+  // Makes a VOC file with sox and converts it through both faces (both must
+  // agree); the output is at vocWavPath.
+  void ConvertBothWays(const std::string& soxOptions) {
     std::string voc = ScratchFile("sox.voc");
     EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " '" + voc + "' synth 0.25 sine 440 sine 660"), 0);
-    Bytes file = ReadWholeFile(voc);
-    Bytes external = Convert(false, file);
-    EXPECT_EQ(appState.conversionFailed, 0);
-    Bytes stored = Convert(true, file);
-    EXPECT_EQ(appState.wavTypeKnown, 1);
-    EXPECT_EQ(external, stored);
-    return file;
-  }
-  Bytes Decode(const std::string& path, const std::string& rawOptions) {
-    std::string raw = ScratchFile("decoded.raw");
-    std::filesystem::remove(raw);
-    EXPECT_EQ(RunHostTool("sox '" + path + "' -t raw " + rawOptions + " '" + raw + "'"), 0) << path;
-    return ReadWholeFile(raw);
+    ConvertBothFaces(ReadWholeFile(voc));
   }
 };
 
 TEST_F(VocWithSox, ClassicMonoLosesItsFirstEightSamples) {
   REQUIRE_HOST_TOOL("sox");
   ConvertBothWays("-r 8000 -c 1 -b 8");
-  Bytes input = Decode(ScratchFile("sox.voc"), "-e unsigned -b 8");
+  Bytes input = SoxDecode(ScratchFile("sox.voc"), "-e unsigned -b 8");
   ASSERT_EQ(input.size(), 2000u);
   // The classic block's samples start at 32; the copy at 40.
-  EXPECT_EQ(Decode(appState.vocWavPath, "-e unsigned -b 8"), Bytes(input.begin() + 8, input.end()));
+  EXPECT_EQ(SoxDecode(appState.vocWavPath, "-e unsigned -b 8"), Bytes(input.begin() + 8, input.end()));
   EXPECT_EQ(ParseWave(ReadWholeFile(appState.vocWavPath)).sampleRate, 8000u);
 }
 
@@ -357,9 +327,9 @@ TEST_F(VocWithSox, ExtendedStereoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   for (int rate : {8000, 44100}) {
     ConvertBothWays("-r " + std::to_string(rate) + " -c 2 -b 8");
-    Bytes input = Decode(ScratchFile("sox.voc"), "-e unsigned -b 8");
+    Bytes input = SoxDecode(ScratchFile("sox.voc"), "-e unsigned -b 8");
     ASSERT_EQ(input.size(), rate / 4 * 2u) << rate;
-    EXPECT_EQ(Decode(appState.vocWavPath, "-e unsigned -b 8"), input) << rate;
+    EXPECT_EQ(SoxDecode(appState.vocWavPath, "-e unsigned -b 8"), input) << rate;
     EXPECT_EQ(ParseWave(ReadWholeFile(appState.vocWavPath)).sampleRate, static_cast<std::uint32_t>(rate));
   }
 }
@@ -371,16 +341,16 @@ TEST_F(VocWithSox, SixteenBitStereoAfterTwoReservedBytes) {
   // sox's own reader drops a few frames of a 16-bit VOC; libsndfile reads them all.
   std::string reference = ScratchFile("reference.wav");
   ASSERT_EQ(RunHostTool("sndfile-convert '" + ScratchFile("sox.voc") + "' '" + reference + "'"), 0);
-  Bytes input = Decode(reference, "-e signed -b 16 -L");
+  Bytes input = SoxDecode(reference, "-e signed -b 16 -L");
   ASSERT_EQ(input.size(), 16000u);
   // The reserved field's last two bytes come first, the terminator block last.
   Bytes expected = {0, 0};
   expected.insert(expected.end(), input.begin(), input.end());
   expected.push_back(0);
   Bytes wave = ReadWholeFile(appState.vocWavPath);
-  EXPECT_EQ(Bytes(wave.begin() + 44, wave.end()), expected);
+  EXPECT_EQ(Tail(wave, 44), expected);
   expected.resize(input.size());
-  EXPECT_EQ(Decode(appState.vocWavPath, "-e signed -b 16 -L"), expected);
+  EXPECT_EQ(SoxDecode(appState.vocWavPath, "-e signed -b 16 -L"), expected);
 }
 
 }  // namespace

@@ -22,16 +22,10 @@ Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payl
   return bytes;
 }
 
-class WveFixture : public ProgramTest {
+// Only the importer: this format is never stored in a container.
+class WveFixture : public ConverterTest {
  protected:
-  Bytes Run(const Bytes& input) {
-    std::string source = ScratchFile("in.wve");
-    WriteWholeFile(source, input);
-    appState.wveSourcePath = source;
-    appState.conversionFailed = 0;
-    ImportWveFile();
-    return ReadWholeFile(appState.wveWavPath);
-  }
+  WveFixture() : ConverterTest({ImportWveFile, nullptr, &AppState::wveSourcePath, &AppState::wveWavPath, "in.wve"}) {}
 };
 
 using WveHeaders = WveFixture;
@@ -50,7 +44,7 @@ TEST_F(WveHeaders, RateCodesAndTheALawHeader) {
   for (const Case& c : cases) {
     Bytes input = WveFile("ALawSoundFile**", c.code, PatternBytes(1000));
     const std::uint32_t s = static_cast<std::uint32_t>(input.size());
-    WaveInfo w = ParseWave(Run(input));
+    WaveInfo w = ParseWave(ConvertToBytes(Face::External, input));
     ASSERT_EQ(appState.conversionFailed, 0) << c.code;
     EXPECT_EQ(w.fmtSize, 18u);
     EXPECT_EQ(w.formatTag, 6);
@@ -82,7 +76,7 @@ TEST_F(WveHeaders, MarkUpToTheFirstFullStop) {
       {".alawSoundFile", false},
   };
   for (const Case& c : cases) {
-    Run(WveFile(c.mark, 3762, Bytes(64, 0)));
+    Convert(Face::External, WveFile(c.mark, 3762, Bytes(64, 0)));
     EXPECT_EQ(appState.conversionFailed, c.accepted ? 0 : 1) << c.mark;
   }
 }
@@ -90,11 +84,11 @@ TEST_F(WveHeaders, MarkUpToTheFirstFullStop) {
 TEST_F(WvePayload, ALawBytesAreCopiedUnchanged) {
   for (std::size_t size : {std::size_t{0}, std::size_t{4}, std::size_t{7}, std::size_t{100001}}) {
     Bytes payload = PatternBytes(size, 5);
-    Bytes out = Run(WveFile("ALawSoundFile**", 3762, payload));
+    Bytes out = ConvertToBytes(Face::External, WveFile("ALawSoundFile**", 3762, payload));
     ASSERT_EQ(appState.conversionFailed, 0);
     Bytes expected = payload;
     if (size % 2 == 1) expected.push_back(payload[size - 2]);  // the whole last 2-byte unit
-    EXPECT_EQ(Bytes(out.begin() + 58, out.end()), expected) << size;
+    EXPECT_EQ(Tail(out, 58), expected) << size;
   }
 }
 
@@ -103,34 +97,23 @@ TEST_F(WveFailures, RefusedInputsWriteNothing) {
   shortInput.pop_back();
   const Bytes cases[] = {WveFile("ULaw", 3762, PatternBytes(100)), shortInput, Bytes{}};
   for (const Bytes& input : cases) {
-    WriteWholeFile(appState.wveWavPath, BytesOf("previous"));
-    appState.durationSeconds = 7.5;
-    appState.durationMs = 7000;
-    Run(input);
-    EXPECT_EQ(appState.conversionFailed, 1) << input.size();
-    EXPECT_EQ(ReadWholeFile(appState.wveWavPath), BytesOf("previous"));
-    EXPECT_EQ(appState.durationSeconds, 7.5);
-    EXPECT_EQ(appState.durationMs, 7000u);
+    SCOPED_TRACE(std::to_string(input.size()) + " bytes");
+    ExpectRefused(Face::External, input);
   }
 }
 
 // sox writes a 32-byte header, so its samples are where the converter takes them.
 TEST_F(WveWithSox, FileWrittenBySoxReadsBackAsTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
-  std::string wve = ScratchFile("sox.wve"), inRaw = ScratchFile("in.raw"), outRaw = ScratchFile("out.raw"),
-              info = ScratchFile("info.txt");
+  std::string wve = ScratchFile("sox.wve");
   ASSERT_EQ(RunHostTool("sox -n -r 8000 -c 1 '" + wve + "' synth 0.5 sine 440"), 0);
-  Run(ReadWholeFile(wve));
+  std::string output = Convert(Face::External, ReadWholeFile(wve));
   ASSERT_EQ(appState.conversionFailed, 0);
-  ASSERT_EQ(RunHostTool("soxi -r '" + appState.wveWavPath + "'", info), 0);
-  EXPECT_EQ(ReadWholeFile(info), BytesOf("8000\n"));
-  ASSERT_EQ(RunHostTool("soxi -e '" + appState.wveWavPath + "'", info), 0);
-  EXPECT_EQ(ReadWholeFile(info), BytesOf("A-law\n"));
-  ASSERT_EQ(RunHostTool("sox '" + wve + "' -t raw -e signed -b 16 -L '" + inRaw + "'"), 0);
-  ASSERT_EQ(RunHostTool("sox '" + appState.wveWavPath + "' -t raw -e signed -b 16 -L '" + outRaw + "'"), 0);
-  Bytes inSamples = ReadWholeFile(inRaw);
+  EXPECT_EQ(SoxInfo(output, "-r"), "8000");
+  EXPECT_EQ(SoxInfo(output, "-e"), "A-law");
+  Bytes inSamples = SoxDecode(wve, "-e signed -b 16 -L");
   EXPECT_EQ(inSamples.size(), 8000u);
-  EXPECT_EQ(ReadWholeFile(outRaw), inSamples);
+  EXPECT_EQ(SoxDecode(output, "-e signed -b 16 -L"), inSamples);
 }
 
 }  // namespace
