@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "library/byte_order.h"
 #include "library/container.h"
 #include "platform/headless.h"
@@ -47,15 +48,7 @@ double SecondsOf(const std::vector<std::string>& command) {
 }
 
 double PlainCopySeconds(const std::string& from, const std::string& to) {
-  auto start = std::chrono::steady_clock::now();
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  std::vector<char> block(1 << 20);
-  std::size_t got;
-  while ((got = std::fread(block.data(), 1, block.size(), in)) > 0) std::fwrite(block.data(), 1, got, out);
-  std::fclose(in);
-  std::fclose(out);
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return Seconds([&] { PlainCopy(from, to); });
 }
 
 // The plain copy that export-all is measured against: the same bytes into
@@ -73,24 +66,20 @@ double CopyExports(const fs::path& folder) {
 
 // A RIFF/WAVE file of 16-bit stereo at 44100 Hz with size bytes in all.
 void WriteWave(const std::string& path, std::size_t size) {
-  std::vector<unsigned char> bytes(size);
-  std::uint32_t x = static_cast<std::uint32_t>(size);
-  for (unsigned char& b : bytes) b = static_cast<unsigned char>(x = x * 1664525u + 1013904223u);
-  WriteTag(&bytes[0], "RIFF");
-  WriteU32Le(&bytes[4], static_cast<std::uint32_t>(size - 8));
-  WriteTag(&bytes[8], "WAVEfmt ");
-  WriteU32Le(&bytes[16], 16);
-  WriteU16Le(&bytes[20], 1);
-  WriteU16Le(&bytes[22], 2);
-  WriteU32Le(&bytes[24], 44100);
-  WriteU32Le(&bytes[28], 176400);
-  WriteU16Le(&bytes[32], 4);
-  WriteU16Le(&bytes[34], 16);
-  WriteTag(&bytes[36], "data");
-  WriteU32Le(&bytes[40], static_cast<std::uint32_t>(size - 44));
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  std::vector<unsigned char> header(44);
+  WriteTag(&header[0], "RIFF");
+  WriteU32Le(&header[4], static_cast<std::uint32_t>(size - 8));
+  WriteTag(&header[8], "WAVEfmt ");
+  WriteU32Le(&header[16], 16);
+  WriteU16Le(&header[20], 1);
+  WriteU16Le(&header[22], 2);
+  WriteU32Le(&header[24], 44100);
+  WriteU32Le(&header[28], 176400);
+  WriteU16Le(&header[32], 4);
+  WriteU16Le(&header[34], 16);
+  WriteTag(&header[36], "data");
+  WriteU32Le(&header[40], static_cast<std::uint32_t>(size - 44));
+  WriteInputFile(path, header, static_cast<std::int64_t>(size), static_cast<std::uint32_t>(size));
 }
 
 // Builds the container with the program's own append: 497 entries of 100 kB
