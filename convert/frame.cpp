@@ -264,24 +264,24 @@ bool CopyPayload(std::FILE* in, std::FILE* out, const CopyRule& rule) {
   std::int64_t remaining = UnitCount(rule) * rule.unitSize;  // input bytes the units span
   if (remaining == 0) return true;
   if (!SeekStream(in, rule.dataOffset)) return false;
-  std::vector<unsigned char> block(IO_BLOCK_BYTES);
+  std::unique_ptr<unsigned char[]> block = NewIoBlock();
   std::vector<unsigned char> previous(unit, 0);  // raw bytes of the last unit read
   std::int64_t unitIndex = 0;
   while (remaining > 0) {
     std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, IO_BLOCK_BYTES));
-    std::size_t got = ReadBytes(in, block.data(), want);
+    std::size_t got = ReadBytes(in, block.get(), want);
     if (got < want) {
       // Only the last unit may be cut short by the end of the input.
       if (want - got >= unit || static_cast<std::int64_t>(want) != remaining) return false;
       std::size_t lastUnit = want - unit;
-      if (lastUnit > 0) std::copy(block.data() + lastUnit - unit, block.data() + lastUnit, previous.begin());
+      if (lastUnit > 0) std::copy(block.get() + lastUnit - unit, block.get() + lastUnit, previous.begin());
       std::copy(previous.begin() + static_cast<std::ptrdiff_t>(got - lastUnit), previous.end(),
-                block.data() + got);
+                block.get() + got);
     }
-    std::copy(block.data() + want - unit, block.data() + want, previous.begin());
-    TransformUnits(block.data(), want, rule);
-    std::size_t keep = rule.dropEvery > 0 ? DropUnits(block.data(), want, rule, unitIndex) : want;
-    if (!WriteBytes(out, block.data(), keep)) return false;
+    std::copy(block.get() + want - unit, block.get() + want, previous.begin());
+    TransformUnits(block.get(), want, rule);
+    std::size_t keep = rule.dropEvery > 0 ? DropUnits(block.get(), want, rule, unitIndex) : want;
+    if (!WriteBytes(out, block.get(), keep)) return false;
     remaining -= static_cast<std::int64_t>(want);
   }
   return true;

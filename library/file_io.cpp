@@ -1,7 +1,6 @@
 #include "library/file_io.h"
 
 #include <cerrno>
-#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -29,6 +28,10 @@ bool ModeWrites(const char* mode) {
 
 }  // namespace
 
+std::unique_ptr<unsigned char[]> NewIoBlock() {
+  return std::unique_ptr<unsigned char[]>(new unsigned char[IO_BLOCK_BYTES]);
+}
+
 void IoFailAt(long operation) {
   faultAt = operation;
   operationCount = 0;
@@ -42,7 +45,11 @@ void StreamCloser::operator()(std::FILE* file) const {
 
 Stream OpenStream(const std::string& path, const char* mode) {
   if (ModeWrites(mode) && !Permitted()) return Stream();
-  return Stream(std::fopen(path.c_str(), mode));
+  Stream stream(std::fopen(path.c_str(), mode));
+  // Every transfer here is already a large block or a whole header field; a
+  // stream buffer would only split the blocks into unaligned system calls.
+  if (stream) std::setvbuf(stream.get(), nullptr, _IONBF, 0);
+  return stream;
 }
 
 bool CloseStream(Stream& stream) {
@@ -117,12 +124,12 @@ bool FlushStream(std::FILE* file) {
 }
 
 bool CopyStreamBytes(std::FILE* in, std::FILE* out, std::int64_t size) {
-  std::vector<unsigned char> block(IO_BLOCK_BYTES);
+  std::unique_ptr<unsigned char[]> block = NewIoBlock();
   while (size > 0) {
-    std::size_t want = size < static_cast<std::int64_t>(block.size()) ? static_cast<std::size_t>(size)
-                                                                       : block.size();
-    std::size_t got = ReadBytes(in, block.data(), want);
-    if (got != want || !WriteBytes(out, block.data(), got)) return false;
+    std::size_t want = size < static_cast<std::int64_t>(IO_BLOCK_BYTES) ? static_cast<std::size_t>(size)
+                                                                         : IO_BLOCK_BYTES;
+    std::size_t got = ReadBytes(in, block.get(), want);
+    if (got != want || !WriteBytes(out, block.get(), got)) return false;
     size -= static_cast<std::int64_t>(got);
   }
   return true;

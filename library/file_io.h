@@ -14,6 +14,10 @@
 // sample units never straddle two blocks.
 constexpr std::size_t IO_BLOCK_BYTES = 1572864;
 
+// A transfer buffer of IO_BLOCK_BYTES, left uninitialised: every byte of it
+// is read into before it is used.
+std::unique_ptr<unsigned char[]> NewIoBlock();
+
 struct StreamCloser {
   void operator()(std::FILE* file) const;
 };
