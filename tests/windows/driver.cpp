@@ -380,6 +380,26 @@ HWND WaitForOpenDialog(DWORD timeoutMs) {
   return search.found;
 }
 
+struct DescendantSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindDescendantProc(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DescendantSearch*>(data);
+  if (GetDlgCtrlID(window) != search->id || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// Any visible window with this control number inside the dialog, however deep:
+// some dialogs keep their controls in an inner child dialog.
+HWND FindDescendant(HWND dialog, int id) {
+  DescendantSearch search{id, nullptr};
+  EnumChildWindows(dialog, FindDescendantProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 BOOL CALLBACK FindEditProc(HWND window, LPARAM data) {
   if (_stricmp(ClassOf(window).c_str(), "Edit") == 0 && IsWindowVisible(window)) {
     *reinterpret_cast<HWND*>(data) = window;
@@ -389,20 +409,24 @@ BOOL CALLBACK FindEditProc(HWND window, LPARAM data) {
 }
 
 HWND FileNameEdit(HWND dialog) {
-  HWND edit = GetDlgItem(dialog, 1152);  // edt1
-  if (edit != nullptr) {
-    Note("open dialog: file name box found as edit control 1152 (edt1)");
+  HWND edit = FindDescendant(dialog, 1152);  // edt1
+  if (edit != nullptr && _stricmp(ClassOf(edit).c_str(), "Edit") == 0) {
+    if (GetParent(edit) != dialog) Note("open dialog: edit control 1152 (edt1) lies in an inner window of the dialog");
     return edit;
   }
-  if (HWND combo = GetDlgItem(dialog, 1148)) {  // cmb13, its edit inside
-    edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+  if (HWND combo = FindDescendant(dialog, 1148)) {  // cmb13, its edit inside
+    if (_stricmp(ClassOf(combo).c_str(), "Edit") == 0) return combo;
+    edit = nullptr;
+    EnumChildWindows(combo, FindEditProc, reinterpret_cast<LPARAM>(&edit));
     if (edit != nullptr) {
-      Note("open dialog: file name box found as the edit inside combo box 1148 (cmb13)");
+      Note("open dialog: the file name box is the edit inside combo box 1148 (cmb13)" +
+           std::string(GetParent(combo) != dialog ? ", which lies in an inner window of the dialog" : ""));
       return edit;
     }
   }
+  edit = nullptr;
   EnumChildWindows(dialog, FindEditProc, reinterpret_cast<LPARAM>(&edit));
-  if (edit != nullptr) Note("open dialog: file name box found as the first visible edit control");
+  if (edit != nullptr) Note("open dialog: no control 1152 or 1148; file name box taken as the first visible edit");
   return edit;
 }
 
