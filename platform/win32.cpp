@@ -122,8 +122,10 @@ void PlatformScreenSize(int& width, int& height) {
 }
 
 WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
+  // The system gives every overlapped window a caption; the export and
+  // quick-start windows are pop-ups so that they keep a dialog frame only.
   const DWORD style = spec.frame == WindowFrame::Main ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
-                                                      : WS_DLGFRAME;
+                                                      : WS_POPUP | WS_DLGFRAME;
   return CreateWindowExA(0, spec.className.c_str(), spec.title.c_str(), style, spec.x, spec.y, spec.width,
                          spec.height, nullptr, nullptr, Instance(), nullptr);
 }
