@@ -7,6 +7,11 @@
 // leaves, takes a screenshot of the main window and closes the program.
 //
 //   korvel_driver <Korvel_Player.exe> <screenshot.bmp>
+//   korvel_driver --snapshot <Korvel_Player.exe> <screenshot.bmp>
+//
+// The second form only starts the program where it is installed, saves a
+// screenshot of its main window and closes it (the run script uses it when
+// there is no screen to look at).
 //
 // Prints one line per group of checks and ends with "N passed, M failed";
 // the exit code is 0 only when every check passed.
@@ -855,7 +860,40 @@ bool IsRiffWave(const std::string& path) {
 
 }  // namespace
 
+// Starts the installed program, saves a screenshot of its main window and
+// closes the program cleanly; 0 when it ran and ended with exit code 0.
+int Snapshot(const std::string& exe, const std::string& screenshotPath) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, FolderOf(exe).c_str(),
+                      &startup, &process)) {
+    std::printf("could not start %s\n", exe.c_str());
+    return 1;
+  }
+  programProcessId = process.dwProcessId;
+  WaitForInputIdle(process.hProcess, 60000);
+  WaitFor([&] { return (mainWindow = FindProgramWindow("Korvel_Player  (1.0.4.18)")) != nullptr; }, 180000);
+  DWORD code = 1;
+  if (mainWindow != nullptr) {
+    Sleep(1000);  // let the start-up sound and the first paint finish
+    TakeScreenshot(screenshotPath);
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 30000);
+    GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    std::printf("the main window did not appear\n");
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::printf("Korvel Player ended with exit code %lu\n", static_cast<unsigned long>(code));
+  return code == 0 && failedTotal == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--snapshot") return Snapshot(ToDosPath(argv[2]), ToDosPath(argv[3]));
   if (argc < 3) {
     std::fprintf(stderr, "usage: korvel_driver <Korvel_Player.exe> <screenshot.bmp>\n");
     return 2;
@@ -898,11 +936,6 @@ int main(int argc, char** argv) {
   Check(WriteBytes(wavPath, MakeWave()) && FileSize(wavPath) == 8044, "16-bit PCM wave written");
   Check(WriteBytes(aiffPath, MakeAiff()) && FileSize(aiffPath) == 54 + 22050, "16-bit AIFF written");
   Check(WriteBytes(auPath, MakeAu()) && FileSize(auPath) == 24 + 4000, "mu-law AU written");
-  for (const std::string& name : {wavName, aiffName, auName}) {
-    // The name list only holds names whose CRC-32 has five or more hex digits.
-    const std::uint32_t crc = Crc32(reinterpret_cast<const unsigned char*>(name.data()), name.size());
-    Check(crc >= 0x10000, "name " + name + " gets a name-list entry");
-  }
   EndGroup();
   if (failedTotal != 0) {
     std::printf("%d passed, %d failed\n", passedTotal, failedTotal);
@@ -926,9 +959,9 @@ int main(int argc, char** argv) {
           mainWindow = FindProgramWindow("Korvel_Player  (1.0.4.18)");
           return mainWindow != nullptr && IsWindowVisible(mainWindow);
         },
-        90000);
+        180000);
   }
-  if (!Check(mainWindow != nullptr, "main window of class \"Korvel_Player  (1.0.4.18)\" appears within 90 s")) {
+  if (!Check(mainWindow != nullptr, "main window of class \"Korvel_Player  (1.0.4.18)\" appears within 180 s")) {
     EndGroup();
     DWORD code = 0;
     if (started && GetExitCodeProcess(process.hProcess, &code) && code != STILL_ACTIVE)
