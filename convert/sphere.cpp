@@ -43,6 +43,7 @@ const char* const RATE_176400 = "176400";
 
 // What the header scan gathers.
 struct SphereScan {
+  bool headerRead = true;  // false when the header could not be read from its start
   bool channelSeen = false;
   bool is24Bit = false;
   bool isMuLaw = false;
@@ -86,7 +87,10 @@ void ScanIntegerValue(const std::string& value, SphereScan& scan) {
 
 SphereScan ScanHeader(ConversionInput& input) {
   SphereScan scan;
-  if (!SeekStream(input.file.get(), 0)) return scan;
+  if (!SeekStream(input.file.get(), 0)) {
+    scan.headerRead = false;
+    return scan;
+  }
   TokenReader reader;
   reader.file = input.file.get();
   std::string token;
@@ -110,6 +114,10 @@ void ConvertSph(const ConversionTarget& target) {
   ConversionInput input;
   if (!OpenConversionInput(target, input)) return;
   const SphereScan scan = ScanHeader(input);
+  if (!scan.headerRead) {
+    ReportUnsupported(target);  // a header read from elsewhere would describe another file
+    return;
+  }
   const std::int32_t c = LeadingInteger(scan.channelToken);
   std::int32_t rate = LeadingInteger(scan.rateToken);
   if (rate == 0) rate = FALLBACK_RATE;

@@ -64,8 +64,14 @@ void ExportAllEntries() {
       s.exportsFailed = 1;  // a damaged record is never extracted
       continue;
     }
+    // The first two bytes name the extension; an entry shorter than that
+    // reads on into what follows, or into the end of the file (zeros).
     unsigned char first[2] = {0, 0};
-    ReadAt(kvf.get(), record.dataStart, first, 2);
+    if (!SeekStream(kvf.get(), record.dataStart)) {
+      s.exportsFailed = 1;
+      continue;
+    }
+    ReadBytes(kvf.get(), first, 2);
     if (!ExtractEntry(kvf.get(), record, base + std::to_string(n) + ExtensionOfStoredBytes(first))) {
       s.exportsFailed = 1;
     }

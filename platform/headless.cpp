@@ -2,6 +2,8 @@
 // driver chose. Nothing here decides anything for the program.
 #include "platform/headless.h"
 
+#include "library/file_io.h"
+
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -252,18 +254,16 @@ long PlatformShellOpen(const std::string& path) {
 
 bool PlatformCopyFile(const std::string& from, const std::string& to) {
   Record("copy", from + " -> " + to);
-  // Plain streams, as the program's own reads are: the source may be open
-  // for reading elsewhere in the program (the loaded container is).
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  if (in == nullptr) return false;
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  bool copied = out != nullptr;
-  std::vector<char> block(1 << 20);
-  for (std::size_t got; copied && (got = std::fread(block.data(), 1, block.size(), in)) > 0;) {
-    copied = std::fwrite(block.data(), 1, got, out) == got;
-  }
-  copied = copied && !std::ferror(in);
-  std::fclose(in);
-  if (out != nullptr) copied = std::fclose(out) == 0 && copied;
-  return copied;
+  // Through the program's own stream layer, so a test's fault plan reaches
+  // copies too; the source may be open for reading elsewhere (the loaded
+  // container is).
+  Stream in = OpenStream(from, "rb");
+  std::int64_t size = in ? MeasureStream(in.get()) : -1;
+  if (size < 0) return false;
+  Stream out = OpenStream(to, "wb");
+  if (!out) return false;
+  if (CopyStreamBytes(in.get(), out.get(), size) && CloseStream(out)) return true;
+  out.reset();
+  RemoveFile(to);  // as the system's copy does: no half-written target is left
+  return false;
 }
