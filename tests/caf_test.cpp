@@ -239,20 +239,11 @@ TEST_F(CafFailures, InputOfExactlyTheDataOffsetGivesEmptyData) {
 
 // --- Files written by sox -------------------------------------------------------
 
-class CafWithSox : public CafTest {
- protected:
-  // Makes a CAF file with sox and converts it through both faces (both must
-  // agree); returns the external output's path.
-  std::string ConvertBothWays(const std::string& soxOptions) {
-    std::string caf = ScratchFile("sox.caf");
-    EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " '" + caf + "' synth 0.25 sine 440 sine 660"), 0);
-    return ConvertBothFaces(ReadWholeFile(caf));
-  }
-};
+using CafWithSox = CafTest;
 
 TEST_F(CafWithSox, SixteenBitStereoAfterTwoLeadingBytes) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 44100 -c 2 -b 16");
+  std::string out = ConvertSoxToneBothFaces("sox.caf", "-r 44100 -c 2 -b 16");
   Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
   ASSERT_EQ(input.size(), 0.25 * 44100 * 4);
   // The copy starts two bytes before the samples: a zero comes first, and the
@@ -267,7 +258,7 @@ TEST_F(CafWithSox, SixteenBitStereoAfterTwoLeadingBytes) {
 
 TEST_F(CafWithSox, TwentyFourBitMonoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 48000 -c 1 -b 24");
+  std::string out = ConvertSoxToneBothFaces("sox.caf", "-r 48000 -c 1 -b 24");
   Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 24 -L");
   ASSERT_EQ(input.size(), 0.25 * 48000 * 3);
   EXPECT_EQ(SoxDecode(out, "-e signed -b 24 -L"), input);
@@ -276,7 +267,7 @@ TEST_F(CafWithSox, TwentyFourBitMonoDecodesToTheSameSamples) {
 TEST_F(CafWithSox, MuLawAndAlawDecodeToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   for (const char* encoding : {"u-law", "a-law"}) {
-    std::string out = ConvertBothWays(std::string("-r 8000 -c 1 -e ") + encoding);
+    std::string out = ConvertSoxToneBothFaces("sox.caf", std::string("-r 8000 -c 1 -e ") + encoding);
     Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 16 -L");
     ASSERT_EQ(input.size(), 0.25 * 8000 * 2) << encoding;
     EXPECT_EQ(SoxDecode(out, "-e signed -b 16 -L"), input) << encoding;
@@ -285,7 +276,7 @@ TEST_F(CafWithSox, MuLawAndAlawDecodeToTheSameSamples) {
 
 TEST_F(CafWithSox, EightBitSignedBecomesUnsigned) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 16000 -c 2 -b 8 -e signed");
+  std::string out = ConvertSoxToneBothFaces("sox.caf", "-r 16000 -c 2 -b 8 -e signed");
   Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 8");
   ASSERT_EQ(input.size(), 0.25 * 16000 * 2);
   Bytes expected = {0, 0};  // the two bytes before the samples, as silence
@@ -295,7 +286,7 @@ TEST_F(CafWithSox, EightBitSignedBecomesUnsigned) {
 
 TEST_F(CafWithSox, ThirtyTwoBitSamplesShareHalvesWithTheirNeighbours) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 32000 -c 1 -b 32");
+  std::string out = ConvertSoxToneBothFaces("sox.caf", "-r 32000 -c 1 -b 32");
   Bytes input = SoxDecode(ScratchFile("sox.caf"), "-e signed -b 32 -L");
   Bytes output = SoxDecode(out, "-e signed -b 32 -L");
   ASSERT_EQ(input.size(), 0.25 * 32000 * 4);

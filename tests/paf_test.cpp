@@ -227,20 +227,11 @@ TEST_F(PafFailures, HeaderOnlyGivesEmptyData) {
 
 // --- Files written by sox -------------------------------------------------------
 
-class PafWithSox : public PafTest {
- protected:
-  // Makes a big-endian PAF file with sox and converts it through both faces
-  // (both must agree); returns the external output's path.
-  std::string ConvertBothWays(const std::string& soxOptions) {
-    std::string paf = ScratchFile("sox.paf");
-    EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " -B '" + paf + "' synth 0.25 sine 440 sine 660"), 0);
-    return ConvertBothFaces(ReadWholeFile(paf));
-  }
-};
+using PafWithSox = PafTest;
 
 TEST_F(PafWithSox, SixteenBitStereoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 44100 -c 2 -b 16");
+  std::string out = ConvertSoxToneBothFaces("sox.paf", "-r 44100 -c 2 -b 16 -B");
   Bytes input = SoxDecode(ScratchFile("sox.paf"), "-e signed -b 16 -L");
   ASSERT_EQ(input.size(), 0.25 * 44100 * 4);
   EXPECT_EQ(SoxDecode(out, "-e signed -b 16 -L"), input);
@@ -249,7 +240,7 @@ TEST_F(PafWithSox, SixteenBitStereoDecodesToTheSameSamples) {
 
 TEST_F(PafWithSox, EightBitMonoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
-  std::string out = ConvertBothWays("-r 8000 -c 1 -b 8 -e signed");
+  std::string out = ConvertSoxToneBothFaces("sox.paf", "-r 8000 -c 1 -b 8 -e signed -B");
   Bytes input = SoxDecode(ScratchFile("sox.paf"), "-e signed -b 8");
   ASSERT_EQ(input.size(), 0.25 * 8000);
   EXPECT_EQ(SoxDecode(out, "-e signed -b 8"), input);
@@ -259,7 +250,7 @@ TEST_F(PafWithSox, TwentyFourBitMonoIsAWaveOfTheBlocksSamples) {
   REQUIRE_HOST_TOOL("sox");
   // The blocks are copied as they lie, so only the shape is compared: one
   // channel of 24-bit samples at the file's rate, ten per 32-byte block.
-  std::string out = ConvertBothWays("-r 16000 -c 1 -b 24");
+  std::string out = ConvertSoxToneBothFaces("sox.paf", "-r 16000 -c 1 -b 24 -B");
   std::string frames = SoxInfo(ScratchFile("sox.paf"), "-s");
   EXPECT_EQ(frames, "4000");
   EXPECT_EQ(SoxInfo(out, "-s"), frames);

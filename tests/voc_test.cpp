@@ -302,20 +302,11 @@ TEST_F(VocFailures, SmallestInputsGiveEmptyData) {
 
 // --- Files written by sox -------------------------------------------------------
 
-class VocWithSox : public VocTest {
- protected:
-  // Makes a VOC file with sox and converts it through both faces (both must
-  // agree); the output is at vocWavPath.
-  void ConvertBothWays(const std::string& soxOptions) {
-    std::string voc = ScratchFile("sox.voc");
-    EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " '" + voc + "' synth 0.25 sine 440 sine 660"), 0);
-    ConvertBothFaces(ReadWholeFile(voc));
-  }
-};
+using VocWithSox = VocTest;
 
 TEST_F(VocWithSox, ClassicMonoLosesItsFirstEightSamples) {
   REQUIRE_HOST_TOOL("sox");
-  ConvertBothWays("-r 8000 -c 1 -b 8");
+  ConvertSoxToneBothFaces("sox.voc", "-r 8000 -c 1 -b 8");
   Bytes input = SoxDecode(ScratchFile("sox.voc"), "-e unsigned -b 8");
   ASSERT_EQ(input.size(), 2000u);
   // The classic block's samples start at 32; the copy at 40.
@@ -326,7 +317,7 @@ TEST_F(VocWithSox, ClassicMonoLosesItsFirstEightSamples) {
 TEST_F(VocWithSox, ExtendedStereoDecodesToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   for (int rate : {8000, 44100}) {
-    ConvertBothWays("-r " + std::to_string(rate) + " -c 2 -b 8");
+    ConvertSoxToneBothFaces("sox.voc", "-r " + std::to_string(rate) + " -c 2 -b 8");
     Bytes input = SoxDecode(ScratchFile("sox.voc"), "-e unsigned -b 8");
     ASSERT_EQ(input.size(), rate / 4 * 2u) << rate;
     EXPECT_EQ(SoxDecode(appState.vocWavPath, "-e unsigned -b 8"), input) << rate;
@@ -337,7 +328,7 @@ TEST_F(VocWithSox, ExtendedStereoDecodesToTheSameSamples) {
 TEST_F(VocWithSox, SixteenBitStereoAfterTwoReservedBytes) {
   REQUIRE_HOST_TOOL("sox");
   REQUIRE_HOST_TOOL("sndfile-convert");
-  ConvertBothWays("-r 16000 -c 2 -b 16");
+  ConvertSoxToneBothFaces("sox.voc", "-r 16000 -c 2 -b 16");
   // sox's own reader drops a few frames of a 16-bit VOC; libsndfile reads them all.
   std::string reference = ScratchFile("reference.wav");
   ASSERT_EQ(RunHostTool("sndfile-convert '" + ScratchFile("sox.voc") + "' '" + reference + "'"), 0);

@@ -114,6 +114,12 @@ std::string ConverterTest::ConvertBothFaces(const Bytes& file) {
   return OutputPath(Face::External);
 }
 
+std::string ConverterTest::ConvertSoxToneBothFaces(const std::string& fileName, const std::string& soxOptions) {
+  const std::string path = ScratchFile(fileName);
+  EXPECT_EQ(RunHostTool("sox -n " + soxOptions + " '" + path + "' synth 0.25 sine 440 sine 660"), 0);
+  return ConvertBothFaces(ReadWholeFile(path));
+}
+
 void ConverterTest::ExpectRefused(Face face, const Bytes& file, const char* storedText) {
   WriteWholeFile(OutputPath(face), BytesOf("previous"));
   appState.durationSeconds = 7.25;

@@ -77,6 +77,9 @@ class ConverterTest : public ProgramTest {
   // Converts file through both faces: both must succeed and write the same
   // bytes. Returns the external output's path.
   std::string ConvertBothFaces(const Bytes& file);
+  // Makes the scratch file fileName with sox (a quarter second of two tones,
+  // written with soxOptions) and converts it through both faces as above.
+  std::string ConvertSoxToneBothFaces(const std::string& fileName, const std::string& soxOptions);
   // Converts file through face, which must refuse it: the face fails, and the
   // output found there and the duration fields stay as they were. The one
   // exception allowed is storedText, the duration text a stored failure
