@@ -36,8 +36,7 @@ void FuzzImportAu(const std::uint8_t* data, std::size_t size);
 void FuzzImportAiff(const std::uint8_t* data, std::size_t size);
 
 // Stored-entry converters: the bytes are the extracted entry (temp_wav.wav).
-// The same bytes also go through the format's importer; when both faces
-// accept them, they must write the same wave.
+// The same bytes also go through the format's importer.
 void FuzzStoredSph(const std::uint8_t* data, std::size_t size);
 void FuzzStoredPvf(const std::uint8_t* data, std::size_t size);
 void FuzzStoredPaf(const std::uint8_t* data, std::size_t size);
