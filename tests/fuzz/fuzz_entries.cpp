@@ -100,13 +100,17 @@ const Scratch& TheScratch() {
     s.program = s.root / "Korvel Player";
     s.documents = s.root / "Documents";
     s.input = s.root / "Input";  // what the user picks from outside; the program only reads it
-    std::atexit(RemoveScratch);
     return s;
   }();
+  // Registered once the folders' names exist, so that at exit the cleanup
+  // runs before they are destroyed (exit handlers run in reverse order).
+  static const bool cleanupRegistered = std::atexit(RemoveScratch) == 0;
+  (void)cleanupRegistered;
   return scratch;
 }
 
 void RemoveScratch() {
+  appState.containerFile.reset();  // an open file cannot be removed on Windows
   std::error_code error;
   fs::remove_all(TheScratch().root, error);
 }
