@@ -89,6 +89,10 @@ void MeasureStoredWave(std::uint32_t length) {
   const std::uint32_t estimate = (fmtSize * (channelCount * rate)) >> 3;
 
   if (fmtSize == 20 && IsImaBlockAlign(blockAlign)) {
+    if (estimate == 0) {
+      s.wavTypeKnown = 0;  // no channels or no rate: it could be neither timed nor played
+      return;
+    }
     DecodeStoredImaAdpcm();
     if (s.wavTypeKnown == 0) return;
     s.specialDecodeDone = s.specialDecodeDone2 = 1;

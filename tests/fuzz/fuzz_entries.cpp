@@ -615,7 +615,9 @@ void FuzzStoredWave(const std::uint8_t* data, std::size_t size) {
   const bool ima = entry.size() >= 4 && fmtSize == 20 && (blockAlign == 1028 || blockAlign == 2056);
   if (ima) {
     const int channels = ReadU16Le(f + 22);
-    if (entry.size() < 28 || (channels != 1 && channels != 2)) {
+    // With no rate there is no duration to show: such an entry is refused too.
+    const std::uint32_t estimate = (20u * (static_cast<std::uint32_t>(ReadI16Le(f + 22)) * ReadU32Le(f + 24))) >> 3;
+    if (entry.size() < 28 || (channels != 1 && channels != 2) || estimate == 0) {
       FUZZ_CHECK(s.wavTypeKnown == 0, "an IMA ADPCM entry that cannot be decoded was accepted");
       FUZZ_CHECK(!Exists(s.decodedWavPath), "an IMA ADPCM entry that cannot be decoded wrote decoded.wav");
     } else {
