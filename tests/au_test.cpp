@@ -289,25 +289,9 @@ TEST_F(AuWithSox, LinearFilesDecodeToTheSamplesPastTheFixedOffset) {
 TEST_F(AuWithSox, G711FilesDecodeToTheSameSamples) {
   REQUIRE_HOST_TOOL("sox");
   REQUIRE_HOST_TOOL("sndfile-convert");
-  for (const char* encoding : {"-ulaw", "-alaw"}) {
-    for (int channels : {1, 2}) {
-      for (Face face : FACES) {
-        SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
-        std::string source = ScratchFile("g711.au");
-        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
-                                       "0.4 sine 300 sine 500", encoding));
-        Bytes file = ReadWholeFile(source);
-        ASSERT_EQ(ReadU32Be(&file[4]), 24u);  // samples right behind the bare header
-        std::string output = Convert(face, file);
-        ASSERT_FALSE(Failed(face));
-        Bytes expected = SoxDecode(source, "-e signed -b 16 -L");
-        Bytes actual = SoxDecode(output, "-e signed -b 16 -L");
-        EXPECT_EQ(actual, expected);
-        EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
-        EXPECT_EQ(SoxInfo(output, "-r"), "8000");
-      }
-    }
-  }
+  // The samples lie right behind the bare header of 24 bytes.
+  auto samplesStart = [](const Bytes& file) -> std::size_t { return file.size() >= 8 ? ReadU32Be(&file[4]) : 0; };
+  ExpectG711TonesKept("g711.au", samplesStart, 24, "", 0);
 }
 
 TEST_F(AuWithSox, FloatFilesKeepTheirUpperHalves) {

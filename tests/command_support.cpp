@@ -76,17 +76,6 @@ void CommandTest::AddFile(const std::string& name, const Bytes& bytes) {
 
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes) {
   Bytes b = PatternBytes(44 + dataBytes, rate + channels);
-  WriteTag(&b[0], "RIFF");
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(36 + dataBytes));
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 16);
-  WriteU16Le(&b[20], 1);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU32Le(&b[28], rate * channels * bits / 8);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(channels * bits / 8));
-  WriteU16Le(&b[34], bits);
-  WriteTag(&b[36], "data");
-  WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
+  WritePcmWaveHeader(b, channels, rate, bits, dataBytes);
   return b;
 }

@@ -24,20 +24,6 @@ void WriteWholeFile(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
-  Bytes bytes(size);
-  std::uint32_t x = seed * 2654435761u + 1;
-  for (unsigned char& b : bytes) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<unsigned char>(x);
-  }
-  return bytes;
-}
-
 bool FileExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);

@@ -10,13 +10,10 @@
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<unsigned char>;
+#include "tests/sample_files.h"
 
 Bytes ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const Bytes& bytes);
-Bytes BytesOf(const std::string& text);
-// size bytes of a fixed pseudo-random pattern.
-Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);
 bool FileExists(const std::string& path);
 
 class ProgramTest : public ::testing::Test {

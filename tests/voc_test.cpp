@@ -13,35 +13,6 @@
 
 namespace {
 
-// A VOC file of size bytes whose first block is new-format (type 9).
-Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec,
-                   std::uint32_t seed = 1) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Bytes text = BytesOf("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = 9;
-  WriteU32Le(&b[30], rate);
-  b[34] = static_cast<unsigned char>(bits);
-  b[35] = static_cast<unsigned char>(channels);
-  WriteU16Le(&b[36], static_cast<std::uint32_t>(codec));
-  b.resize(size);
-  return b;
-}
-
-// A VOC file whose first block carries a time constant: classic (type 1,
-// the constant byte then packing 0) or extended (type 8, 16 bits). The byte
-// at 34 is a sample or a block type; it steers the dispatch.
-Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80, std::uint32_t seed = 1) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Bytes text = BytesOf("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = timeConstant < 0x8000 ? 1 : 8;
-  WriteU16Le(&b[30], timeConstant);
-  b[34] = static_cast<unsigned char>(byte34);
-  b.resize(size);
-  return b;
-}
-
 class VocTest : public ConverterTest {
  protected:
   VocTest()

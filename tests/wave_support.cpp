@@ -166,3 +166,26 @@ Bytes ConverterTest::SoxDecode(const std::string& path, const std::string& rawOp
   EXPECT_EQ(RunHostTool(command), 0) << command;
   return ReadWholeFile(raw);
 }
+
+void ConverterTest::ExpectG711TonesKept(const std::string& fileName, std::size_t (*startOf)(const Bytes&),
+                                        std::size_t samplesStart, const std::string& inputOptions,
+                                        std::size_t droppedBytes) {
+  for (const char* encoding : {"-ulaw", "-alaw"}) {
+    for (int channels : {1, 2}) {
+      for (Face face : FACES) {
+        SCOPED_TRACE(std::string(NameOf(face)) + " " + encoding + " channels " + std::to_string(channels));
+        std::string source = ScratchFile(fileName);
+        ASSERT_TRUE(ToneThroughSndfile(source, "-r 8000 -c " + std::to_string(channels) + " -b 16",
+                                       "0.4 sine 300 sine 500", encoding));
+        ASSERT_EQ(startOf(ReadWholeFile(source)), samplesStart);
+        std::string output = Convert(face, ReadWholeFile(source));
+        ASSERT_FALSE(Failed(face));
+        Bytes expected = SoxDecode(source, "-e signed -b 16 -L", inputOptions);
+        ASSERT_GT(expected.size(), 1000u);
+        EXPECT_EQ(SoxDecode(output, "-e signed -b 16 -L"), Shortened(expected, droppedBytes));
+        EXPECT_EQ(SoxInfo(output, "-c"), std::to_string(channels));
+        EXPECT_EQ(SoxInfo(output, "-r"), "8000");
+      }
+    }
+  }
+}

@@ -80,6 +80,14 @@ class ConverterTest : public ProgramTest {
   // Makes the scratch file fileName with sox (a quarter second of two tones,
   // written with soxOptions) and converts it through both faces as above.
   std::string ConvertSoxToneBothFaces(const std::string& fileName, const std::string& soxOptions);
+  // Has libsndfile write a two-tone file at 8000 Hz as the scratch file
+  // fileName, in mu-law and A-law, one channel and two, and converts each
+  // through both faces. The output must hold sox's samples of the source but
+  // the last droppedBytes, at the source's rate and channels. startOf reads
+  // where the source's samples start, which must be samplesStart;
+  // inputOptions tell sox how to read the source.
+  void ExpectG711TonesKept(const std::string& fileName, std::size_t (*startOf)(const Bytes&),
+                           std::size_t samplesStart, const std::string& inputOptions, std::size_t droppedBytes);
   // Converts file through face, which must refuse it: the face fails, and the
   // output found there and the duration fields stay as they were. The one
   // exception allowed is storedText, the duration text a stored failure

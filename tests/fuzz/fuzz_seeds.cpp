@@ -12,24 +12,15 @@
 
 #include "library/byte_order.h"
 #include "library/container.h"
+#include "tests/sample_files.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Pattern(std::size_t size, std::uint32_t seed = 1) {
-  Bytes bytes(size);
-  std::uint32_t x = seed * 2654435761u + 1;
-  for (unsigned char& b : bytes) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<unsigned char>(x);
-  }
-  return bytes;
-}
+Bytes Pattern(std::size_t size, std::uint32_t seed = 1) { return PatternBytes(size, seed); }
 
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Text(const std::string& text) { return BytesOf(text); }
 
 Bytes Join(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -41,37 +32,11 @@ void Put(Bytes& b, std::size_t at, std::initializer_list<int> values) {
 }
 
 Bytes Aiff(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate, std::size_t samples) {
-  Bytes b = Join(Bytes(54, 0), Pattern(samples, bits));
-  WriteTag(&b[0], "FORM");
-  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteTag(&b[8], "AIFFCOMM");
-  WriteU32Be(&b[16], 18);
-  WriteU16Be(&b[20], channels);
-  WriteU32Be(&b[22], 1000);
-  WriteU16Be(&b[26], bits);
-  WriteU32Be(&b[28], rate);
-  WriteTag(&b[38], "SSND");
-  WriteU32Be(&b[42], static_cast<std::uint32_t>(samples + 8));
-  return b;
+  return AiffFile(channels, bits, rate, Pattern(samples, bits));
 }
 
 Bytes Aifc(std::uint16_t channels, std::uint32_t rate, const char* compression, std::size_t samples) {
-  Bytes b = Join(Bytes(72, 0), Pattern(samples, 3));
-  WriteTag(&b[0], "FORM");
-  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteTag(&b[8], "AIFCFVER");
-  WriteU32Be(&b[16], 4);
-  WriteU32Be(&b[20], 0xA2805140);
-  WriteTag(&b[24], "COMM");
-  WriteU32Be(&b[28], 24);
-  WriteU16Be(&b[32], channels);
-  WriteU32Be(&b[34], 1000);
-  WriteU16Be(&b[38], 16);
-  WriteU32Be(&b[40], rate);
-  WriteTag(&b[50], compression);
-  WriteTag(&b[56], "SSND");
-  WriteU32Be(&b[60], static_cast<std::uint32_t>(samples + 8));
-  return b;
+  return AifcFile(channels, rate, compression, Pattern(samples, 3));
 }
 
 Bytes Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, std::size_t payload) {
@@ -143,27 +108,11 @@ Bytes Sphere(const std::string& lines, std::size_t payload) {
 }
 
 Bytes NewVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec) {
-  Bytes b = Pattern(std::max<std::size_t>(size, 64), 29);
-  Bytes text = Text("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = 9;
-  WriteU32Le(&b[30], rate);
-  b[34] = static_cast<unsigned char>(bits);
-  b[35] = static_cast<unsigned char>(channels);
-  WriteU16Le(&b[36], static_cast<std::uint32_t>(codec));
-  b.resize(size);
-  return b;
+  return NewFormatVoc(size, rate, bits, channels, codec, 29);
 }
 
 Bytes ConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80) {
-  Bytes b = Pattern(std::max<std::size_t>(size, 64), 31);
-  Bytes text = Text("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = timeConstant < 0x8000 ? 1 : 8;
-  WriteU16Le(&b[30], timeConstant);
-  b[34] = static_cast<unsigned char>(byte34);
-  b.resize(size);
-  return b;
+  return TimeConstantVoc(size, timeConstant, byte34, 31);
 }
 
 Bytes Wve(std::uint16_t rateCode, std::size_t payload) {
@@ -175,18 +124,7 @@ Bytes Wve(std::uint16_t rateCode, std::size_t payload) {
 
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t data) {
   Bytes b = Join(Bytes(44, 0), Pattern(data, rate));
-  WriteTag(&b[0], "RIFF");
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(36 + data));
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 16);
-  WriteU16Le(&b[20], 1);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU32Le(&b[28], rate * channels * bits / 8);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(channels * bits / 8));
-  WriteU16Le(&b[34], bits);
-  WriteTag(&b[36], "data");
-  WriteU32Le(&b[40], static_cast<std::uint32_t>(data));
+  WritePcmWaveHeader(b, channels, rate, bits, data);
   return b;
 }
 
