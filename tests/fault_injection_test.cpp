@@ -296,7 +296,6 @@ TEST_F(FaultTest, ConversionsFailWithoutLeavingHalfAWave) {
           EXPECT_EQ(Status().rfind("Now playing stored", 0), 0u) << Status();
         });
   }
-  (void)kvf;
 }
 
 }  // namespace
