@@ -67,11 +67,10 @@ void ExportAllEntries() {
     // The first two bytes name the extension; an entry shorter than that
     // reads on into what follows, or into the end of the file (zeros).
     unsigned char first[2] = {0, 0};
-    if (!SeekStream(kvf.get(), record.dataStart)) {
+    if (!ReadAtMost(kvf.get(), record.dataStart, first, 2)) {
       s.exportsFailed = 1;
       continue;
     }
-    ReadBytes(kvf.get(), first, 2);
     if (!ExtractEntry(kvf.get(), record, base + std::to_string(n) + ExtensionOfStoredBytes(first))) {
       s.exportsFailed = 1;
     }

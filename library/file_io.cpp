@@ -109,6 +109,12 @@ bool ReadAt(std::FILE* file, std::int64_t offset, void* buffer, std::size_t size
   return SeekStream(file, offset) && ReadBytes(file, buffer, size) == size;
 }
 
+bool ReadAtMost(std::FILE* file, std::int64_t offset, void* buffer, std::size_t size) {
+  if (!SeekStream(file, offset)) return false;
+  ReadBytes(file, buffer, size);
+  return true;
+}
+
 bool WriteBytes(std::FILE* file, const void* buffer, std::size_t size) {
   if (!Permitted()) return false;
   return std::fwrite(buffer, 1, size, file) == size;

@@ -42,6 +42,9 @@ bool FileReadable(const std::string& path);
 std::size_t ReadBytes(std::FILE* file, void* buffer, std::size_t size);
 // Reads exactly size bytes at offset.
 bool ReadAt(std::FILE* file, std::int64_t offset, void* buffer, std::size_t size);
+// Reads what lies at offset, up to size bytes, leaving the rest of buffer as
+// it was; false only when offset cannot be reached.
+bool ReadAtMost(std::FILE* file, std::int64_t offset, void* buffer, std::size_t size);
 bool WriteBytes(std::FILE* file, const void* buffer, std::size_t size);
 bool WriteAt(std::FILE* file, std::int64_t offset, const void* buffer, std::size_t size);
 bool FlushStream(std::FILE* file);

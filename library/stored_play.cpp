@@ -158,11 +158,10 @@ void PlayStoredEntry() {
     return;
   }
   unsigned char first[4] = {};
-  if (!SeekStream(kvf.get(), record.dataStart)) {
+  if (!ReadAtMost(kvf.get(), record.dataStart, first, 4)) {
     s.wavTypeKnown = 0;  // the entry cannot be recognised, so it is not played
     return;
   }
-  ReadBytes(kvf.get(), first, 4);
   const bool identified = RecogniseStoredFormat(first);
   LookUpEntryName(record.nameKey);
 
