@@ -16,12 +16,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes Pattern(std::size_t size, std::uint32_t seed = 1) { return PatternBytes(size, seed); }
-
-Bytes Text(const std::string& text) { return BytesOf(text); }
-
 Bytes Join(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -32,15 +26,15 @@ void Put(Bytes& b, std::size_t at, std::initializer_list<int> values) {
 }
 
 Bytes Aiff(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate, std::size_t samples) {
-  return AiffFile(channels, bits, rate, Pattern(samples, bits));
+  return AiffFile(channels, bits, rate, PatternBytes(samples, bits));
 }
 
 Bytes Aifc(std::uint16_t channels, std::uint32_t rate, const char* compression, std::size_t samples) {
-  return AifcFile(channels, rate, compression, Pattern(samples, 3));
+  return AifcFile(channels, rate, compression, PatternBytes(samples, 3));
 }
 
 Bytes Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, std::size_t payload) {
-  Bytes b = Join(Bytes(24, 0), Pattern(payload, encoding));
+  Bytes b = Join(Bytes(24, 0), PatternBytes(payload, encoding));
   WriteTag(&b[0], ".snd");
   WriteU32Be(&b[4], 24);
   WriteU32Be(&b[8], static_cast<std::uint32_t>(payload));
@@ -51,7 +45,7 @@ Bytes Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, std
 }
 
 Bytes Caf(std::size_t size, int rateHi, int rateLo, const char* format, int channels, int bits) {
-  Bytes b = Pattern(std::max<std::size_t>(size, 64), 5);
+  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), 5);
   Put(b, 0, {'c', 'a', 'f', 'f', 0, 1, 0, 0, 'd', 'e', 's', 'c'});
   Put(b, 20, {rateHi, rateLo, 0, 0, 0, 0, 0, 0});
   Put(b, 28, {format[0], format[1], format[2], format[3]});
@@ -62,7 +56,7 @@ Bytes Caf(std::size_t size, int rateHi, int rateLo, const char* format, int chan
 }
 
 Bytes Paf(std::size_t size, std::initializer_list<int> rate, int format, int channels) {
-  Bytes b = Pattern(std::max<std::size_t>(size, 64), 7);
+  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), 7);
   Put(b, 0, {' ', 'p', 'a', 'f', 0, 0, 0, 0, 0, 0, 0, 0});
   Put(b, 12, rate);
   Put(b, 16, {0, 0, format >> 8, format & 0xFF, 0, 0, channels >> 8, channels & 0xFF});
@@ -71,7 +65,7 @@ Bytes Paf(std::size_t size, std::initializer_list<int> rate, int format, int cha
 }
 
 Bytes Htk(std::uint16_t period, std::uint16_t sampleBytes, std::size_t payload) {
-  Bytes b = Join(Bytes(12, 0), Pattern(payload, 11));
+  Bytes b = Join(Bytes(12, 0), PatternBytes(payload, 11));
   WriteU16Be(&b[6], period);
   WriteU16Be(&b[8], sampleBytes);
   WriteU16Be(&b[10], 9);
@@ -79,7 +73,7 @@ Bytes Htk(std::uint16_t period, std::uint16_t sampleBytes, std::size_t payload) 
 }
 
 Bytes Iff(std::uint32_t rateField, std::size_t payload) {
-  Bytes b = Join(Bytes(100, 0), Pattern(payload, 13));
+  Bytes b = Join(Bytes(100, 0), PatternBytes(payload, 13));
   WriteTag(&b[0], "FORM");
   WriteTag(&b[8], "8SVX");
   WriteTag(&b[12], "VHDR");
@@ -89,22 +83,22 @@ Bytes Iff(std::uint32_t rateField, std::size_t payload) {
 }
 
 Bytes Mpc(std::uint8_t stereo, std::uint16_t v, std::size_t payload) {
-  Bytes b = Join(Bytes(42, 0), Pattern(payload, 17));
+  Bytes b = Join(Bytes(42, 0), PatternBytes(payload, 17));
   b[21] = stereo;
   WriteU16Le(&b[40], v);
   return b;
 }
 
 Bytes Pvf(const std::string& line, std::size_t payload) {
-  Bytes b = Text("PVF1\n" + line + "\n");
+  Bytes b = BytesOf("PVF1\n" + line + "\n");
   b.resize(1024, 0);
-  return Join(b, Pattern(payload, 19));
+  return Join(b, PatternBytes(payload, 19));
 }
 
 Bytes Sphere(const std::string& lines, std::size_t payload) {
-  Bytes b = Text(lines);
+  Bytes b = BytesOf(lines);
   b.resize(1024, ' ');
-  return Join(b, Pattern(payload, 23));
+  return Join(b, PatternBytes(payload, 23));
 }
 
 Bytes NewVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec) {
@@ -116,14 +110,14 @@ Bytes ConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x8
 }
 
 Bytes Wve(std::uint16_t rateCode, std::size_t payload) {
-  Bytes b = Text("ALawSoundFile**");
+  Bytes b = BytesOf("ALawSoundFile**");
   b.resize(32, 0);
   WriteU16Le(&b[20], rateCode);
-  return Join(b, Pattern(payload, 37));
+  return Join(b, PatternBytes(payload, 37));
 }
 
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t data) {
-  Bytes b = Join(Bytes(44, 0), Pattern(data, rate));
+  Bytes b = Join(Bytes(44, 0), PatternBytes(data, rate));
   WritePcmWaveHeader(b, channels, rate, bits, data);
   return b;
 }
@@ -147,7 +141,7 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
                                  static_cast<unsigned char>(k % 89), 0};
       b.insert(b.end(), header, header + 4);
     }
-    b = Join(b, Pattern(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : perBlock,
+    b = Join(b, PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : perBlock,
                         static_cast<std::uint32_t>(k + 1)));
   }
   WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
@@ -172,7 +166,7 @@ void Container(const std::vector<Bytes>& entries, Bytes& kvf, Bytes& dat) {
     WriteU32Le(record + 8, start);
     WriteU32Le(record + 12, start + static_cast<std::uint32_t>(entries[i].size()));
     kvf = Join(kvf, entries[i]);
-    dat = Join(dat, Text(NameListPair(crc, name)));
+    dat = Join(dat, BytesOf(NameListPair(crc, name)));
   }
 }
 
