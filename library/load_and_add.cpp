@@ -58,6 +58,8 @@ void LoadContainer() {
   s.containerTooLarge = 0;
   std::string chosen = PlatformAskOpenFileName(s.hwndMain, "KVF File (*.kvf)", "*.kvf");
   if (chosen.empty()) return;
+  // A pin chose an entry of the container that was loaded before.
+  s.indexPinned = 0;
   s.loadedContainerPath = s.loadPickedPath = chosen;
   std::int64_t size = MeasureFile(chosen);
   s.containerSize = static_cast<std::int32_t>(size > INT32_MAX ? INT32_MAX : size < 0 ? 0 : size);

@@ -147,6 +147,10 @@ void PlayStoredEntry() {
   s.durationMs = 0;
   s.wavTypeKnown = 1;
   s.isAiff = s.isAu = s.isVoc = s.isHtk = s.isCaf = s.isPaf = s.isPvf = s.isSph = s.isRiff = 0;
+  // Whatever the outcome, the pin of "Set ID#" is used up, and until this
+  // entry is extracted the working files hold nothing of it to export.
+  s.indexPinned = 0;
+  s.storedEntryExtracted = 0;
   if (s.currentIndex > s.entryCount) {
     s.wavTypeKnown = 0;
     return;
@@ -167,7 +171,6 @@ void PlayStoredEntry() {
 
   const bool extracted = ExtractEntry(kvf.get(), record, s.tempWavPath);
   kvf.reset();
-  s.indexPinned = 0;
   if (!extracted) {
     s.wavTypeKnown = 0;
     return;
