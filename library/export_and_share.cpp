@@ -55,6 +55,10 @@ void ExportAllEntries() {
     s.exportsFailed = 1;
     return;
   }
+  if (s.saveInDocuments == 1 && !DocumentsKnown()) {
+    s.exportsFailed = 1;
+    return;
+  }
   const std::string base =
       s.saveInDocuments == 0 ? s.massExportPrefix : s.documentsWavDir + PATH_SEPARATOR + "KVFM_Wav";
   const std::int32_t last = std::min(s.entryCount, MAX_ENTRIES);
@@ -92,7 +96,11 @@ void ExportCurrentWav() {
   if (s.animRunning == 1) StopPlayAnimation();
   const bool decoded = (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) ||
                        (s.exportAsPcm == 1 && LastPlayedWasConverted());
-  const bool copied = PlatformCopyFile(decoded ? s.decodedWavPath : s.tempWavPath, target);
+  // A conversion that failed left decoded.wav as an earlier play wrote it:
+  // that is not this entry.
+  const bool sourceHoldsEntry = !decoded || s.wavTypeKnown == 1;
+  const bool copied = sourceHoldsEntry && (s.saveInDocuments == 0 || DocumentsKnown()) &&
+                      PlatformCopyFile(decoded ? s.decodedWavPath : s.tempWavPath, target);
   PlayFinishSound();
   if (!copied) {
     RefuseCommand();
@@ -117,7 +125,7 @@ void ExportExternalWav() {
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
   const std::string target =
       s.documentsWavDir + PATH_SEPARATOR + "ext_wav" + std::to_string(s.externalExportCounter) + ".wav";
-  const bool copied = !s.externalWavPath.empty() && PlatformCopyFile(s.externalWavPath, target);
+  const bool copied = DocumentsKnown() && !s.externalWavPath.empty() && PlatformCopyFile(s.externalWavPath, target);
   s.externalWavPath.clear();
   if (copied) {
     PlayFinishSound();
@@ -133,8 +141,10 @@ void ShareCurrentContainer() {
   EnsureFolderExists(s.shareDir, "Export_KVF");
   if (s.animRunning == 1) StopPlayAnimation();
   PlayStartSound();
-  const bool kvfCopied = PlatformCopyFile(s.containerPath, s.shareKvfPrefix + s.containerTitle + ".kvf");
-  const bool datCopied = PlatformCopyFile(s.datPath, s.shareDatPrefix + s.containerTitle + ".dat");
+  const bool kvfCopied =
+      DocumentsKnown() && PlatformCopyFile(s.containerPath, s.shareKvfPrefix + s.containerTitle + ".kvf");
+  const bool datCopied =
+      DocumentsKnown() && PlatformCopyFile(s.datPath, s.shareDatPrefix + s.containerTitle + ".dat");
   PlayFinishSound();
   if (kvfCopied && datCopied) {
     ShowStatus("Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder");

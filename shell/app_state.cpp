@@ -64,11 +64,15 @@ void SetUpProgramPaths() {
   s.mpcWavPath = inProgramDir("Export\\Conversions\\Mpcs.wav");
   s.rawSampleTempPath = inProgramDir("Export\\Conversions\\AuSamp.raw");
 
+  // With no Documents folder the Documents paths stay empty: a path built
+  // from an empty folder would name the root of the drive.
   std::string documents = PlatformDocumentsFolder();
-  s.shareDir = documents + PATH_SEPARATOR + "Export_KVF";
-  s.shareKvfPrefix = s.shareDir + PATH_SEPARATOR;
-  s.shareDatPrefix = s.shareDir + PATH_SEPARATOR;
-  s.documentsWavDir = documents + PATH_SEPARATOR + "KVP_Wavs";
+  if (!documents.empty()) {
+    s.shareDir = documents + PATH_SEPARATOR + "Export_KVF";
+    s.shareKvfPrefix = s.shareDir + PATH_SEPARATOR;
+    s.shareDatPrefix = s.shareDir + PATH_SEPARATOR;
+    s.documentsWavDir = documents + PATH_SEPARATOR + "KVP_Wavs";
+  }
 
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
 }
@@ -93,8 +97,11 @@ const char* const MSG_CREATION_FAILED =
     "Oops.  It seems something went wrong and file creation has failed . . .";
 
 void EnsureFolderExists(const std::string& path, const std::string& name) {
+  if (path.empty()) return;  // no Documents folder: there is nothing to create
   if (PlatformFindFirstName(path) != name) PlatformCreateFolder(path);
 }
+
+bool DocumentsKnown() { return !appState.documentsWavDir.empty(); }
 
 void ShowStatus(const std::string& text) { PlatformSetWindowText(appState.hwndStatus, text); }
 

@@ -86,7 +86,7 @@ struct AppState {
 
   // --- Exports, share, new container ---------------------------------------------
   std::int32_t exportsFailed = 0;  // 1 when the last export of all entries missed one
-  std::int32_t storedEntryExtracted = 0;  // 1 once a stored entry was extracted in this run
+  std::int32_t storedEntryExtracted = 0;  // 1 when the last stored play extracted its entry
   std::int32_t saveInDocuments = 0;
   std::int32_t exportAsPcm = 0;
   std::int32_t exportCounter = 0;
@@ -139,6 +139,9 @@ void PlayFinishSound();
 // named exactly name, the folder is created. Failures are not reported here;
 // what writes into the folder later reports its own.
 void EnsureFolderExists(const std::string& path, const std::string& name);
+// False when the platform could not name the user's Documents folder; every
+// write into Documents then fails as a failed copy does.
+bool DocumentsKnown();
 
 // The failure text of every operation that writes a file for the user.
 extern const char* const MSG_CREATION_FAILED;

@@ -8,6 +8,7 @@
 #include "platform/headless.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
+#include "shell/program_windows.h"
 #include "tests/command_support.h"
 
 namespace {
@@ -272,6 +273,32 @@ TEST_F(CommandTest, ShareCopiesThePairToDocuments) {
   Command(CMD_SHARE_CURRENT);
   EXPECT_EQ(Feedback(), (Strings{"start", "finish", "beep",
                                  "status Oops.  It seems something went wrong and file creation has failed . . ."}));
+}
+
+TEST_F(CommandTest, WithoutADocumentsFolderNothingIsWrittenThere) {
+  HeadlessReset(ProgramFile("Korvel_Player.exe"), "");
+  InitializeAppState();
+  SetUpProgramPaths();
+  CreateProgramWindows();
+  EXPECT_TRUE(HeadlessCallsOf("folder-create").empty());
+  CreateAndLoad("Box");
+  AddFile("a.wav", PcmWave(1, 8000, 16, 100));
+  Command(IDC_NEXT);
+  Command(CMD_EXPORT_CURRENT);  // the program's own Export folder still takes it
+  EXPECT_TRUE(FileExists(ProgramFile("Export/KVFS_Wav1.wav")));
+  HeadlessQueueDialogAnswer(ScratchFile("a.wav"));
+  Command(CMD_PLAY_EXTERNAL);
+  Command(CMD_SAVE_IN_DOCUMENTS);
+  for (int command : {CMD_EXPORT_CURRENT, CMD_EXPORT_ALL, CMD_SHARE_CURRENT, CMD_EXPORT_EXTERNAL}) {
+    ClearCalls();
+    Command(command);
+    const std::vector<std::string> feedback = Feedback();
+    ASSERT_GE(feedback.size(), 2u) << command;
+    EXPECT_EQ(feedback[feedback.size() - 2], "beep") << command;
+    EXPECT_EQ(Status(), MSG_CREATION_FAILED) << command;
+    EXPECT_TRUE(HeadlessCallsOf("copy").empty()) << command;
+    EXPECT_TRUE(HeadlessCallsOf("folder-create").empty()) << command;
+  }
 }
 
 }  // namespace
