@@ -14,6 +14,9 @@
 namespace {
 
 constexpr std::size_t RIFF_FIELDS_BYTES = 36;
+constexpr std::size_t FMT_BODY_OFFSET = 20;  // RIFF, size, WAVE, "fmt ", and its length before it
+constexpr std::size_t PCM_FMT_BYTES = 16;    // tag, channels, rate, byte rate, block align, bits
+constexpr std::size_t FMT_QUERY_BYTES = 256;  // more than any format's extension needs
 
 struct ExternalRow {
   const char* extensions[4];
@@ -64,9 +67,27 @@ bool IsWorkingFile(const std::string& path) {
   return false;
 }
 
+// False only when the system's wave output says it cannot play the wave's
+// format: handed over anyway, the file would sound as the system's default
+// sound and pass for played. With no output to ask, the file is handed over.
+bool WaveFormatPlayable(const std::string& path) {
+  unsigned char head[FMT_BODY_OFFSET] = {};
+  unsigned char fmt[FMT_QUERY_BYTES] = {};
+  std::size_t got = 0;
+  {
+    Stream wave = OpenStream(path, "rb");
+    if (wave && ReadBytes(wave.get(), head, sizeof head) == sizeof head) {
+      const std::uint32_t fmtSize = ReadU32Le(head + FMT_BODY_OFFSET - 4);
+      got = ReadBytes(wave.get(), fmt, fmtSize < sizeof fmt ? fmtSize : sizeof fmt);
+    }
+  }
+  if (got < PCM_FMT_BYTES) return true;  // too little to ask about
+  return PlatformQueryWaveFormat(fmt, got) != WaveFormatAnswer::Unplayable;
+}
+
 void PlayExternalOutput(const std::string& path) {
   AppState& s = appState;
-  if (PlatformPlaySoundFile(path)) {
+  if (WaveFormatPlayable(path) && PlatformPlaySoundFile(path, SoundFallback::Silence)) {
     s.externalWavPath = path;
     s.externalWavReady = 1;
   } else {
@@ -91,9 +112,17 @@ void ConvertAndPlay(void (*convert)(), const std::string& output) {
 }
 
 // A RIFF/WAVE file is timed in whole seconds from its RIFF size and played
-// as it is when its fmt chunk is one the sound service takes.
+// as it is when its fmt chunk is one the sound service takes. A working file
+// (busy) is examined all the same, its durations read and a SPHERE file
+// named .wav still converted, but nothing is played and its refusal beep and
+// text have already been given.
 void PlayWaveFile(const std::string& path) {
   AppState& s = appState;
+  const bool busy = s.externalFileBusy == 1;
+  s.externalFileBusy = 0;
+  auto refuse = [busy] {
+    if (!busy) RefuseCommand();
+  };
   unsigned char f[RIFF_FIELDS_BYTES] = {};
   std::size_t got = 0;
   {
@@ -101,11 +130,15 @@ void PlayWaveFile(const std::string& path) {
     if (wave) got = ReadBytes(wave.get(), f, sizeof f);
   }
   if (got >= 3 && ReadTag(f, "NIS")) {  // a SPHERE file named .wav
-    ConvertAndPlay(ImportSphFile, s.sphWavPath);
+    if (!busy) {
+      ConvertAndPlay(ImportSphFile, s.sphWavPath);
+    } else if (path != s.sphWavPath) {  // never converted onto itself
+      ImportSphFile();
+    }
     return;
   }
   if (got < RIFF_FIELDS_BYTES) {
-    RefuseCommand();
+    refuse();
     return;
   }
   const std::uint32_t riffSize = ReadU32Le(f + 4);
@@ -119,7 +152,7 @@ void PlayWaveFile(const std::string& path) {
   if (fmtSize == 40) r = r / 3;
   const std::uint32_t bps = (fmtSize * (channels * r)) >> 3;
   if (bps == 0 || r * channels == 0) {
-    RefuseCommand();  // no rate or no channels: nothing can be timed or played
+    refuse();  // no rate or no channels: nothing can be timed or played
     return;
   }
   double seconds = riffSize / bps;
@@ -134,8 +167,8 @@ void PlayWaveFile(const std::string& path) {
     RefuseCommand();
     s.conversionFailed = 1;
   } else if (!playable) {
-    RefuseCommand();
-  } else {
+    refuse();
+  } else if (!busy) {
     PlayExternalOutput(path);
   }
 }
@@ -157,7 +190,8 @@ void OpenExternalAudioFile() {
     const std::string extension = dot == std::string::npos ? std::string() : chosen.substr(dot + 1);
     const bool busy = IsWorkingFile(chosen);
     s.externalFileBusy = busy ? 1 : 0;
-    // Nothing else happens to a working file: playing it would overwrite it.
+    // A working file is never played or converted by its own row: the play
+    // would overwrite it.
     if (busy) {
       ShowStatus("");
       ShowStatus(s.msgSharedAccess);
@@ -169,7 +203,7 @@ void OpenExternalAudioFile() {
     if (row != nullptr) {
       if (!busy) ConvertAndPlay(row->convert, s.*row->output);
     } else if (extension == "wav" || extension == "WAV") {
-      if (!busy) PlayWaveFile(chosen);
+      PlayWaveFile(chosen);
     } else if (!busy) {
       RefuseCommand();  // no row takes this extension
     }

@@ -2,6 +2,7 @@
 // driver chose. Nothing here decides anything for the program.
 #include "platform/headless.h"
 
+#include "library/byte_order.h"
 #include "library/file_io.h"
 
 #include <cstdio>
@@ -25,6 +26,7 @@ struct HeadlessState {
   std::uintptr_t nextHandle = 1;
   int screenWidth = 1024, screenHeight = 768;
   std::string refusedClass;
+  bool soundOutput = true;
 };
 
 HeadlessState& State() {
@@ -68,6 +70,8 @@ void HeadlessSetScreenSize(int width, int height) {
 }
 
 void HeadlessRefuseWindowClass(const std::string& className) { State().refusedClass = className; }
+
+void HeadlessSetSoundOutput(bool present) { State().soundOutput = present; }
 
 const std::vector<PlatformCall>& HeadlessCalls() { return State().calls; }
 
@@ -224,12 +228,21 @@ BitmapHandle PlatformShowPicture(WindowHandle, int bitmapId) {
 
 void PlatformBeep(BeepKind kind) { Record("beep", kind == BeepKind::Default ? "default" : "asterisk"); }
 
-bool PlatformPlaySoundFile(const std::string& path) {
+bool PlatformPlaySoundFile(const std::string& path, SoundFallback) {
   Record("sound-file", path);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+  return static_cast<bool>(OpenStream(path, "rb"));
+}
+
+WaveFormatAnswer PlatformQueryWaveFormat(const unsigned char* fmt, std::size_t size) {
+  if (!State().soundOutput) return WaveFormatAnswer::NoAnswer;
+  // A wave output of the common kind: PCM, float and extensible waves, and
+  // the codecs every system carries (MS and IMA ADPCM, A-law, mu-law, GSM
+  // 6.10, MPEG layer 3).
+  const unsigned tag = size >= 2 ? ReadU16Le(fmt) : 0;
+  for (unsigned known : {0x0001u, 0x0002u, 0x0003u, 0x0006u, 0x0007u, 0x0011u, 0x0031u, 0x0055u, 0xFFFEu}) {
+    if (tag == known) return WaveFormatAnswer::Playable;
+  }
+  return WaveFormatAnswer::Unplayable;
 }
 
 void PlatformPlaySoundResource(int resourceId) { Record("sound-resource", std::to_string(resourceId)); }

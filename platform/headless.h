@@ -24,6 +24,8 @@ void HeadlessSelectRow(WindowHandle list, int row);
 void HeadlessSetScreenSize(int width, int height);
 // Makes the registration of that window class fail.
 void HeadlessRefuseWindowClass(const std::string& className);
+// Whether there is a sound output to answer format queries (there is unless set).
+void HeadlessSetSoundOutput(bool present);
 
 const std::vector<PlatformCall>& HeadlessCalls();
 // Forgets the recorded calls; texts, lists and queued answers stay.

@@ -7,6 +7,7 @@
 // Texts are byte strings of the system's ANSI code page, passed as they are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -120,9 +121,20 @@ BitmapHandle PlatformShowPicture(WindowHandle pictureControl, int bitmapId);
 
 // --- Beeps and sounds --------------------------------------------------------
 void PlatformBeep(BeepKind kind);
+// What to sound when the sound service cannot play the file it was given.
+enum class SoundFallback { DefaultSound, Silence };
 // Plays a wave file asynchronously, ending any sound that plays; false when the
 // file could not be handed to the sound service.
-bool PlatformPlaySoundFile(const std::string& path);
+bool PlatformPlaySoundFile(const std::string& path, SoundFallback fallback);
+
+enum class WaveFormatAnswer {
+  Playable,    // the wave output, with its installed codecs, takes the format
+  Unplayable,  // there is an output, and it cannot play the format
+  NoAnswer,    // no sound output to ask (or it could not be asked)
+};
+// Asks the system's wave output whether it can play a wave whose "fmt " chunk
+// body (format tag onwards) is the size bytes at fmt.
+WaveFormatAnswer PlatformQueryWaveFormat(const unsigned char* fmt, std::size_t size);
 // Plays a WAVE resource of the program asynchronously, ending any sound that plays.
 void PlatformPlaySoundResource(int resourceId);
 

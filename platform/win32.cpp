@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
@@ -211,9 +212,28 @@ BitmapHandle PlatformShowPicture(WindowHandle pictureControl, int bitmapId) {
 
 void PlatformBeep(BeepKind kind) { MessageBeep(kind == BeepKind::Default ? MB_OK : MB_ICONASTERISK); }
 
-bool PlatformPlaySoundFile(const std::string& path) {
-  // Without SND_NODEFAULT: a file that cannot be played sounds the default sound.
-  return PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC) != FALSE;
+bool PlatformPlaySoundFile(const std::string& path, SoundFallback fallback) {
+  const DWORD flags = SND_FILENAME | SND_ASYNC | (fallback == SoundFallback::Silence ? SND_NODEFAULT : 0);
+  return PlaySoundA(path.c_str(), nullptr, flags) != FALSE;
+}
+
+WaveFormatAnswer PlatformQueryWaveFormat(const unsigned char* fmt, std::size_t size) {
+  if (waveOutGetNumDevs() == 0) return WaveFormatAnswer::NoAnswer;
+  // A WAVEFORMATEX at least: a 16-byte PCM chunk has no cbSize, which is
+  // then the zero padded here; a longer one may not claim more extra bytes
+  // than it has.
+  std::vector<unsigned char> format(std::max(size, sizeof(WAVEFORMATEX)), 0);
+  std::copy(fmt, fmt + size, format.begin());
+  WAVEFORMATEX* header = reinterpret_cast<WAVEFORMATEX*>(format.data());
+  const std::size_t extra = format.size() - sizeof(WAVEFORMATEX);
+  if (header->cbSize > extra) header->cbSize = static_cast<WORD>(extra);
+  // The wave mapper answers for every device and for the codecs that
+  // could convert the format to one of theirs.
+  switch (waveOutOpen(nullptr, WAVE_MAPPER, header, 0, 0, WAVE_FORMAT_QUERY)) {
+    case MMSYSERR_NOERROR: return WaveFormatAnswer::Playable;
+    case WAVERR_BADFORMAT: return WaveFormatAnswer::Unplayable;
+    default: return WaveFormatAnswer::NoAnswer;
+  }
 }
 
 void PlatformPlaySoundResource(int resourceId) {

@@ -22,7 +22,7 @@ void ReportUnknownType() {
 }
 
 void PlayPreparedWave() {
-  PlatformPlaySoundFile(appState.playWavPath);
+  PlatformPlaySoundFile(appState.playWavPath, SoundFallback::DefaultSound);
   StartPlayAnimation();
 }
 
@@ -105,5 +105,5 @@ void ReplayLastEntry() {
   }
   s.replayMode = 1;
   StartPlayAnimation();
-  PlatformPlaySoundFile(s.playWavPath);
+  PlatformPlaySoundFile(s.playWavPath, SoundFallback::DefaultSound);
 }

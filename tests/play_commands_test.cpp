@@ -143,6 +143,66 @@ TEST_F(PlayTest, UnknownAndDamagedEntriesAreNotPlayed) {
   EXPECT_FALSE(FileExists(appState.tempWavPath));
 }
 
+// Points entry n's record past the end of the container.
+void DamageRecord(const std::string& kvf, int n) {
+  Bytes bytes = ReadWholeFile(kvf);
+  WriteU32Le(&bytes[16 * n + 4], 1000000);
+  WriteU32Le(&bytes[16 * n + 12], ReadU32Le(&bytes[16 * n + 8]) + 1000000);
+  WriteWholeFile(kvf, bytes);
+}
+
+void PinEntry(const char* typed) {
+  PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, typed);
+  MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, IDC_SET_ID, 0);
+}
+
+TEST_F(PlayTest, ARefusedPlayUsesUpThePinAndLeavesNothingToExport) {
+  for (int i = 1; i <= 3; ++i) AddFile("e" + std::to_string(i) + ".wav", PcmWave(1, 8000, 16, 100 * i));
+  Command(IDC_NEXT);  // entry 1 played: it could be exported
+  DamageRecord(kvf, 2);
+  PinEntry("2");
+  Command(IDC_NEXT);
+  EXPECT_EQ(Status(), "Unidentified wav_type. Play may have failed . . .");
+  ClearCalls();
+  Command(CMD_EXPORT_CURRENT);  // not entry 1 under entry 2's name
+  EXPECT_EQ(Feedback(), (Strings{"beep"}));
+  EXPECT_TRUE(HeadlessCallsOf("copy").empty());
+  Command(IDC_NEXT);  // the pin is gone: the step moves on
+  EXPECT_EQ(appState.currentIndex, 3);
+  Command(CMD_EXPORT_CURRENT);
+  EXPECT_EQ(ReadWholeFile(ProgramFile("Export/KVFS_Wav1.wav")), PcmWave(1, 8000, 16, 300));
+}
+
+TEST_F(PlayTest, SaveAsPcmNeverExportsAnEarlierEntrysConversion) {
+  AddFile("good.au", AuMuLaw(100));
+  Bytes bad = AuMuLaw(100);
+  bad[15] = 4;  // an encoding no path takes: the conversion fails
+  AddFile("bad.au", bad);
+  Command(CMD_SAVE_AS_PCM);
+  Command(IDC_NEXT);
+  Command(IDC_NEXT);
+  ClearCalls();
+  Command(CMD_EXPORT_CURRENT);
+  EXPECT_EQ(Status(), MSG_CREATION_FAILED);
+  EXPECT_TRUE(HeadlessCallsOf("copy").empty());
+  Command(CMD_SAVE_AS_ORG);  // the stored bytes are still this entry's
+  Command(CMD_EXPORT_CURRENT);
+  EXPECT_EQ(ReadWholeFile(ProgramFile("Export/KVFS_Wav2.au")), bad);
+}
+
+TEST_F(PlayTest, LoadingAContainerClearsThePin) {
+  for (int i = 1; i <= 3; ++i) AddFile("a" + std::to_string(i) + ".wav", PcmWave(1, 8000, 16, 100 * i));
+  PinEntry("2");
+  CommandWithDialog(CMD_LOAD_KVF, ProgramFile("Missing.kvf"));  // a failed load clears it too
+  EXPECT_EQ(appState.indexPinned, 0);
+  PinEntry("2");
+  CreateAndLoad("Other");
+  AddFile("b1.wav", PcmWave(1, 8000, 16, 100));
+  Command(IDC_NEXT);
+  EXPECT_EQ(appState.currentIndex, 1);
+  EXPECT_EQ(appState.wavTypeKnown, 1);
+}
+
 TEST_F(PlayTest, ForeignEntriesPlayThroughTheirConverter) {
   AddFile("phone.au", AuMuLaw(100000 - 24));
   Command(IDC_NEXT);
@@ -393,12 +453,43 @@ TEST_F(ExternalTest, ForeignFilesGoToTheirConverter) {
                                  "status  "}));
 }
 
-TEST_F(ExternalTest, WorkingFilesAreRefused) {
-  WriteWholeFile(appState.aiffWavPath, PcmWave(1, 8000, 16, 100));
+TEST_F(ExternalTest, WorkingFilesAreExaminedButNeverPlayed) {
+  const Strings busy = {"start", "status ", "status " + appState.msgSharedAccess, "beep"};
+  auto choose = [&](const std::string& path, const Bytes& bytes) {
+    WriteWholeFile(path, bytes);
+    ClearCalls();
+    CommandWithDialog(CMD_PLAY_EXTERNAL, path);
+    EXPECT_EQ(appState.externalWavReady, 0) << path;
+    EXPECT_TRUE(HeadlessCallsOf("sound-file").empty()) << path;
+    EXPECT_EQ(Status(), appState.msgSharedAccess) << path;
+  };
+  choose(appState.aiffWavPath, PcmWave(1, 8000, 16, 16000));  // its durations are still read
+  EXPECT_EQ(Feedback(), busy);
+  EXPECT_EQ(appState.durationMs, 1000u);
+  choose(appState.tempWavPath, ImaWave(1, 8000, 1));  // IMA block sizes still get their beep
+  Strings twoBeeps = busy;
+  twoBeeps.push_back("beep");
+  EXPECT_EQ(Feedback(), twoBeeps);
+  // A stored SPHERE entry in temp_wav.wav is still converted.
+  Bytes sphere = BytesOf("NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n");
+  sphere.resize(1024, ' ');
+  sphere.resize(1024 + 800, 7);
+  choose(appState.tempWavPath, sphere);
+  EXPECT_EQ(Feedback(), busy);
+  EXPECT_EQ(ParseWave(ReadWholeFile(appState.sphWavPath)).sampleRate, 16000u);
+}
+
+TEST_F(ExternalTest, WavesTheSoundOutputCannotPlayAreRefused) {
+  Bytes odd = PcmWave(1, 8000, 16, 100);
+  WriteU16Le(&odd[20], 0x1234);  // a format tag no codec takes
+  Play("odd.wav", odd);
+  EXPECT_EQ(Feedback(), (Strings{"start", "beep"}));
   ClearCalls();
-  CommandWithDialog(CMD_PLAY_EXTERNAL, appState.aiffWavPath);
-  EXPECT_EQ(Feedback(), (Strings{"start", "status ", "status " + appState.msgSharedAccess, "beep"}));
-  EXPECT_EQ(appState.externalFileBusy, 1);
+  Command(CMD_EXPORT_EXTERNAL);
+  EXPECT_EQ(Feedback(), (Strings{"beep"}));
+  HeadlessSetSoundOutput(false);  // with no output to ask, it is handed over as before
+  Play("odd.wav", odd);
+  EXPECT_EQ(Feedback(), (Strings{"start", "play " + ScratchFile("odd.wav"), "timer on"}));
 }
 
 TEST_F(ExternalTest, ExportExternalOncePerPlay) {

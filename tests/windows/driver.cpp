@@ -17,6 +17,7 @@
 // the exit code is 0 only when every check passed.
 #include <windows.h>
 
+#include <mmsystem.h>
 #include <shlobj.h>
 
 #include <cstdint>
@@ -1170,6 +1171,26 @@ int main(int argc, char** argv) {
   Command(mainWindow, 4100);
   CheckStatus("4100", "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)");
   CheckSameFile("4100", converted, externalExport);
+  EndGroup();
+
+  BeginGroup("Wavs > Play_Wav with a wave the sound output cannot play, then Export > Wav (External)");
+  {
+    // A plain wave but for its format tag, which no codec takes: the sound
+    // service would sound its default sound for it and pass it as played.
+    std::vector<unsigned char> odd = MakeWave();
+    odd[20] = 0x34;
+    odd[21] = 0x12;
+    const std::string oddPath = scratch + "\\Media\\odd.wav";
+    Check(WriteBytes(oddPath, odd), "odd.wav written");
+    Check(waveOutGetNumDevs() > 0, "Wine has a sound output to ask (scripts/test gives it one)");
+    SetText(GetDlgItem(mainWindow, 2000), "before");
+    PostCommand(mainWindow, 1100);
+    if (AnswerOpenDialog(oddPath)) Command(mainWindow, 4100);
+    CheckStatus("1100 and 4100", "before");
+    const std::string secondExport = documents + "\\KVP_Wavs\\ext_wav2.wav";
+    Check(!FileExists(secondExport), "4100 after a refused play writes nothing");
+    DeleteFileA(secondExport.c_str());
+  }
   EndGroup();
 
   BeginGroup("Clr MsgBox, Quik_Start and Close");
