@@ -3,6 +3,8 @@
 // platform backend, answering the open dialogs with its arguments. Every
 // status text the program shows is printed on standard output, message boxes
 // on standard error.
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,8 +25,9 @@ const char* const USAGE =
     "\n"
     "Runs Korvel Player's own commands without its window. Every status text the\n"
     "program shows is printed on a line of its own; message boxes go to standard\n"
-    "error. The exit status is 1 when the last command was refused or its play or\n"
-    "conversion failed, else 0.\n"
+    "error, and so does a line naming what the program refused with a beep alone.\n"
+    "kvp stops at the first refused step. The exit status is 2 for a usage mistake,\n"
+    "1 when a step was refused or its play or conversion failed, else 0.\n"
     "\n"
     "commands:\n"
     "  new NAME                  make the empty container NAME.kvf / NAME.dat in the program folder\n"
@@ -44,6 +47,8 @@ const char* const USAGE =
     "  --documents           Options > Save in Documents before the command\n"
     "  --state               print the program's state afterwards, one name=value a line\n"
     "  --help                this text\n";
+
+const char* const USAGE_HINT = "usage: kvp [OPTIONS] COMMAND ARGS (kvp --help explains them)\n";
 
 std::string ProgramFileDefault(const char* argv0) {
   std::error_code error;
@@ -65,28 +70,56 @@ std::string DocumentsDefault() {
 #endif
 }
 
-// Sends a command and reports what it showed; true when it was not refused.
-bool Send(int command, unsigned notification = 0) {
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.string();
+}
+
+// A usage mistake: one line naming it, the hint, status 2.
+int Usage(const std::string& mistake) {
+  std::cerr << "kvp: " << mistake << "\n" << USAGE_HINT;
+  return 2;
+}
+
+// An entry number as typed: decimal digits only, from 1 to INT32_MAX; 0 when it is none.
+std::int32_t EntryNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const long long n = std::stoll(text);
+  return n > INT32_MAX ? 0 : static_cast<std::int32_t>(n);
+}
+
+bool IsWaitText(const std::string& text) {
+  return text.find_first_not_of(' ') == std::string::npos || text.find("please, wait") != std::string::npos;
+}
+
+// Sends a command and prints what it showed; true when it was not refused.
+// A refusal that the program gives with a beep alone is named on standard
+// error as what.
+bool Send(int command, const std::string& what, unsigned notification = 0) {
   HeadlessClearCalls();
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(command) | (notification << 16), 0);
   const std::string statusPrefix = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
   bool refused = false;
+  std::string lastText;
   for (const PlatformCall& call : HeadlessCalls()) {
     if (call.role == "window-text" && call.detail.compare(0, statusPrefix.size(), statusPrefix) == 0) {
-      std::string text = call.detail.substr(statusPrefix.size());
-      if (!text.empty()) std::cout << text << "\n";
+      lastText = call.detail.substr(statusPrefix.size());
+      if (!lastText.empty()) std::cout << lastText << "\n";
     } else if (call.role == "message-box") {
       std::cerr << call.detail << "\n";
+      lastText = call.detail;
     } else if (call.role == "beep" && call.detail == "default") {
       refused = true;
     }
   }
+  if (refused && IsWaitText(lastText)) std::cerr << "kvp: refused: " << what << "\n";
   return !refused;
 }
 
-bool SendWithDialog(int command, const std::string& answer) {
+bool SendWithDialog(int command, const std::string& answer, const std::string& what) {
   HeadlessQueueDialogAnswer(answer);
-  return Send(command);
+  return Send(command, what);
 }
 
 void PrintState() {
@@ -101,9 +134,70 @@ void PrintState() {
             << "\n";
 }
 
-int Fail(const std::string& message) {
-  std::cerr << "kvp: " << message << "\n\n" << USAGE;
-  return 2;
+struct CommandShape {
+  const char* name;
+  std::size_t minArgs, maxArgs;
+  const char* synopsis;
+};
+
+const CommandShape COMMANDS[] = {
+    {"new", 1, 1, "new NAME"},          {"list", 1, 1, "list CONTAINER"},
+    {"add", 2, SIZE_MAX, "add CONTAINER FILE..."}, {"play", 2, 2, "play CONTAINER N"},
+    {"export", 2, 2, "export CONTAINER N"},        {"export-all", 1, 1, "export-all CONTAINER"},
+    {"share", 1, 1, "share CONTAINER"},  {"open", 1, 1, "open FILE [--export]"},
+};
+
+// Loads the container as File > Load_KVF would; list prints its rows too.
+bool LoadContainerFrom(const std::string& path, bool printRows) {
+  HeadlessQueueDialogAnswer(FullPath(path));
+  if (!printRows) return Send(CMD_LOAD_KVF, "loading " + path) && !appState.loadedContainerPath.empty();
+  HeadlessClearCalls();
+  MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, CMD_LOAD_KVF, 0);
+  for (const std::string& row : HeadlessListRows(appState.hwndEntryList)) std::cout << row << "\n";
+  for (const PlatformCall& call : HeadlessCalls()) {
+    if (call.role == "message-box") std::cerr << call.detail << "\n";
+  }
+  std::cout << PlatformGetWindowText(appState.hwndStatus) << "\n";
+  return !appState.loadedContainerPath.empty();
+}
+
+// Runs one command on a started program; its exit status.
+int RunCommand(const std::string& command, const std::vector<std::string>& args, bool exportAfterOpen) {
+  const AppState& s = appState;
+  if (command == "new") {
+    PlatformSetControlText(s.hwndExportWindow, IDC_EXPORT_NAME, args[0]);
+    return Send(IDC_EXPORT_BUTTON, "new container " + args[0]) ? 0 : 1;
+  }
+  if (command == "open") {
+    if (!SendWithDialog(CMD_PLAY_EXTERNAL, FullPath(args[0]), "Play_Wav of " + args[0]) ||
+        s.conversionFailed != 0 || s.externalWavReady != 1) {
+      return 1;
+    }
+    return !exportAfterOpen || Send(CMD_EXPORT_EXTERNAL, "Export > Wav (External)") ? 0 : 1;
+  }
+  if (!LoadContainerFrom(args[0], command == "list")) return 1;
+  if (command == "list") return 0;
+  if (command == "add") {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      if (!SendWithDialog(CMD_ADD_WAV, FullPath(args[i]), "adding " + args[i])) return 1;
+    }
+    return 0;
+  }
+  if (command == "export-all") return Send(CMD_EXPORT_ALL, "Export > Wav (En_Mass)") ? 0 : 1;
+  if (command == "share") return Send(CMD_SHARE_CURRENT, "Share > Kvf/Dat (Current)") ? 0 : 1;
+
+  const std::int32_t n = EntryNumber(args[1]);  // play or export; the number was checked before
+  if (n > s.entryCount) {
+    return Usage("entry " + args[1] + " is beyond the " + std::to_string(s.entryCount) + " entries of " + args[0]);
+  }
+  HeadlessSelectRow(s.hwndEntryList, n - 1);
+  const bool played = Send(IDC_ENTRY_LIST, "playing entry " + args[1], LIST_SELECTION_CHANGED) &&
+                      s.wavTypeKnown == 1;
+  if (command == "play") return played ? 0 : 1;
+  // An entry of a type the program cannot play is still extracted, and the
+  // program exports it as it is.
+  if (s.storedEntryExtracted != 1) return 1;
+  return Send(CMD_EXPORT_CURRENT, "Export > Wav (Current)") ? 0 : 1;
 }
 
 }  // namespace
@@ -111,15 +205,16 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
   std::string programFile = ProgramFileDefault(argv[0]);
   std::string documents = DocumentsDefault();
-  bool pcm = false, inDocuments = false, printState = false;
+  bool pcm = false, inDocuments = false, printState = false, exportAfterOpen = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+    const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::cout << USAGE;
       return 0;
-    } else if ((arg == "--program-dir" || arg == "--documents-dir") && i + 1 < argc) {
-      std::string dir = std::filesystem::absolute(argv[++i]).string();
+    } else if (arg == "--program-dir" || arg == "--documents-dir") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage(arg + " needs a folder");
+      const std::string dir = FullPath(argv[++i]);
       if (arg == "--program-dir") programFile = dir + PATH_SEPARATOR + "kvp";
       else documents = dir;
     } else if (arg == "--pcm") {
@@ -128,64 +223,37 @@ int main(int argc, char** argv) {
       inDocuments = true;
     } else if (arg == "--state") {
       printState = true;
+    } else if (arg == "--export") {
+      exportAfterOpen = true;
+    } else if (arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]))) {
+      return Usage("unknown option '" + arg + "'");
     } else {
       words.push_back(arg);
     }
   }
-  if (words.empty()) return Fail("no command given");
+  if (words.empty()) return Usage("no command given");
   const std::string command = words[0];
   const std::vector<std::string> args(words.begin() + 1, words.end());
-  auto fullPath = [](const std::string& path) { return std::filesystem::absolute(path).string(); };
+  const CommandShape* shape = nullptr;
+  for (const CommandShape& candidate : COMMANDS) {
+    if (command == candidate.name) shape = &candidate;
+  }
+  if (shape == nullptr) return Usage("unknown command '" + command + "'");
+  if (args.size() < shape->minArgs || args.size() > shape->maxArgs) {
+    return Usage("wrong arguments for " + command + ": kvp " + shape->synopsis);
+  }
+  if (exportAfterOpen && command != "open") return Usage("--export goes with open only");
+  if ((command == "play" || command == "export") && EntryNumber(args[1]) == 0) {
+    return Usage("'" + args[1] + "' is not an entry number (1, 2, ...)");
+  }
 
   HeadlessReset(programFile, documents);
   InitializeAppState();
   SetUpProgramPaths();
   CreateProgramWindows();
-  if (pcm) Send(CMD_SAVE_AS_PCM);
-  if (inDocuments) Send(CMD_SAVE_IN_DOCUMENTS);
-
-  bool ok = true;
-  if (command == "new" && args.size() == 1) {
-    PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, args[0]);
-    ok = Send(IDC_EXPORT_BUTTON);
-  } else if (command == "open" && (args.size() == 1 || (args.size() == 2 && args[1] == "--export"))) {
-    ok = SendWithDialog(CMD_PLAY_EXTERNAL, fullPath(args[0])) && appState.conversionFailed == 0 &&
-         appState.externalWavReady == 1;
-    if (args.size() == 2) ok = Send(CMD_EXPORT_EXTERNAL);
-  } else if (args.empty()) {
-    return Fail("'" + command + "' needs a container");
-  } else {
-    const bool listing = command == "list";
-    if (listing) {
-      HeadlessQueueDialogAnswer(fullPath(args[0]));
-      HeadlessClearCalls();
-      MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, CMD_LOAD_KVF, 0);
-      for (const std::string& row : HeadlessListRows(appState.hwndEntryList)) std::cout << row << "\n";
-      for (const PlatformCall& call : HeadlessCalls()) {
-        if (call.role == "message-box") std::cerr << call.detail << "\n";
-      }
-      std::cout << PlatformGetWindowText(appState.hwndStatus) << "\n";
-      ok = !appState.loadedContainerPath.empty();
-    } else {
-      ok = SendWithDialog(CMD_LOAD_KVF, fullPath(args[0])) && !appState.loadedContainerPath.empty();
-    }
-    if (listing) {
-      if (args.size() != 1) return Fail("list takes one container");
-    } else if (command == "add" && args.size() >= 2) {
-      for (std::size_t i = 1; i < args.size(); ++i) ok = SendWithDialog(CMD_ADD_WAV, fullPath(args[i]));
-    } else if ((command == "play" || command == "export") && args.size() == 2) {
-      int n = std::atoi(args[1].c_str());
-      HeadlessSelectRow(appState.hwndEntryList, n - 1);
-      ok = Send(IDC_ENTRY_LIST, LIST_SELECTION_CHANGED) && appState.wavTypeKnown == 1;
-      if (command == "export") ok = Send(CMD_EXPORT_CURRENT);
-    } else if (command == "export-all" && args.size() == 1) {
-      ok = Send(CMD_EXPORT_ALL);
-    } else if (command == "share" && args.size() == 1) {
-      ok = Send(CMD_SHARE_CURRENT);
-    } else {
-      return Fail("unknown command or wrong arguments: " + command);
-    }
-  }
+  if (pcm) Send(CMD_SAVE_AS_PCM, "Options > Save as Pcm");
+  if (inDocuments) Send(CMD_SAVE_IN_DOCUMENTS, "Options > Save in Documents");
+  const int status = RunCommand(command, args, exportAfterOpen);
   if (printState) PrintState();
-  return ok ? 0 : 1;
+  return status;
 }

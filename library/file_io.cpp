@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,6 +47,11 @@ void StreamCloser::operator()(std::FILE* file) const {
 Stream OpenStream(const std::string& path, const char* mode) {
   if (ModeWrites(mode) && !Permitted()) return Stream();
   Stream stream(std::fopen(path.c_str(), mode));
+#ifndef _WIN32
+  // A folder opens for reading here but nowhere else: it is no file.
+  struct stat status;
+  if (stream && fstat(fileno(stream.get()), &status) == 0 && S_ISDIR(status.st_mode)) return Stream();
+#endif
   // Every transfer here is already a large block or a whole header field; a
   // stream buffer would only split the blocks into unaligned system calls.
   if (stream) std::setvbuf(stream.get(), nullptr, _IONBF, 0);

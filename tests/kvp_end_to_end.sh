@@ -53,4 +53,34 @@ if out=$(run list "$work/program/Missing.kvf" 2>"$work/err"); then fail "a missi
 expect_line "$out" "Operation aborted . . ."
 grep -qF "Could not find, or open selected file. .." "$work/err" || fail "message box on standard error"
 "$kvp" --help | grep -q "export-all CONTAINER" || fail "help"
+
+# Usage mistakes: one line naming the mistake, the hint, status 2, nothing done.
+while IFS='|' read -r words expected; do
+  status=0
+  # shellcheck disable=SC2086  # the words of a row are split on purpose
+  run $words >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" = 2 ] || fail "kvp $words: status $status, expected 2"
+  grep -qF -- "kvp: $expected" "$work/err" || fail "kvp $words said: $(cat "$work/err")"
+done <<ROWS
+bogus|unknown command 'bogus'
+play $work/program/Box.kvf abc|'abc' is not an entry number
+play $work/program/Box.kvf -1|'-1' is not an entry number
+play $work/program/Box.kvf 99999999999999999999|'99999999999999999999' is not an entry number
+play $work/program/Box.kvf 3|entry 3 is beyond the 2 entries
+list|wrong arguments for list
+--frob list $work/program/Box.kvf|unknown option '--frob'
+ROWS
+for option in --program-dir --documents-dir; do
+  status=0
+  "$kvp" "$option" '' list "$work/program/Box.kvf" 2>"$work/err" || status=$?
+  [ "$status" = 2 ] && grep -qF "kvp: $option needs a folder" "$work/err" || fail "$option ''"
+done
+
+# Refusals stop at the first refused step and say what was refused.
+out=$(run play "$work/program/Missing.kvf" 1 2>/dev/null) && fail "play from a missing container"
+[ "$out" = "Operation aborted . . ." ] || fail "play went on after the failed load: $out"
+if run list "$work" >/dev/null 2>&1; then fail "a folder loaded as a container"; fi
+status=0
+run open "$work" 2>"$work/err" || status=$?
+[ "$status" = 1 ] && grep -qF "kvp: refused: Play_Wav of $work" "$work/err" || fail "open of a folder"
 echo "kvp end-to-end: 1 passed, 0 failed"
