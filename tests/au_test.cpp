@@ -15,20 +15,6 @@
 
 namespace {
 
-// A bare 24-byte AU header followed by payload. The data offset and size
-// fields hold nonsense: the converter must not read them.
-Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
-             const char* magic = ".snd") {
-  Bytes b(24 + payload.size(), 0);
-  std::memcpy(&b[0], magic, 4);
-  WriteU32Be(&b[4], 0xFFFFFFF0);
-  WriteU32Be(&b[8], 3);
-  WriteU32Be(&b[12], encoding);
-  WriteU32Be(&b[16], rate);
-  WriteU32Be(&b[20], channels);
-  std::copy(payload.begin(), payload.end(), b.begin() + 24);
-  return b;
-}
 
 Bytes Swapped(const Bytes& bytes) {
   Bytes out = bytes;

@@ -12,31 +12,8 @@
 
 namespace {
 
-void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values) {
-  for (int v : values) bytes[offset++] = static_cast<unsigned char>(v);
-}
 
-// Header bytes of a CAF file as the converter reads them.
-struct CafFields {
-  int rateHi, rateLo;     // bytes 20-21
-  const char* format;     // bytes 28-31
-  int channels;           // bytes 46-47
-  int bits;               // bytes 50-51
-  const char* nextChunk;  // bytes 52-55
-};
 
-// A CAF file of size bytes: a pattern with the fields set over it.
-Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed = 1) {
-  Bytes b = PatternBytes(size, seed);
-  if (b.size() < 64) b.resize(64);  // fields first, cut back below
-  Put(b, 0, {'c', 'a', 'f', 'f', 0, 1, 0, 0, 'd', 'e', 's', 'c'});
-  Put(b, 20, {f.rateHi, f.rateLo, 0, 0, 0, 0, 0, 0});
-  Put(b, 28, {f.format[0], f.format[1], f.format[2], f.format[3]});
-  Put(b, 44, {0, 0, f.channels >> 8, f.channels & 0xFF, 0, 0, f.bits >> 8, f.bits & 0xFF});
-  Put(b, 52, {f.nextChunk[0], f.nextChunk[1], f.nextChunk[2], f.nextChunk[3]});
-  b.resize(size);
-  return b;
-}
 
 class CafTest : public ConverterTest {
  protected:

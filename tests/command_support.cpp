@@ -74,8 +74,3 @@ void CommandTest::AddFile(const std::string& name, const Bytes& bytes) {
   CommandWithDialog(CMD_ADD_WAV, path);
 }
 
-Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes) {
-  Bytes b = PatternBytes(44 + dataBytes, rate + channels);
-  WritePcmWaveHeader(b, channels, rate, bits, dataBytes);
-  return b;
-}

@@ -31,6 +31,3 @@ class CommandTest : public ProgramTest {
   // Adds a scratch file with these bytes to the loaded container.
   void AddFile(const std::string& name, const Bytes& bytes);
 };
-
-// A RIFF/WAVE file: 44-byte PCM header and dataBytes of samples.
-Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes);

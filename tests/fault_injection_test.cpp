@@ -16,58 +16,13 @@
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "tests/command_support.h"
+#include "tests/formats.h"
 #include "tests/wave_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, Bytes>;
-
-// Small valid inputs of every format the program converts.
-struct FormatInput {
-  const char* name;
-  Bytes bytes;
-  bool storable;
-};
-
-Bytes Patterned(std::size_t size, std::initializer_list<std::pair<std::size_t, const char*>> tags,
-                std::initializer_list<std::pair<std::size_t, int>> bytes) {
-  Bytes b = PatternBytes(size, static_cast<std::uint32_t>(size));
-  for (const auto& tag : tags) WriteTag(&b[tag.first], tag.second);
-  for (const auto& byte : bytes) b[byte.first] = static_cast<unsigned char>(byte.second);
-  return b;
-}
-
-std::vector<FormatInput> FormatInputs() {
-  Bytes sphere = PatternBytes(1024 + 800, 5);
-  const std::string sphereHeader = "NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n";
-  std::fill(sphere.begin(), sphere.begin() + 1024, ' ');
-  std::copy(sphereHeader.begin(), sphereHeader.end(), sphere.begin());
-  Bytes pvf = PatternBytes(1024 + 800, 6);
-  const std::string pvfHeader = "PVF1\n1 8000 16\n";
-  std::fill(pvf.begin(), pvf.begin() + 1024, ' ');
-  std::copy(pvfHeader.begin(), pvfHeader.end(), pvf.begin());
-  return {
-      {"a.mpc", Patterned(42 + 800, {}, {{21, 0}, {40, 0x22}, {41, 0x56}}), false},
-      {"a.iff", Patterned(100 + 800, {{0, "FORM"}, {8, "8SVX"}, {12, "VHDR"}}, {{30, 0}, {31, 0}, {32, 0x1F}, {33, 0x40}}),
-       false},
-      {"a.wve", Patterned(32 + 800, {{0, "ALawSoundFile**"}}, {{20, 0}, {21, 0}}), false},
-      {"a.sph", sphere, true},
-      {"a.pvf", pvf, true},
-      {"a.paf", Patterned(2048 + 800, {{0, " paf"}}, {{14, 0xAC}, {15, 0x44}, {18, 0}, {19, 0}, {22, 0}, {23, 1}}),
-       true},
-      {"a.caf", Patterned(4096 + 800, {{0, "caff"}, {28, "lpcm"}}, {{20, 0x40}, {21, 0xE5}, {46, 0}, {47, 1}, {50, 0}, {51, 0x10}}),
-       true},
-      {"a.voc", Patterned(40 + 800, {{0, "Creative Voice File"}}, {{30, 131}, {31, 0}, {34, 0x80}}), true},
-      {"a.htk", Patterned(12 + 800, {}, {{0, 0}, {1, 0}, {6, 0x02}, {7, 0x71}, {8, 0}, {9, 2}}), true},
-      {"a.au", Patterned(24 + 800, {{0, ".snd"}}, {{12, 0}, {13, 0}, {14, 0}, {15, 1}, {16, 0}, {17, 0}, {18, 0x1F},
-                                                   {19, 0x40}, {20, 0}, {21, 0}, {22, 0}, {23, 1}}),
-       true},
-      {"a.aiff", Patterned(58 + 800, {{0, "FORM"}, {8, "AIFFCOMM"}},
-                           {{20, 0}, {21, 1}, {26, 0}, {27, 16}, {28, 0x40}, {29, 0x0E}, {30, 0xAC}, {31, 0x44}}),
-       true},
-  };
-}
 
 class FaultTest : public CommandTest {
  protected:
@@ -185,8 +140,7 @@ TEST_F(FaultTest, NewContainerIsWrittenWholeOrNotAtAll) {
 
 TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
   const std::string kvf = CreateAndLoad("Exports");
-  const std::vector<FormatInput> inputs = FormatInputs();
-  AddFile("a.au", inputs[9].bytes);
+  AddFile("a.au", FormatNamed("au")->samples[0].bytes);
   AddFile("b.wav", PcmWave(1, 8000, 16, IO_BLOCK_BYTES + 7));
   const std::string external = ScratchFile("outside.wav");
   WriteWholeFile(external, PcmWave(1, 8000, 16, 5000));
@@ -236,17 +190,17 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
 }
 
 TEST_F(FaultTest, ConversionsFailWithoutLeavingHalfAWave) {
-  const std::vector<FormatInput> inputs = FormatInputs();
-  for (const FormatInput& input : inputs) {
-    const std::string source = ScratchFile(input.name);
-    WriteWholeFile(source, input.bytes);
+  for (const FormatRow& format : Formats()) {
+    const std::string name = std::string("a.") + format.name;
+    const std::string source = ScratchFile(name);
+    WriteWholeFile(source, format.samples[0].bytes);
     // The output of a run without failures is the reference.
     CommandWithDialog(CMD_PLAY_EXTERNAL, source);
-    ASSERT_EQ(appState.externalWavReady, 1) << input.name;
+    ASSERT_EQ(appState.externalWavReady, 1) << name;
     const std::string output = appState.externalWavPath;
     const Bytes reference = ReadWholeFile(output);
     ForEveryFailure(
-        std::string("external ") + input.name, [&] { fs::remove(output); },
+        "external " + name, [&] { fs::remove(output); },
         [&] { CommandWithDialog(CMD_PLAY_EXTERNAL, source); },
         [&](bool failed) {
           if (appState.externalWavReady != 1) {
@@ -263,10 +217,10 @@ TEST_F(FaultTest, ConversionsFailWithoutLeavingHalfAWave) {
 
   const std::string kvf = CreateAndLoad("Stored");
   std::vector<std::string> storable;
-  for (const FormatInput& input : inputs) {
-    if (!input.storable) continue;
-    AddFile(input.name, input.bytes);
-    storable.push_back(input.name);
+  for (const FormatRow& format : Formats()) {
+    if (format.convertStored == nullptr) continue;
+    storable.push_back(std::string("a.") + format.name);
+    AddFile(storable.back(), format.samples[0].bytes);
   }
   for (std::size_t row = 0; row < storable.size(); ++row) {
     auto play = [&] {

@@ -13,17 +13,6 @@
 
 namespace {
 
-// A 12-byte HTK header (sample count left zero, the converter ignores it)
-// followed by payload.
-Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
-  Bytes b(12 + payload.size(), 0);
-  std::copy(payload.begin(), payload.end(), b.begin() + 12);
-  b[4] = 0xAB;  // high half of the period: never read
-  WriteU16Be(&b[6], period);
-  WriteU16Be(&b[8], sampleBytes);
-  WriteU16Be(&b[10], 9);  // parameter kind: never read
-  return b;
-}
 
 class HtkTest : public ConverterTest {
  protected:

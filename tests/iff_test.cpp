@@ -15,19 +15,6 @@ namespace {
 
 constexpr std::size_t DATA_OFFSET = 100;
 
-// An IFF file with the VHDR first: the 32-bit value at 30 (the cycle length's
-// low half and the 16-bit rate field) is rateField, big-endian; zeros up to
-// 100, then payload.
-Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
-  Bytes bytes(DATA_OFFSET + payload.size(), 0);
-  std::copy(payload.begin(), payload.end(), bytes.begin() + DATA_OFFSET);
-  WriteTag(&bytes[0], "FORM");
-  WriteTag(&bytes[8], formType);
-  WriteTag(&bytes[12], firstChunk);
-  bytes[19] = 20;  // VHDR size
-  WriteU32Be(&bytes[30], rateField);
-  return bytes;
-}
 
 // Only the importer: this format is never stored in a container.
 class IffFixture : public ConverterTest {

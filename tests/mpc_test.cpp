@@ -15,14 +15,6 @@ namespace {
 
 constexpr std::size_t DATA_OFFSET = 42;
 
-// An MPC file: zeros with the stereo flag at 21 and V at 40, then payload.
-Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
-  Bytes bytes(DATA_OFFSET + payload.size(), 0);
-  std::copy(payload.begin(), payload.end(), bytes.begin() + DATA_OFFSET);
-  bytes[21] = stereoFlag;
-  WriteU16Le(&bytes[40], v);
-  return bytes;
-}
 
 // Only the importer: this format is never stored in a container.
 class MpcFixture : public ConverterTest {

@@ -14,27 +14,8 @@
 
 namespace {
 
-void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values) {
-  for (int v : values) bytes[offset++] = static_cast<unsigned char>(v);
-}
 
-// The big-endian words the converter reads from, as bytes.
-struct PafFields {
-  std::initializer_list<int> rate;  // bytes 12-15
-  int format;                       // bytes 18-19
-  int channels;                     // bytes 22-23
-};
 
-// A big-endian PAF file of size bytes: a pattern with the fields set over it.
-Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed = 1) {
-  Bytes b = PatternBytes(size, seed);
-  if (b.size() < 64) b.resize(64);
-  Put(b, 0, {' ', 'p', 'a', 'f', 0, 0, 0, 0, 0, 0, 0, 0});
-  Put(b, 12, f.rate);
-  Put(b, 16, {0, 0, f.format >> 8, f.format & 0xFF, 0, 0, f.channels >> 8, f.channels & 0xFF});
-  b.resize(size);
-  return b;
-}
 
 constexpr std::size_t PAF_HEADER = 2048;
 

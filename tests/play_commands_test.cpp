@@ -30,36 +30,6 @@ Bytes AuMuLaw(std::size_t samples) {
   return b;
 }
 
-// A mono or stereo IMA ADPCM wave with a 20-byte fmt chunk and blocks of
-// blockBytes data bytes after each channel's 4-byte header.
-Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes = 0) {
-  const std::size_t dataPerBlock = channels == 1 ? 1024 : 2048;
-  const std::size_t blockAlign = dataPerBlock + 4u * channels;
-  Bytes b(60);
-  WriteTag(&b[0], "RIFF");
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 20);
-  WriteU16Le(&b[20], 0x11);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(blockAlign));
-  WriteU16Le(&b[34], 4);
-  WriteTag(&b[40], "fact");
-  WriteTag(&b[52], "data");
-  for (std::size_t k = 0; k < blocks; ++k) {
-    for (std::uint16_t c = 0; c < channels; ++c) {
-      unsigned char header[4] = {};
-      WriteU16Le(header, static_cast<std::uint16_t>(100 * (k + 1) + c));
-      header[2] = static_cast<unsigned char>(k % 89);
-      b.insert(b.end(), header, header + 4);
-    }
-    Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock,
-                              static_cast<std::uint32_t>(k + 1));
-    b.insert(b.end(), data.begin(), data.end());
-  }
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  return b;
-}
 
 class PlayTest : public CommandTest {
  protected:

@@ -15,13 +15,6 @@ namespace {
 
 constexpr std::size_t DATA_OFFSET = 1024;
 
-// A PVF file: "PVF1", the given second line, zero bytes up to 1024, then payload.
-Bytes PvfFile(const std::string& line, const Bytes& payload) {
-  Bytes bytes = BytesOf("PVF1\n" + line + "\n");
-  bytes.resize(DATA_OFFSET, 0);
-  bytes.insert(bytes.end(), payload.begin(), payload.end());
-  return bytes;
-}
 
 Bytes Cut(Bytes bytes, std::size_t size) {
   bytes.resize(size);

@@ -6,6 +6,21 @@
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values) {
+  for (int v : values) bytes[offset++] = static_cast<unsigned char>(v);
+}
+
+Bytes Tail(const Bytes& bytes, std::size_t from) {
+  return from >= bytes.size() ? Bytes() : Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
+}
+
+// Header bytes followed by payload, the header padded with fill to size.
+static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const Bytes& payload) {
+  header.resize(size, fill);
+  header.insert(header.end(), payload.begin(), payload.end());
+  return header;
+}
+
 Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   Bytes bytes(size);
   std::uint32_t x = seed * 2654435761u + 1;
@@ -80,9 +95,8 @@ Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, 
   return b;
 }
 
-void WritePcmWaveHeader(Bytes& wave, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                        std::size_t dataBytes) {
-  unsigned char* b = wave.data();
+Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes) {
+  Bytes b = PatternBytes(44 + dataBytes, rate + channels);
   WriteTag(&b[0], "RIFF");
   WriteU32Le(&b[4], static_cast<std::uint32_t>(36 + dataBytes));
   WriteTag(&b[8], "WAVEfmt ");
@@ -95,4 +109,149 @@ void WritePcmWaveHeader(Bytes& wave, std::uint16_t channels, std::uint32_t rate,
   WriteU16Le(&b[34], bits);
   WriteTag(&b[36], "data");
   WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
+  return b;
+}
+
+Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes) {
+  const std::size_t dataPerBlock = 1024u * channels;
+  Bytes b(60);
+  WriteTag(&b[0], "RIFF");
+  WriteTag(&b[8], "WAVEfmt ");
+  WriteU32Le(&b[16], 20);
+  WriteU16Le(&b[20], 0x11);
+  WriteU16Le(&b[22], channels);
+  WriteU32Le(&b[24], rate);
+  WriteU16Le(&b[32], static_cast<std::uint16_t>(dataPerBlock + 4u * channels));
+  WriteU16Le(&b[34], 4);
+  WriteTag(&b[40], "fact");
+  WriteTag(&b[52], "data");
+  for (std::size_t k = 0; k < blocks; ++k) {
+    for (std::uint16_t c = 0; c < channels; ++c) {
+      unsigned char header[4] = {};
+      WriteU16Le(header, static_cast<std::uint16_t>(100 * (k + 1) + c));
+      header[2] = static_cast<unsigned char>(k % 89);
+      b.insert(b.end(), header, header + 4);
+    }
+    Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock,
+                              static_cast<std::uint32_t>(k + 1));
+    b.insert(b.end(), data.begin(), data.end());
+  }
+  WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  return b;
+}
+
+WaveInfo ParseWave(const Bytes& b) {
+  WaveInfo w;
+  if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
+  w.riffSize = ReadU32Le(&b[4]);
+  w.fmtSize = ReadU32Le(&b[16]);
+  w.formatTag = ReadU16Le(&b[20]);
+  w.channels = ReadU16Le(&b[22]);
+  w.sampleRate = ReadU32Le(&b[24]);
+  w.byteRate = ReadU32Le(&b[28]);
+  w.blockAlign = ReadU16Le(&b[32]);
+  w.bitsPerSample = ReadU16Le(&b[34]);
+  std::size_t dataTag = 0;
+  if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
+    dataTag = 36;
+  } else if (w.fmtSize == 18 && b.size() >= 58 && ReadTag(&b[38], "fact") && ReadTag(&b[50], "data")) {
+    w.factSamples = ReadU32Le(&b[46]);
+    dataTag = 50;
+  } else if (w.fmtSize == 16 && b.size() >= 82 && ReadTag(&b[36], "fact") && ReadTag(&b[48], "PEAK")) {
+    w.factSamples = ReadU32Le(&b[44]);
+    dataTag = 56 + ReadU32Le(&b[52]);  // PEAK's body follows its size field
+    if (dataTag + 8 > b.size() || !ReadTag(&b[dataTag], "data")) return WaveInfo{};
+  } else {
+    return w;
+  }
+  w.dataSize = ReadU32Le(&b[dataTag + 4]);
+  w.dataOffset = dataTag + 8;
+  w.ok = true;
+  return w;
+}
+
+Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
+             const char* magic) {
+  Bytes b(24, 0);
+  Put(b, 0, {magic[0], magic[1], magic[2], magic[3]});
+  WriteU32Be(&b[4], 0xFFFFFFF0);
+  WriteU32Be(&b[8], 3);
+  WriteU32Be(&b[12], encoding);
+  WriteU32Be(&b[16], rate);
+  WriteU32Be(&b[20], channels);
+  return Framed(b, 24, 0, payload);
+}
+
+Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed) {
+  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
+  Put(b, 0, {'c', 'a', 'f', 'f', 0, 1, 0, 0, 'd', 'e', 's', 'c'});
+  Put(b, 20, {f.rateHi, f.rateLo, 0, 0, 0, 0, 0, 0});
+  Put(b, 28, {f.format[0], f.format[1], f.format[2], f.format[3]});
+  Put(b, 44, {0, 0, f.channels >> 8, f.channels & 0xFF, 0, 0, f.bits >> 8, f.bits & 0xFF});
+  Put(b, 52, {f.nextChunk[0], f.nextChunk[1], f.nextChunk[2], f.nextChunk[3]});
+  b.resize(size);
+  return b;
+}
+
+Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
+  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
+  Put(b, 0, {' ', 'p', 'a', 'f', 0, 0, 0, 0, 0, 0, 0, 0});
+  Put(b, 12, f.rate);
+  Put(b, 16, {0, 0, f.format >> 8, f.format & 0xFF, 0, 0, f.channels >> 8, f.channels & 0xFF});
+  b.resize(size);
+  return b;
+}
+
+Bytes PvfFile(const std::string& line, const Bytes& payload) { return Framed(BytesOf("PVF1\n" + line + "\n"), 1024, 0, payload); }
+
+Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
+
+Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
+  Bytes b(12, 0);
+  b[4] = 0xAB;  // high half of the period: never read
+  WriteU16Be(&b[6], period);
+  WriteU16Be(&b[8], sampleBytes);
+  WriteU16Be(&b[10], 9);  // parameter kind: never read
+  return Framed(b, 12, 0, payload);
+}
+
+Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
+  Bytes b(34, 0);
+  WriteTag(&b[0], "FORM");
+  WriteTag(&b[8], formType);
+  WriteTag(&b[12], firstChunk);
+  b[19] = 20;  // VHDR size
+  WriteU32Be(&b[30], rateField);
+  return Framed(b, 100, 0, payload);
+}
+
+Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
+  Bytes b(42, 0);
+  b[21] = stereoFlag;
+  WriteU16Le(&b[40], v);
+  return Framed(b, 42, 0, payload);
+}
+
+Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload) {
+  Bytes b = BytesOf(mark);
+  b.resize(32, 0);
+  WriteU16Le(&b[20], rateCode);
+  return Framed(b, 32, 0, payload);
+}
+
+Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t>& keys) {
+  Bytes b(8016, 0);
+  Put(b, 0, {0x50, 0x01, 0, 0, 1, 0, 0, 0, 0x18});
+  WriteU32Le(&b[12], static_cast<std::uint32_t>(entries.size()));
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    unsigned char* record = &b[16 * (k + 1)];
+    const auto start = static_cast<std::uint32_t>(b.size());
+    const auto size = static_cast<std::uint32_t>(entries[k].size());
+    WriteU32Le(record, k < keys.size() ? keys[k] : 0);
+    WriteU32Le(record + 4, size);
+    WriteU32Le(record + 8, start);
+    WriteU32Le(record + 12, start + size);
+    b.insert(b.end(), entries[k].begin(), entries[k].end());
+  }
+  return b;
 }

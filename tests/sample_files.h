@@ -1,5 +1,6 @@
-// Builders of small sound files in the layouts the converters read, shared by
-// the test suite and the fuzzers' seed writer (which has no GoogleTest).
+// Builders of small sound files in the layouts the program reads, and the one
+// reader of the wave headers it writes. Shared by the test suite, the fuzzers'
+// seed writer and the Windows driver: no GoogleTest, no program code.
 #pragma once
 
 #include <cstddef>
@@ -12,22 +13,83 @@ using Bytes = std::vector<unsigned char>;
 Bytes BytesOf(const std::string& text);
 // size bytes of a fixed pseudo-random pattern.
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);
+// bytes with values put in one after the other from offset on.
+void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
+// The bytes from offset from on.
+Bytes Tail(const Bytes& bytes, std::size_t from);
 
-// A plain AIFF with its COMM chunk first: samples at 54. blockSizeTag, when
-// given, fills the SSND block-size field at 50.
+// --- RIFF/WAVE -------------------------------------------------------------------
+// A 44-byte PCM header and dataBytes of patterned samples.
+Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes);
+// An IMA ADPCM wave with a 20-byte fmt chunk: blocks of 1024 data bytes a
+// channel after each channel's 4-byte header (block align 1028 or 2056); the
+// last block holds lastBlockBytes when that is not 0.
+Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes = 0);
+
+// The fields of a wave the converters write, from the header family's fixed
+// layout (PCM 44 bytes, G.711 58 bytes, float 82 or 90 bytes).
+struct WaveInfo {
+  bool ok = false;  // one of the three layouts
+  std::uint32_t riffSize = 0, fmtSize = 0;
+  std::uint16_t formatTag = 0, channels = 0;
+  std::uint32_t sampleRate = 0, byteRate = 0;
+  std::uint16_t blockAlign = 0, bitsPerSample = 0;
+  std::uint32_t factSamples = 0;  // G.711 and float
+  std::uint32_t dataSize = 0;
+  std::size_t dataOffset = 0;  // where the samples start in the file
+};
+WaveInfo ParseWave(const Bytes& bytes);
+
+// --- The foreign formats ---------------------------------------------------------
+// Each is a header over a payload; fields the converters do not read hold
+// nonsense or a pattern where that proves they are not read.
+
+// A plain AIFF with COMM first: samples at 54. blockSizeTag, when given,
+// fills the SSND block-size field at 50.
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag = nullptr);
 // An AIFF-C with FVER first, COMM with an empty name, samples at 72.
 Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples);
-
+// A 24-byte AU header (data offset and size fields hold nonsense) and payload.
+Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
+             const char* magic = ".snd");
+// A CAF file of size bytes: a pattern with the fields the converter reads.
+struct CafFields {
+  int rateHi, rateLo;     // bytes 20-21
+  const char* format;     // bytes 28-31
+  int channels;           // bytes 46-47
+  int bits;               // bytes 50-51
+  const char* nextChunk;  // bytes 52-55
+};
+Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
+// A big-endian PAF file of size bytes: a pattern with its fields.
+struct PafFields {
+  std::initializer_list<int> rate;  // bytes 12-15
+  int format;                       // bytes 18-19
+  int channels;                     // bytes 22-23
+};
+Bytes PafFile(std::size_t size, const PafFields& fields, std::uint32_t seed = 1);
+// "PVF1", the given second line, zeros up to 1024, then payload.
+Bytes PvfFile(const std::string& line, const Bytes& payload);
+// SPHERE header lines padded with blanks to 1024 bytes, then payload.
+Bytes SphereFile(const std::string& lines, const Bytes& payload);
+// A 12-byte HTK header (sample count zero) and payload.
+Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload);
+// An IFF file with VHDR first: rateField is the big-endian word at 30 (the
+// cycle length's low half and the rate); zeros up to 100, then payload.
+Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload);
+// An MPC file: the stereo flag at 21, V at 40, payload from 42.
+Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload);
+// A WVE file: the mark text, the rate code at 20, payload from 32.
+Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload);
 // A VOC file of size bytes whose first block is new-format (type 9).
 Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed = 1);
-// A VOC file whose first block carries a time constant: classic (type 1,
-// the constant byte then packing 0) or extended (type 8, 16 bits). The byte
-// at 34 is a sample or a block type; it steers the dispatch.
+// A VOC file whose first block carries a time constant: classic (type 1) or
+// extended (type 8, for constants from 0x8000). The byte at 34 is a sample or
+// a block type; it steers the dispatch.
 Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80, std::uint32_t seed = 1);
 
-// Fills the first 44 bytes of wave with a PCM RIFF/WAVE header for dataBytes
-// of samples.
-void WritePcmWaveHeader(Bytes& wave, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                        std::size_t dataBytes);
+// --- Containers --------------------------------------------------------------------
+// A ".kvf" holding entries in order, with keys as given (the name list is
+// the program's to write).
+Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t>& keys = {});

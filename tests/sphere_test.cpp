@@ -14,13 +14,6 @@ namespace {
 
 constexpr std::size_t HEADER_BYTES = 1024;
 
-// A SPHERE file: the header lines padded with spaces to 1024 bytes, then payload.
-Bytes SphereFile(const std::string& lines, const Bytes& payload) {
-  Bytes bytes = BytesOf(lines);
-  bytes.resize(HEADER_BYTES, ' ');
-  bytes.insert(bytes.end(), payload.begin(), payload.end());
-  return bytes;
-}
 
 class SphereFixture : public ConverterTest {
  protected:

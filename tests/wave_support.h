@@ -9,25 +9,6 @@
 #include "shell/app_state.h"
 #include "tests/test_support.h"
 
-// The fields of a converter's output, read from the header family's fixed
-// layout (PCM 44 bytes, G.711 58 bytes, float 82 or 90 bytes).
-struct WaveInfo {
-  std::uint32_t riffSize = 0;
-  std::uint32_t fmtSize = 0;
-  std::uint16_t formatTag = 0;
-  std::uint16_t channels = 0;
-  std::uint32_t sampleRate = 0;
-  std::uint32_t byteRate = 0;
-  std::uint16_t blockAlign = 0;
-  std::uint16_t bitsPerSample = 0;
-  std::uint32_t factSamples = 0;  // G.711 and float
-  std::uint32_t dataSize = 0;
-  std::size_t dataOffset = 0;     // where the samples start in the file
-};
-
-// Fails the current test (and returns an empty WaveInfo) when bytes are not
-// one of the three layouts.
-WaveInfo ParseWave(const Bytes& bytes);
 
 // True when the host can run the named program (never under Wine: the tools
 // are Linux programs, so these tests run in the native builds only).
@@ -41,8 +22,6 @@ int RunHostTool(const std::string& commandLine, const std::string& outputPath = 
     if (!HostToolAvailable(program)) GTEST_SKIP() << program << " is not available here"; \
   } while (0)
 
-// The bytes of bytes from offset from on.
-Bytes Tail(const Bytes& bytes, std::size_t from);
 // bytes without its last by bytes.
 Bytes Shortened(Bytes bytes, std::size_t by);
 

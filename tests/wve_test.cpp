@@ -13,14 +13,6 @@ namespace {
 
 constexpr std::size_t DATA_OFFSET = 32;
 
-// A WVE file: mark text, zeros up to 32 with the rate code at 20, then payload.
-Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload) {
-  Bytes bytes = BytesOf(mark);
-  bytes.resize(DATA_OFFSET, 0);
-  WriteU16Le(&bytes[20], rateCode);
-  bytes.insert(bytes.end(), payload.begin(), payload.end());
-  return bytes;
-}
 
 // Only the importer: this format is never stored in a container.
 class WveFixture : public ConverterTest {

@@ -21,9 +21,6 @@ Bytes Join(Bytes a, const Bytes& b) {
   return a;
 }
 
-void Put(Bytes& b, std::size_t at, std::initializer_list<int> values) {
-  for (int v : values) b[at++] = static_cast<unsigned char>(v);
-}
 
 Bytes Aiff(std::uint16_t channels, std::uint16_t bits, std::uint32_t rate, std::size_t samples) {
   return AiffFile(channels, bits, rate, PatternBytes(samples, bits));
@@ -116,37 +113,7 @@ Bytes Wve(std::uint16_t rateCode, std::size_t payload) {
   return Join(b, PatternBytes(payload, 37));
 }
 
-Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t data) {
-  Bytes b = Join(Bytes(44, 0), PatternBytes(data, rate));
-  WritePcmWaveHeader(b, channels, rate, bits, data);
-  return b;
-}
 
-Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes) {
-  const std::size_t perBlock = channels == 1 ? 1024 : 2048;
-  Bytes b(60, 0);
-  WriteTag(&b[0], "RIFF");
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 20);
-  WriteU16Le(&b[20], 0x11);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(perBlock + 4u * channels));
-  WriteU16Le(&b[34], 4);
-  WriteTag(&b[40], "fact");
-  WriteTag(&b[52], "data");
-  for (std::size_t k = 0; k < blocks; ++k) {
-    for (std::uint16_t c = 0; c < channels; ++c) {
-      unsigned char header[4] = {static_cast<unsigned char>(k), static_cast<unsigned char>(c),
-                                 static_cast<unsigned char>(k % 89), 0};
-      b.insert(b.end(), header, header + 4);
-    }
-    b = Join(b, PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : perBlock,
-                        static_cast<std::uint32_t>(k + 1)));
-  }
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  return b;
-}
 
 // A container holding entries, with its name list.
 void Container(const std::vector<Bytes>& entries, Bytes& kvf, Bytes& dat) {
