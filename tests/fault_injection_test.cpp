@@ -15,16 +15,15 @@
 #include "platform/headless.h"
 #include "shell/app_state.h"
 #include "shell/commands.h"
-#include "tests/command_support.h"
+#include "tests/test_support.h"
 #include "tests/formats.h"
-#include "tests/wave_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, Bytes>;
 
-class FaultTest : public CommandTest {
+class FaultTest : public ProgramTest {
  protected:
   Files Snapshot() const {
     Files files;
@@ -41,13 +40,6 @@ class FaultTest : public CommandTest {
     for (const auto& file : files) {
       if (!FileExists(file.first) || ReadWholeFile(file.first) != file.second) WriteWholeFile(file.first, file.second);
     }
-  }
-
-  bool Beeped() const {
-    for (const std::string& beep : HeadlessCallsOf("beep")) {
-      if (beep == "default") return true;
-    }
-    return false;
   }
 
   // Runs prepare (without failures) and then run with the n-th operation
@@ -92,29 +84,36 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
   const std::string source = ScratchFile("second.wav");
   const Bytes added = PcmWave(2, 22050, 16, IO_BLOCK_BYTES + 99);
   WriteWholeFile(source, added);
-  const Bytes kvfBefore = ReadWholeFile(kvf), datBefore = ReadWholeFile(CompanionDatPath(kvf));
-  ForEveryFailure(
-      "add", [&] { LoadContainer(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, source); },
-      [&](bool failed) {
-        const Bytes after = ReadWholeFile(kvf);
-        if (after == kvfBefore) {
-          ASSERT_TRUE(failed);
-          ExpectFailureText();
-          EXPECT_EQ(ReadWholeFile(CompanionDatPath(kvf)), datBefore);
-          return;
-        }
-        // The whole entry: count, record, data, and its two name lines.
-        EXPECT_EQ(Status(), "The wav file labeled ' second.wav ' has been added to slected kvf file . . ");
-        ASSERT_EQ(after.size(), kvfBefore.size() + added.size());
-        EXPECT_EQ(ReadU32Le(&after[12]), 2u);
-        EXPECT_EQ(ReadU32Le(&after[32 + 4]), added.size());
-        EXPECT_EQ(ReadU32Le(&after[32 + 8]), kvfBefore.size());
-        EXPECT_EQ(Bytes(after.begin() + static_cast<long>(kvfBefore.size()), after.end()), added);
-        Bytes names = datBefore;
-        const std::string pair = NameListPair(~ComputeNameCrc("second.wav"), "second.wav");
-        names.insert(names.end(), pair.begin(), pair.end());
-        EXPECT_EQ(ReadWholeFile(CompanionDatPath(kvf)), names);
-      });
+  const Bytes kvfBefore = ReadWholeFile(kvf);
+  const std::string pair = NameListPair(~ComputeNameCrc("second.wav"), "second.wav");
+  for (const std::string& names : {CompanionDatPath(kvf), appState.crcLogPath}) {  // the container's list, or the log
+    if (names == appState.crcLogPath) fs::remove(CompanionDatPath(kvf));
+    const Bytes namesBefore = ReadWholeFile(names);
+    ForEveryFailure(
+        "add, names in " + names, [&] { LoadContainer(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, source); },
+        [&](bool failed) {
+          const Bytes after = ReadWholeFile(kvf);
+          if (after == kvfBefore) {
+            ASSERT_TRUE(failed);
+            ExpectFailureText();
+            EXPECT_EQ(ReadWholeFile(names), namesBefore);
+            return;
+          }
+          // The whole entry: count, record, data, and its two name lines.
+          EXPECT_EQ(Status(), "The wav file labeled ' second.wav ' has been added to slected kvf file . . ");
+          Bytes expected = kvfBefore;
+          WriteU32Le(&expected[12], 2);
+          WriteU32Le(&expected[32], NameKeyOf(~ComputeNameCrc("second.wav")));
+          WriteU32Le(&expected[36], static_cast<std::uint32_t>(added.size()));
+          WriteU32Le(&expected[40], static_cast<std::uint32_t>(kvfBefore.size()));
+          WriteU32Le(&expected[44], static_cast<std::uint32_t>(kvfBefore.size() + added.size()));
+          expected.insert(expected.end(), added.begin(), added.end());
+          EXPECT_EQ(after, expected);
+          Bytes namesAfter = namesBefore;
+          namesAfter.insert(namesAfter.end(), pair.begin(), pair.end());
+          EXPECT_EQ(ReadWholeFile(names), namesAfter);
+        });
+  }
 }
 
 TEST_F(FaultTest, NewContainerIsWrittenWholeOrNotAtAll) {

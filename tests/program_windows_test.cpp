@@ -17,7 +17,17 @@ Strings DetailsOf(const std::string& role) {
   return details;
 }
 
-using ProgramWindowsTest = ProgramTest;
+// Start-up without its windows: each test creates them itself.
+class ProgramWindowsTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
+    InitializeAppState();
+    SetUpProgramPaths();
+    HeadlessClearCalls();
+  }
+};
 
 TEST_F(ProgramWindowsTest, WindowsArePlacedFromTheScreenCentre) {
   HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen

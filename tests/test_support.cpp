@@ -1,7 +1,5 @@
 #include "tests/test_support.h"
 
-#include <cstdio>
-
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -13,6 +11,9 @@
 #include "library/file_io.h"
 #include "platform/headless.h"
 #include "shell/app_state.h"
+#include "shell/commands.h"
+#include "shell/main_window.h"
+#include "shell/program_windows.h"
 
 Bytes ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -29,35 +30,33 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-namespace {
-
-long ProcessId() {
-#ifdef _WIN32
-  return static_cast<long>(_getpid());
-#else
-  return static_cast<long>(getpid());
-#endif
-}
-
-}  // namespace
-
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name();
   for (char& c : name) {
     if (c == '/') c = '_';
   }
+#ifdef _WIN32
+  const long pid = _getpid();
+#else
+  const long pid = getpid();
+#endif
   // One folder per process and test, so concurrent runs never share files.
-  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(ProcessId())) / name;
+  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(pid)) / name;
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / "Korvel Player" / "Export" / "Conversions");
   std::filesystem::create_directories(root / "Documents");
-  programFolder = (root / "Korvel Player").string();
-  documentsFolder = (root / "Documents").string();
   IoFailAt(0);
+  StartProgram((root / "Korvel Player").string(), (root / "Documents").string());
+}
+
+void ProgramTest::StartProgram(const std::string& programDir, const std::string& documentsDir) {
+  programFolder = programDir;
+  documentsFolder = documentsDir;
   HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
   InitializeAppState();
   SetUpProgramPaths();
+  CreateProgramWindows();
 }
 
 void ProgramTest::TearDown() {
@@ -79,3 +78,63 @@ std::string ProgramTest::ProgramFile(const std::string& relative) const {
 }
 
 std::string ProgramTest::ScratchFile(const std::string& name) const { return (root / name).string(); }
+
+void ProgramTest::Command(int id, unsigned notification) {
+  MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
+}
+
+void ProgramTest::CommandWithDialog(int id, const std::string& path) {
+  HeadlessQueueDialogAnswer(path);
+  Command(id);
+}
+
+void ProgramTest::ClearCalls() { HeadlessClearCalls(); }
+
+std::string ProgramTest::Status() const { return PlatformGetWindowText(appState.hwndStatus); }
+
+Strings ProgramTest::ListRows() const { return HeadlessListRows(appState.hwndEntryList); }
+
+Strings ProgramTest::Feedback() const {
+  const std::string statusHandle = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
+  Strings events;
+  for (const PlatformCall& call : HeadlessCalls()) {
+    const std::string& d = call.detail;
+    if (call.role == "sound-resource") events.push_back(d == "400" ? "start" : "finish");
+    if (call.role == "beep") events.push_back(d == "default" ? "beep" : "asterisk");
+    if (call.role == "sound-file") events.push_back("play " + d);
+    if (call.role == "message-box") events.push_back("box " + d);
+    if (call.role == "timer-start") events.push_back("timer on");
+    if (call.role == "timer-stop") events.push_back("timer off");
+    if (call.role == "window-text" && d.compare(0, statusHandle.size(), statusHandle) == 0) {
+      events.push_back("status " + d.substr(statusHandle.size()));
+    }
+  }
+  return events;
+}
+
+bool ProgramTest::Beeped() const {
+  for (const std::string& beep : HeadlessCallsOf("beep")) {
+    if (beep == "default") return true;
+  }
+  return false;
+}
+
+std::string ProgramTest::CreateAndLoad(const std::string& name) {
+  PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, name);
+  Command(IDC_EXPORT_BUTTON);
+  const std::string kvf = appState.programDir + name + ".kvf";
+  CommandWithDialog(CMD_LOAD_KVF, kvf);
+  ClearCalls();
+  return kvf;
+}
+
+void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
+  const std::string path = ScratchFile(name);
+  WriteWholeFile(path, bytes);
+  CommandWithDialog(CMD_ADD_WAV, path);
+}
+
+void ProgramTest::PinEntry(const std::string& text) {
+  PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, text);
+  Command(IDC_SET_ID);
+}

@@ -1,16 +1,20 @@
-// Shared scaffolding: every test runs the program against a scratch program
-// folder (with Export and Export/Conversions) and a scratch Documents folder,
-// through the headless platform backend.
+// Every test runs the program against a scratch program folder (with Export
+// and Export/Conversions) and a scratch Documents folder under the system's
+// temporary folder (the test command points it into the build tree), through
+// the headless platform backend. Commands go through the window procedure as
+// a user's would, dialogs are answered from the backend's queue, and what the
+// program did is read back from the recorded platform calls.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/sample_files.h"
+
+using Strings = std::vector<std::string>;
 
 Bytes ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const Bytes& bytes);
@@ -20,9 +24,31 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Starts the program afresh on these folders (Documents may be empty: none).
+  void StartProgram(const std::string& programDir, const std::string& documentsDir);
   // A path inside the scratch program folder ("a/b" uses the host separator).
   std::string ProgramFile(const std::string& relative) const;
   std::string ScratchFile(const std::string& name) const;
+
+  // Sends command id (with a notification code) to the main window.
+  void Command(int id, unsigned notification = 0);
+  // Answers the next open dialog with path (empty = Cancel), then sends id.
+  void CommandWithDialog(int id, const std::string& path);
+  void ClearCalls();
+  std::string Status() const;
+  Strings ListRows() const;
+  // Sounds, beeps, status texts, message boxes and timer calls, in order:
+  // "start", "finish", "beep", "asterisk", "play <path>", "status <text>",
+  // "box <caption>: <text>", "timer on", "timer off".
+  Strings Feedback() const;
+  bool Beeped() const;
+
+  // A new empty container in the program folder, loaded.
+  std::string CreateAndLoad(const std::string& name);
+  // Adds a scratch file with these bytes to the loaded container.
+  void AddFile(const std::string& name, const Bytes& bytes);
+  // Types text into the entry number box and presses "Set ID#".
+  void PinEntry(const std::string& text);
 
   std::filesystem::path root;
   std::string programFolder;
