@@ -13,6 +13,11 @@
 #include <vector>
 
 #include "platform/headless.h"
+#ifndef _WIN32
+#include <unistd.h>
+
+#include "platform/linux_sound.h"
+#endif
 #include "shell/app_state.h"
 #include "shell/commands.h"
 #include "shell/main_window.h"
@@ -33,11 +38,13 @@ const char* const USAGE =
     "  new NAME                  make the empty container NAME.kvf / NAME.dat in the program folder\n"
     "  list CONTAINER            load a container; print its playlist rows, then the load status\n"
     "  add CONTAINER FILE...     add files to a container, one after the other\n"
-    "  play CONTAINER N          play entry N, as a click on row N-1 of the list would\n"
+    "  play CONTAINER N          play entry N, as a click on row N-1 of the list would, and\n"
+    "                            play it on the default sound output (Ctrl-C stops it)\n"
     "  export CONTAINER N        play entry N, then Export > Wav (Current)\n"
     "  export-all CONTAINER      Export > Wav (En_Mass)\n"
     "  share CONTAINER           Share > Kvf/Dat (Current): copy the pair to Documents/Export_KVF\n"
-    "  open FILE [--export]      Wavs > Play_Wav on FILE; with --export, then Export > Wav (External)\n"
+    "  open FILE [--export]      Wavs > Play_Wav on FILE, played as play does; with --export,\n"
+    "                            Export > Wav (External) instead of playing\n"
     "\n"
     "options:\n"
     "  --program-dir DIR     the program folder (default: the folder of this kvp file); it holds\n"
@@ -46,7 +53,11 @@ const char* const USAGE =
     "  --pcm                 Options > Save as Pcm before the command\n"
     "  --documents           Options > Save in Documents before the command\n"
     "  --state               print the program's state afterwards, one name=value a line\n"
+    "  --no-sound            play and open prepare the wave but do not play it\n"
     "  --help                this text\n";
+
+using Strings = std::vector<std::string>;
+std::string playingName;
 
 const char* const USAGE_HINT = "usage: kvp [OPTIONS] COMMAND ARGS (kvp --help explains them)\n";
 
@@ -147,6 +158,39 @@ const CommandShape COMMANDS[] = {
     {"share", 1, 1, "share CONTAINER"},  {"open", 1, 1, "open FILE [--export]"},
 };
 
+volatile std::sig_atomic_t interruptRequested = 0;
+bool soundWanted = true;
+
+void ShowProgress(double elapsed, double total) {
+  auto clock = [](double seconds) {
+    const long whole = static_cast<long>(seconds);
+    return std::to_string(whole / 60) + ":" + (whole % 60 < 10 ? "0" : "") + std::to_string(whole % 60);
+  };
+  std::cerr << "\r\033[K" << playingName << "  " << clock(elapsed) << " / " << clock(total) << std::flush;
+}
+
+// Plays on the default sound output what the command just handed to the
+// program's sound service, as the Windows program's asynchronous call would,
+// and returns when it has finished. Ctrl-C stops it and ends kvp with 130.
+void PlayWhatWasHandedOver(const std::string& name) {
+  const Strings handed = HeadlessCallsOf("sound-file");
+  if (!soundWanted || handed.empty()) return;
+#ifdef _WIN32
+  (void)name;
+#else
+  playingName = name;
+  struct sigaction interrupt = {}, previous = {};
+  interrupt.sa_handler = [](int) { interruptRequested = 1; };
+  sigaction(SIGINT, &interrupt, &previous);  // no SA_RESTART: a blocked write returns at once
+  const bool terminal = isatty(STDERR_FILENO) != 0;
+  const SoundPlayback playback = LinuxPlayWaveFile(handed.back(), interruptRequested, terminal ? ShowProgress : nullptr);
+  sigaction(SIGINT, &previous, nullptr);
+  if (terminal) std::cerr << "\r\033[K" << std::flush;
+  if (playback.interrupted) std::exit(130);
+  if (!playback.error.empty()) std::cerr << "kvp: cannot play " << name << ": " << playback.error << "\n";
+#endif
+}
+
 // Loads the container as File > Load_KVF would; list prints its rows too.
 bool LoadContainerFrom(const std::string& path, bool printRows) {
   HeadlessQueueDialogAnswer(FullPath(path));
@@ -173,6 +217,7 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
         s.conversionFailed != 0 || s.externalWavReady != 1) {
       return 1;
     }
+    if (!exportAfterOpen) PlayWhatWasHandedOver(std::filesystem::path(args[0]).filename().string());
     return !exportAfterOpen || Send(CMD_EXPORT_EXTERNAL, "Export > Wav (External)") ? 0 : 1;
   }
   if (!LoadContainerFrom(args[0], command == "list")) return 1;
@@ -193,7 +238,10 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
   HeadlessSelectRow(s.hwndEntryList, n - 1);
   const bool played = Send(IDC_ENTRY_LIST, "playing entry " + args[1], LIST_SELECTION_CHANGED) &&
                       s.wavTypeKnown == 1;
-  if (command == "play") return played ? 0 : 1;
+  if (command == "play") {
+    if (played) PlayWhatWasHandedOver(HeadlessListRows(s.hwndEntryList).at(static_cast<std::size_t>(n - 1)));
+    return played ? 0 : 1;
+  }
   // An entry of a type the program cannot play is still extracted, and the
   // program exports it as it is.
   if (s.storedEntryExtracted != 1) return 1;
@@ -223,6 +271,8 @@ int main(int argc, char** argv) {
       inDocuments = true;
     } else if (arg == "--state") {
       printState = true;
+    } else if (arg == "--no-sound") {
+      soundWanted = false;
     } else if (arg == "--export") {
       exportAfterOpen = true;
     } else if (arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]))) {

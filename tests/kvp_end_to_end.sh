@@ -7,7 +7,7 @@ kvp=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/program/Export/Conversions" "$work/docs"
-run() { "$kvp" --program-dir "$work/program" --documents-dir "$work/docs" "$@"; }
+run() { "$kvp" --no-sound --program-dir "$work/program" --documents-dir "$work/docs" "$@"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 expect_line() { grep -qxF -- "$2" <<<"$1" || fail "expected the line '$2' in: $1"; }
 

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# What a listener hears from kvp: ALSA's default device is sent into a file (a
+# "file" PCM over a "null" one, set up in a home made for the test), and each
+# wave family the program hands to its sound service is played through kvp.
+# The captured frames must be sox's decode of the very wave kvp prepared,
+# sample for sample, at its rate and channel count.
+set -euo pipefail
+kvp=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for tool in sox soxi sndfile-convert; do
+  command -v "$tool" >/dev/null || { echo "kvp sound: 0 passed, 0 failed, 1 skipped: no $tool"; exit 0; }
+done
+mkdir -p "$work/home" "$work/program/Export/Conversions" "$work/docs"
+capture=$work/home/captured.wav
+printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$capture" >"$work/home/.asoundrc"
+kvp_run() { HOME=$work/home "$kvp" --program-dir "$work/program" --documents-dir "$work/docs" "$@"; }
+tone() { sox -n "$@" synth 0.3 sine 300 sine 1210 vol 0.8; }
+# Integers must match exactly; sox carries floats through 32-bit integers,
+# which keeps about 24 bits of them.
+same_samples() {
+  python3 - "$@" <<'PY'
+import struct, sys
+kind, a, b = sys.argv[1], open(sys.argv[2], 'rb').read(), open(sys.argv[3], 'rb').read()
+if kind != 'floating-point' or len(a) != len(b):
+    sys.exit(a != b)
+x, y = (struct.unpack('<%df' % (len(v) // 4), v[:len(v) // 4 * 4]) for v in (a, b))
+sys.exit(any(abs(p - q) > 2 ** -22 for p, q in zip(x, y)))
+PY
+}
+
+tone -r 8000 -c 1 -e unsigned -b 8 "$work/pcm8.wav"
+tone -r 22050 -c 2 -e signed -b 16 "$work/pcm16.wav"
+tone -r 44100 -c 1 -e signed -b 24 "$work/pcm24.wav"
+tone -r 48000 -c 2 -e signed -b 32 "$work/pcm32.wav"
+# A bare 24-byte AU header: sox would add a text the converter reads as samples.
+printf '.snd\x00\x00\x00\x18\xff\xff\xff\xff\x00\x00\x00\x06\x00\x00\xac\x44\x00\x00\x00\x01' >"$work/float.au"
+tone -r 44100 -c 1 -t raw -e floating-point -b 32 -B - >>"$work/float.au"
+tone -r 8000 -c 1 -e u-law "$work/mulaw.au"
+tone -r 8000 -c 2 -e a-law "$work/alaw.au"
+tone -r 22050 -c 1 -e signed -b 16 "$work/ima-source.wav"
+sndfile-convert -ima-adpcm "$work/ima-source.wav" "$work/ima.wav"  # 512-byte blocks, which the program plays
+# A stored IMA ADPCM entry is decoded before it is played: one 2056-byte block a channel pair.
+printf 'RIFF\x3c\x08\x00\x00WAVEfmt \x14\x00\x00\x00\x11\x00\x02\x00\x22\x56\x00\x00\x00\x00\x00\x00\x08\x08\x04\x00\x02\x00\xf9\x07data\x08\x08\x00\x00' >"$work/stored-ima.wav"
+head -c 2056 /dev/urandom >>"$work/stored-ima.wav"
+kvp_run new Box >/dev/null
+kvp_run add "$work/program/Box.kvf" "$work/stored-ima.wav" >/dev/null
+
+passed=0 failed=0
+while read -r family command; do
+  rm -f "$capture"
+    # shellcheck disable=SC2086  # the command's words are split on purpose
+  state=$(kvp_run --state $command 2>"$work/err") || { echo "FAILED $family: kvp $command: $(cat "$work/err")"; failed=$((failed + 1)); continue; }
+  played=$(sed -n 's/^externalWavPath=//p' <<<"$state")
+  [ -n "$played" ] || played=$(sed -n 's/^playWavPath=//p' <<<"$state")
+  # kvp hands floats over as floats, every other encoding as 32-bit integers.
+  encoding=signed
+  [[ "$(soxi -e "$played" 2>/dev/null)" == *Floating* ]] && encoding=floating-point
+  if [ ! -s "$capture" ]; then
+    echo "FAILED $family: nothing was captured ($(cat "$work/err"))"
+  elif [ "$(soxi -r "$capture")/$(soxi -c "$capture")" != "$(soxi -r "$played")/$(soxi -c "$played")" ]; then
+    echo "FAILED $family: captured at $(soxi -r "$capture") Hz x $(soxi -c "$capture"), the wave is $(soxi -r "$played") Hz x $(soxi -c "$played")"
+  elif ! same_samples "$encoding" <(tail -c +45 "$capture") <(sox "$played" -t raw -e "$encoding" -b 32 -L - 2>/dev/null); then
+    echo "FAILED $family: the captured frames are not sox's decode of $played"
+  else
+    passed=$((passed + 1))
+    continue
+  fi
+  failed=$((failed + 1))
+done <<ROWS
+pcm-8 open $work/pcm8.wav
+pcm-16 open $work/pcm16.wav
+pcm-24 open $work/pcm24.wav
+pcm-32 open $work/pcm32.wav
+float open $work/float.au
+mu-law open $work/mulaw.au
+a-law open $work/alaw.au
+ima-adpcm open $work/ima.wav
+decoded-ima play $work/program/Box.kvf 1
+ROWS
+
+# --no-sound prepares the wave and plays nothing.
+rm -f "$capture"
+kvp_run --no-sound open "$work/pcm16.wav" >/dev/null
+if [ -e "$capture" ]; then echo "FAILED --no-sound played"; failed=$((failed + 1)); else passed=$((passed + 1)); fi
+echo "kvp sound: $passed passed, $failed failed"
+[ "$failed" = 0 ]
