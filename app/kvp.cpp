@@ -57,7 +57,6 @@ const char* const USAGE =
     "  --help                this text\n";
 
 using Strings = std::vector<std::string>;
-std::string playingName;
 
 const char* const USAGE_HINT = "usage: kvp [OPTIONS] COMMAND ARGS (kvp --help explains them)\n";
 
@@ -158,8 +157,14 @@ const CommandShape COMMANDS[] = {
     {"share", 1, 1, "share CONTAINER"},  {"open", 1, 1, "open FILE [--export]"},
 };
 
-volatile std::sig_atomic_t interruptRequested = 0;
 bool soundWanted = true;
+
+#ifdef _WIN32
+// The Windows build of kvp prepares waves only; the Windows program plays them.
+void PlayWhatWasHandedOver(const std::string&) {}
+#else
+volatile std::sig_atomic_t interruptRequested = 0;
+std::string playingName;
 
 void ShowProgress(double elapsed, double total) {
   auto clock = [](double seconds) {
@@ -175,9 +180,6 @@ void ShowProgress(double elapsed, double total) {
 void PlayWhatWasHandedOver(const std::string& name) {
   const Strings handed = HeadlessCallsOf("sound-file");
   if (!soundWanted || handed.empty()) return;
-#ifdef _WIN32
-  (void)name;
-#else
   playingName = name;
   struct sigaction interrupt = {}, previous = {};
   interrupt.sa_handler = [](int) { interruptRequested = 1; };
@@ -188,8 +190,8 @@ void PlayWhatWasHandedOver(const std::string& name) {
   if (terminal) std::cerr << "\r\033[K" << std::flush;
   if (playback.interrupted) std::exit(130);
   if (!playback.error.empty()) std::cerr << "kvp: cannot play " << name << ": " << playback.error << "\n";
-#endif
 }
+#endif
 
 // Loads the container as File > Load_KVF would; list prints its rows too.
 bool LoadContainerFrom(const std::string& path, bool printRows) {
