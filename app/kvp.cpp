@@ -47,8 +47,11 @@ const char* const USAGE =
     "                            Export > Wav (External) instead of playing\n"
     "\n"
     "options:\n"
-    "  --program-dir DIR     the program folder (default: the folder of this kvp file); it holds\n"
-    "                        Export/ and Export/Conversions/, the working and exported files\n"
+    "  --program-dir DIR     the program folder; it holds Export/ and Export/Conversions/ (the\n"
+    "                        working and exported files), new containers and CrcLog.dat.\n"
+    "                        Default: the folder of this kvp file when it holds a writable\n"
+    "                        Export/Conversions, else $XDG_DATA_HOME/korvel-player\n"
+    "                        (~/.local/share/korvel-player), made when first used\n"
     "  --documents-dir DIR   the Documents folder (default: the user's)\n"
     "  --pcm                 Options > Save as Pcm before the command\n"
     "  --documents           Options > Save in Documents before the command\n"
@@ -60,13 +63,31 @@ using Strings = std::vector<std::string>;
 
 const char* const USAGE_HINT = "usage: kvp [OPTIONS] COMMAND ARGS (kvp --help explains them)\n";
 
-std::string ProgramFileDefault(const char* argv0) {
+std::filesystem::path SelfPath(const char* argv0) {
   std::error_code error;
 #ifndef _WIN32
   std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
-  if (!error) return self.string();
+  if (!error) return self;
 #endif
-  return std::filesystem::absolute(argv0, error).string();
+  return std::filesystem::absolute(argv0, error);
+}
+
+// The program folder when none is given: the folder of this kvp file, as
+// for a build or a copied installation, while it holds a writable
+// Export/Conversions; otherwise (an installed kvp cannot write beside
+// itself) the user's data folder for the program.
+std::filesystem::path ProgramFolderDefault(const char* argv0) {
+  const std::filesystem::path beside = SelfPath(argv0).parent_path();
+#ifdef _WIN32
+  return beside;
+#else
+  if (access((beside / "Export" / "Conversions").c_str(), W_OK) == 0) return beside;
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  const std::filesystem::path base = data != nullptr && *data == '/' ? std::filesystem::path(data)
+                                     : std::filesystem::path(home != nullptr ? home : ".") / ".local" / "share";
+  return base / "korvel-player";
+#endif
 }
 
 std::string DocumentsDefault() {
@@ -253,20 +274,24 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args,
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string programFile = ProgramFileDefault(argv[0]);
+  std::filesystem::path programFolder = ProgramFolderDefault(argv[0]);
   std::string documents = DocumentsDefault();
-  bool pcm = false, inDocuments = false, printState = false, exportAfterOpen = false;
+  bool programFolderGiven = false, pcm = false, inDocuments = false, printState = false, exportAfterOpen = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << USAGE;
+      std::cout << USAGE << "\nThis kvp's program folder: " << programFolder.string() << "\n";
       return 0;
     } else if (arg == "--program-dir" || arg == "--documents-dir") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage(arg + " needs a folder");
       const std::string dir = FullPath(argv[++i]);
-      if (arg == "--program-dir") programFile = dir + PATH_SEPARATOR + "kvp";
-      else documents = dir;
+      if (arg == "--program-dir") {
+        programFolder = dir;
+        programFolderGiven = true;
+      } else {
+        documents = dir;
+      }
     } else if (arg == "--pcm") {
       pcm = true;
     } else if (arg == "--documents") {
@@ -299,7 +324,11 @@ int main(int argc, char** argv) {
     return Usage("'" + args[1] + "' is not an entry number (1, 2, ...)");
   }
 
-  HeadlessReset(programFile, documents);
+  if (!programFolderGiven) {  // the user's data folder is laid out as an installation would be
+    std::error_code error;
+    std::filesystem::create_directories(programFolder / "Export" / "Conversions", error);
+  }
+  HeadlessReset((programFolder / "kvp").string(), documents);
   InitializeAppState();
   SetUpProgramPaths();
   CreateProgramWindows();

@@ -1,0 +1,33 @@
+# The Debian package of the command-line front-end: kvp in /usr/bin and its
+# manual page. `cmake --build <dir> --target package` (or cpack in <dir>)
+# writes korvel-player_<version>_amd64.deb into the build folder. An installed
+# kvp keeps its program folder under $XDG_DATA_HOME (see resources/man/kvp.1).
+
+# Debian's manual pages are compressed; gzip -n keeps the package reproducible.
+set(KORVEL_MAN_PAGE ${CMAKE_BINARY_DIR}/kvp.1.gz)
+add_custom_command(OUTPUT ${KORVEL_MAN_PAGE}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/resources/man/kvp.1 > ${KORVEL_MAN_PAGE}
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/man/kvp.1
+  COMMENT "Compressing the manual page")
+add_custom_target(korvel_man_page ALL DEPENDS ${KORVEL_MAN_PAGE})
+
+install(TARGETS kvp RUNTIME DESTINATION bin)
+install(FILES ${KORVEL_MAN_PAGE} DESTINATION share/man/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/man/kvp.1 DESTINATION share/doc/korvel-player)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvel-player)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Korvel Player developers <korvel-player@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korvel Player's sound containers and players from the shell")
+set(CPACK_PACKAGE_DESCRIPTION "kvp keeps sound files in Korvel Player's containers (.kvf and .dat),
+lists, plays, exports and shares what they store, and plays and converts
+audio files in eleven other formats.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+# The C++ runtime is linked in; what stays shared are the C library and the sound libraries.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libasound2 (>= 1.0.16), libsndfile1 (>= 1.0.28)")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
