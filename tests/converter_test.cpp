@@ -554,8 +554,10 @@ TEST_F(Converters, DurationTextMillisecondsTokensAndLeadingIntegers) {
   const std::pair<double, const char*> texts[] = {
       {2.5, "2.5"}, {12.345678, "12.3457"}, {60, "60"}, {1.000375, "1.00038"}, {1234567.0, "1.23457e+06"}};
   for (const auto& [seconds, text] : texts) EXPECT_EQ(FormatDuration(seconds), text);
-  SetDurationResults(StoredTarget(), 5e9);
-  EXPECT_TRUE(appState.durationMs == 4294967000u && appState.replayDurationMs == 4294967000u);
+  for (double huge : {5e9, 4294968.0}) {  // whole seconds past 32-bit milliseconds
+    SetDurationResults(StoredTarget(), huge);
+    EXPECT_TRUE(appState.durationMs == 4294967000u && appState.replayDurationMs == 4294967000u) << huge;
+  }
   const std::string path = ScratchFile("header.txt");
   Bytes text = BytesOf("NIST_1A\n   1024\nchannel_count -i 1\nrate  x.");
   text.insert(text.end(), TOKEN_KEEP_BYTES * 3, 'a');
