@@ -257,9 +257,9 @@ TEST_F(Converters, EveryPathWritesItsHeaderPayloadAndDurations) {
                 std::make_tuple(data, s - r.riffLess, r.fact == FACT_DATA ? data : r.fact == FACT_HALF ? data / 2 : r.fact));
       const bool g711 = r.tag == 6 || r.tag == 7, isFloat = r.tag == 3;
       EXPECT_EQ(w.dataOffset, g711 ? 58u : isFloat ? (r.channels == 2 ? 88u : 80u) : 44u);
-      EXPECT_TRUE(!g711 || (ReadU16Le(&out[34]) == 8 && ReadU16Le(&out[36]) == 0));  // 8 bits, empty extension
-      // PEAK: version 1, its entries zero
-      EXPECT_TRUE(!isFloat || (ReadU32Le(&out[56]) == 1 && Bytes(&out[60], &out[w.dataOffset - 8]) == Bytes(w.dataOffset - 68, 0)));
+      // G.711: 8 bits, an empty extension, a 4-byte fact chunk; float: a 4-byte fact chunk, PEAK version 1, its entries zero
+      EXPECT_TRUE(!g711 || (ReadU16Le(&out[34]) == 8 && ReadU16Le(&out[36]) == 0 && ReadU32Le(&out[42]) == 4));
+      EXPECT_TRUE(!isFloat || (ReadU32Le(&out[40]) == 4 && ReadU32Le(&out[56]) == 1 && Bytes(&out[60], &out[w.dataOffset - 8]) == Bytes(w.dataOffset - 68, 0)));
       CopyRule rule = r.map;
       rule.payloadBytes += s - rule.dataOffset;
       Bytes payload(isFloat ? 2 : 0, 0), copied = ReferenceCopy(r.input, rule);  // float data starts with two zero bytes
