@@ -14,6 +14,16 @@ Bytes Tail(const Bytes& bytes, std::size_t from) {
   return from >= bytes.size() ? Bytes() : Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
 }
 
+Bytes Head(Bytes bytes, std::size_t size) {
+  bytes.resize(std::min(size, bytes.size()));
+  return bytes;
+}
+
+Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values) {
+  Put(bytes, offset, values);
+  return bytes;
+}
+
 // Header bytes followed by payload, the header padded with fill to size.
 static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const Bytes& payload) {
   header.resize(size, fill);

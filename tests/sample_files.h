@@ -17,6 +17,10 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);
 void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
 // The bytes from offset from on.
 Bytes Tail(const Bytes& bytes, std::size_t from);
+// The first size bytes.
+Bytes Head(Bytes bytes, std::size_t size);
+// bytes with values put in from offset on.
+Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 
 // --- RIFF/WAVE -------------------------------------------------------------------
 // A 44-byte PCM header and dataBytes of patterned samples.
