@@ -1,10 +1,6 @@
-// korvel_probe.dll: a hook the driver places on the program's interface
-// thread. Menus belong to the process that made them and Wine will not read
-// them from another one; in the program's process the hook writes the menu bar
-// as text into shared memory the driver named: one line per popup ("P text")
-// and per item ("text|id|its MF_GRAYED and MF_CHECKED flags").
+// korvel_probe.dll: Wine reads menus only in the process that made them, so the driver hooks this into the
+// program's thread; it writes the menu bar into shared memory: "P text" a popup, "text|id|grayed/checked" an item.
 #include <windows.h>
-
 #include <string>
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK KorvelProbeHook(int code, WPARAM wParam, LPARAM lParam) {
