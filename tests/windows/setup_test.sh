@@ -30,7 +30,7 @@ check "install lays out the program" all_there
 check "install makes Export\\Conversions" test -d "$dir/Export/Conversions"
 check "install adds the Start-menu shortcut" test -f "$shortcut"
 check "install registers the uninstaller" registered
-check "the installed program starts and closes" wine "$snapshot" "$target\\Korvel_Player.exe" 'C:\korvel-setup-test\shot.bmp'
+check "the installed program starts and closes" wine "$snapshot" 'C:\korvel-setup-test\shot.bmp' "$target\\Korvel_Player.exe"
 
 # The user's files: two containers (one without its name list, so its names
 # go to CrcLog.dat), exports, and a file of their own.
