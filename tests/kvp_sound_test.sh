@@ -13,21 +13,10 @@ for tool in sox soxi sndfile-convert; do
 done
 mkdir -p "$work/home" "$work/program/Export/Conversions" "$work/docs"
 capture=$work/home/captured.wav
-printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$capture" >"$work/home/.asoundrc"
+source "$(dirname "$0")/sound_capture.sh"
+write_asoundrc "$work/home" "$capture"
 kvp_run() { HOME=$work/home "$kvp" --program-dir "$work/program" --documents-dir "$work/docs" "$@"; }
 tone() { sox -n "$@" synth 0.3 sine 300 sine 1210 vol 0.8; }
-# Integers must match exactly; sox carries floats through 32-bit integers,
-# which keeps about 24 bits of them.
-same_samples() {
-  python3 - "$@" <<'PY'
-import struct, sys
-kind, a, b = sys.argv[1], open(sys.argv[2], 'rb').read(), open(sys.argv[3], 'rb').read()
-if kind != 'floating-point' or len(a) != len(b):
-    sys.exit(a != b)
-x, y = (struct.unpack('<%df' % (len(v) // 4), v[:len(v) // 4 * 4]) for v in (a, b))
-sys.exit(any(abs(p - q) > 2 ** -22 for p, q in zip(x, y)))
-PY
-}
 
 tone -r 8000 -c 1 -e unsigned -b 8 "$work/pcm8.wav"
 tone -r 22050 -c 2 -e signed -b 16 "$work/pcm16.wav"
@@ -49,24 +38,11 @@ kvp_run add "$work/program/Box.kvf" "$work/stored-ima.wav" >/dev/null
 passed=0 failed=0
 while read -r family command; do
   rm -f "$capture"
-    # shellcheck disable=SC2086  # the command's words are split on purpose
+  # shellcheck disable=SC2086  # the command's words are split on purpose
   state=$(kvp_run --state $command 2>"$work/err") || { echo "FAILED $family: kvp $command: $(cat "$work/err")"; failed=$((failed + 1)); continue; }
   played=$(sed -n 's/^externalWavPath=//p' <<<"$state")
   [ -n "$played" ] || played=$(sed -n 's/^playWavPath=//p' <<<"$state")
-  # kvp hands floats over as floats, every other encoding as 32-bit integers.
-  encoding=signed
-  [[ "$(soxi -e "$played" 2>/dev/null)" == *Floating* ]] && encoding=floating-point
-  if [ ! -s "$capture" ]; then
-    echo "FAILED $family: nothing was captured ($(cat "$work/err"))"
-  elif [ "$(soxi -r "$capture")/$(soxi -c "$capture")" != "$(soxi -r "$played")/$(soxi -c "$played")" ]; then
-    echo "FAILED $family: captured at $(soxi -r "$capture") Hz x $(soxi -c "$capture"), the wave is $(soxi -r "$played") Hz x $(soxi -c "$played")"
-  elif ! same_samples "$encoding" <(tail -c +45 "$capture") <(sox "$played" -t raw -e "$encoding" -b 32 -L - 2>/dev/null); then
-    echo "FAILED $family: the captured frames are not sox's decode of $played"
-  else
-    passed=$((passed + 1))
-    continue
-  fi
-  failed=$((failed + 1))
+  if captured_matches "$capture" "$played"; then passed=$((passed + 1)); else echo "FAILED $family: $mismatch"; failed=$((failed + 1)); fi
 done <<ROWS
 pcm-8 open $work/pcm8.wav
 pcm-16 open $work/pcm16.wav
