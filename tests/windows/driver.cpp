@@ -1,9 +1,12 @@
 // korvel_driver <Korvel_Player.exe> <korvel_snapshot.exe> <screenshot.bmp>
+//   (KORVEL_SOUND_CAPTURE: the host file ALSA's default device writes into)
 // drives the real program from outside, as a user would: in a scratch copy of
 // its installation folder it checks the windows and controls against LAYOUT
 // and the menus against MENU, runs SESSION (a command a row, the file typed
 // into the open dialog it opens, the status text and the files it leaves),
-// closes the program and checks the container left. Prints each failed check
+// closes the program and checks the container left. Three plays (a stored
+// wave, a G.711 and a float conversion) are kept with what the sound device
+// received, in sound/ beside the screenshots' folder, for sound_test.sh. Prints each failed check
 // and "N passed, M failed"; the exit code is 0 only when all passed.
 #include <windows.h>
 #include <mmsystem.h>
@@ -11,6 +14,8 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,7 +41,7 @@ string N(long long number) { return std::to_string(number); }
 enum { MAIN, EXPORT, QUICK, DESKTOP };
 HWND windows[3];
 DWORD programId = 0;
-string scratch, documents, probe, snapshotTool, screenshot;
+string scratch, documents, probe, snapshotTool, screenshot, soundCapture, soundFolder;
 // A host path ("/work/...") names Wine's Z: drive.
 string WindowsPath(const string& path) { return path[0] == '/' ? "Z:" + path : path; }
 // "~\..." lies in Documents, anything else in the scratch installation.
@@ -47,6 +52,18 @@ Bytes Read(const string& name) {
 }
 bool Write(const string& name, const Bytes& b) {
   return std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size()).good();
+}
+// Once the device has stopped receiving the play (Wine plays in real time),
+// keeps it beside a copy of the wave that was handed over.
+void KeepCapture(const string& name, const char* played) {
+  std::error_code ignored;
+  std::uintmax_t size = 0, last = 1;
+  for (int wait = 0; wait < 150 && (size == 0 || size != last); ++wait, Sleep(200)) {
+    last = size;
+    size = fs::exists(soundCapture, ignored) ? fs::file_size(soundCapture, ignored) : 0;
+  }
+  fs::copy_file(soundCapture, soundFolder + "\\" + name + ".captured.wav", fs::copy_options::overwrite_existing, ignored);
+  fs::copy_file(PathOf(played), soundFolder + "\\" + name + ".played.wav", fs::copy_options::overwrite_existing, ignored);
 }
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, const void* lParam = nullptr, bool wide = false) {
   DWORD_PTR result = 0;
@@ -241,7 +258,8 @@ const Step SESSION[] = {
        const string quoted = "\"" + screenshot + "\"";
        Check("korvel_snapshot " + quoted, "0", N(_spawnl(_P_WAIT, snapshotTool.c_str(), "-", quoted.c_str(), nullptr)));
      }},
-    {"stored plays: -->, Replay, Set ID#, <--", 1300, nullptr, {}, PLAYING("tone.wav") "0.5027", "1"},
+    {"stored plays: -->, Replay, Set ID#, <--", 1300, nullptr, {}, PLAYING("tone.wav") "0.5027", "1", nullptr, MAIN,
+     [] { KeepCapture("stored", "Export\\Conversions\\temp_wav.wav"); }},
     {"", 1300, nullptr, {}, PLAYING("chime.aiff") "*", "2"},
     {"", 1500, nullptr, {}, "=", "2"},
     {"", 1900, nullptr, {1800, "1"}, "="},
@@ -263,9 +281,11 @@ const Step SESSION[] = {
     {"Share > Kvf/Dat (Current)", 4000, nullptr, {}, "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
      nullptr, nullptr, MAIN, nullptr, {{"~\\Export_KVF\\Session.kvf", "Session.kvf"}, {"~\\Export_KVF\\Session.dat", "Session.dat"}}},
     {"Wavs > Play_Wav with the AU file, then Export > Wav (External)", 1100, "Media\\bell.au", {}, " ", nullptr, nullptr,
-     MAIN, nullptr, {{"Export\\Conversions\\NeXT.wav", nullptr, 7}}},
+     MAIN, [] { KeepCapture("g711", "Export\\Conversions\\NeXT.wav"); }, {{"Export\\Conversions\\NeXT.wav", nullptr, 7}}},
     {"", 4100, nullptr, {}, "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)", nullptr, nullptr, MAIN,
      nullptr, {{"~\\KVP_Wavs\\ext_wav1.wav", "Export\\Conversions\\NeXT.wav", 7}}},
+    {"Wavs > Play_Wav with a float AU file", 1100, "Media\\float.au", {}, " ", nullptr, nullptr, MAIN,
+     [] { KeepCapture("float", "Export\\Conversions\\NeXT.wav"); }, {{"Export\\Conversions\\NeXT.wav", nullptr, 3}}},
     // The sound service would sound its default sound for a format no codec
     // takes and pass it as played: the program must ask the output first.
     {"Wavs > Play_Wav with a wave the sound output cannot play, then Export > Wav (External)", 1100, "Media\\odd.wav",
@@ -315,6 +335,9 @@ void Run(const Step& s) {
 int main(int argc, char** argv) {
   if (argc != 4) return std::fprintf(stderr, "usage: korvel_driver <Korvel_Player.exe> <snapshot.exe> <shot.bmp>\n"), 2;
   snapshotTool = WindowsPath(argv[2]), screenshot = WindowsPath(argv[3]);
+  const char* capture = std::getenv("KORVEL_SOUND_CAPTURE");
+  soundCapture = WindowsPath(capture != nullptr ? capture : "");
+  soundFolder = fs::path(screenshot).parent_path().parent_path().string() + "\\sound";
   char path[MAX_PATH] = {};
   probe = fs::path(string(path, GetModuleFileNameA(nullptr, path, MAX_PATH))).replace_filename("korvel_probe.dll").string();
   documents = SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path) == S_OK ? path : "";
@@ -329,17 +352,27 @@ int main(int argc, char** argv) {
   clean();
   for (const char* folder : {"\\Export\\Conversions", "\\Media", "\\Expected"}) fs::create_directories(scratch + folder);
   fs::create_directories(fs::path(screenshot).parent_path(), ignored);
+  fs::remove_all(soundFolder, ignored);
+  fs::create_directories(soundFolder, ignored);
   group = "installation";
   const Bytes tone = PcmWave(1, 8000, 16, 8000), chime = AiffFile(1, 16, 0x400EAC44, PatternBytes(22050)),
               bell = AuFile(1, 8000, 1, PatternBytes(4000));
+  Bytes floats;  // a float AU file: big-endian samples of a ramp
+  for (int i = 0; i < 2000; ++i) {
+    unsigned char sample[4];
+    const float value = static_cast<float>(i % 200 - 100) / 128.0f;
+    std::memcpy(sample, &value, 4);
+    floats.insert(floats.end(), {sample[3], sample[2], sample[1], sample[0]});
+  }
   Bytes odd = tone;
   Put(odd, 20, {0x34, 0x12});  // a format tag no codec takes
   const string exe = PathOf("Korvel_Player.exe");
   Check("program copied, sample files written", "yes",
         Yes(CopyFileA(WindowsPath(argv[1]).c_str(), exe.c_str(), FALSE) && Write("Media\\tone.wav", tone) &&
-            Write("Media\\chime.aiff", chime) && Write("Media\\bell.au", bell) && Write("Media\\odd.wav", odd) &&
+            Write("Media\\chime.aiff", chime) && Write("Media\\bell.au", bell) && Write("Media\\odd.wav", odd) && Write("Media\\float.au", AuFile(6, 8000, 1, floats)) &&
             Write("Expected\\empty.kvf", KvfFile({})) && Write("Expected\\empty.dat", {})));
-  Check("Wine has a sound output to ask (scripts/test gives it one)", "yes", Yes(waveOutGetNumDevs() > 0));
+  Check("Wine has a sound output to ask, captured (scripts/test gives it one)", "yes",
+        Yes(waveOutGetNumDevs() > 0 && capture != nullptr));
   group = "start";
   SetCurrentDirectoryA(scratch.c_str());  // the program starts in its folder
   const auto process = reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, exe.c_str(), "Korvel_Player", nullptr));
