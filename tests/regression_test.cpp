@@ -1,11 +1,9 @@
-// Replays every input of tests/regressions/<target>/ through the fuzzer
-// entry of that name: each once crashed the program or broke one of the
-// entry's checks, or probes an edge case the program must keep handling.
+// Replays every input of tests/regressions/<fuzzer>/ through that fuzzer's
+// entry (each once crashed the program or broke a check, or probes an edge
+// it must keep handling), and every fuzzer's seeds, which are valid inputs.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
-#include <string>
 
 #include "tests/fuzz/fuzz_entries.h"
 #include "tests/regression_corpus.h"
@@ -18,36 +16,22 @@ void ReportBrokenCheck(const std::string& entry, const std::string& message) {
   ADD_FAILURE() << entry << " / " << replaying << ": " << message;
 }
 
-std::map<std::string, const FuzzEntry*> EntriesByName() {
-  std::map<std::string, const FuzzEntry*> entries;
-  for (const FuzzEntry& entry : FuzzEntries()) entries[entry.name] = &entry;
-  return entries;
-}
-
-TEST(Regressions, EveryFolderNamesAFuzzer) {
-  const auto entries = EntriesByName();
-  for (const RegressionInput& input : RegressionCorpus()) {
-    EXPECT_EQ(entries.count(input.target), 1u) << "tests/regressions/" << input.target << " names no fuzzer";
-  }
-}
-
-TEST(Regressions, EveryFuzzerHasInputs) {
-  std::set<std::string> targets;
-  for (const RegressionInput& input : RegressionCorpus()) targets.insert(input.target);
-  for (const FuzzEntry& entry : FuzzEntries()) {
-    EXPECT_EQ(targets.count(entry.name), 1u) << "no regression inputs for " << entry.name;
-  }
-}
-
 TEST(Regressions, ReplayThroughTheirEntries) {
-  const auto entries = EntriesByName();
   SetFuzzFailureHandler(ReportBrokenCheck);
+  std::set<std::string> folders;
   for (const RegressionInput& input : RegressionCorpus()) {
-    auto found = entries.find(input.target);
-    if (found == entries.end()) continue;
+    folders.insert(input.target);
     replaying = std::string(input.target) + "/" + input.name;
-    SCOPED_TRACE(replaying);
-    found->second->run(input.data, input.size);
+    const FuzzEntry* entry = FuzzEntryNamed(input.target);
+    EXPECT_NE(entry, nullptr) << "tests/regressions/" << input.target << " names no fuzzer";
+    if (entry != nullptr) entry->run(Bytes(input.data, input.data + input.size));
+  }
+  for (const FuzzEntry& entry : FuzzEntries()) {
+    EXPECT_EQ(folders.count(entry.name), 1u) << "no regression inputs for " << entry.name;
+    for (std::size_t i = 0; i < entry.seeds.size(); ++i) {
+      replaying = entry.name + "/seed-" + std::to_string(i + 1);
+      entry.run(entry.seeds[i]);
+    }
   }
   SetFuzzFailureHandler(nullptr);
 }

@@ -1,15 +1,15 @@
-// libFuzzer's entry for one fuzzer; KORVEL_FUZZ_TARGET names the function of
-// tests/fuzz/fuzz_entries.h it runs (set per executable by CMake).
-#include <cstddef>
-#include <cstdint>
+// libFuzzer's entry for the fuzzer KORVEL_FUZZ_NAME (set per executable by CMake).
+#include <cstdio>
+#include <cstdlib>
 
 #include "tests/fuzz/fuzz_entries.h"
 
-#ifndef KORVEL_FUZZ_TARGET
-#error "KORVEL_FUZZ_TARGET must name an entry of fuzz_entries.h"
-#endif
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  KORVEL_FUZZ_TARGET(data, size);
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+  static const FuzzEntry* entry = FuzzEntryNamed(KORVEL_FUZZ_NAME);
+  if (entry == nullptr) {
+    std::fprintf(stderr, "no fuzz entry named %s\n", KORVEL_FUZZ_NAME);
+    std::abort();
+  }
+  entry->run(Bytes(data, data + size));
   return 0;
 }
