@@ -95,11 +95,9 @@ void CheckFolders() {
   std::string working = NameOf(appState.tempWavPath) + "|" + NameOf(appState.decodedWavPath);
   for (const FormatRow& row : Formats()) working += "|" + NameOf(appState.*row.output);
   const std::pair<const char*, std::string> rules[] = {
-      {"", "Korvel Player|Documents|Input"},
-      {"Korvel Player", "Export|CrcLog\\.dat"},
-      {"Korvel Player/Export", "Conversions" + exports},
+      {"", "Korvel Player|Documents|Input"}, {"Korvel Player", "Export|CrcLog\\.dat"},
+      {"Korvel Player/Export", "Conversions" + exports}, {"Documents", "KVP_Wavs|Export_KVF"},
       {"Korvel Player/Export/Conversions", std::regex_replace(working, std::regex("\\."), "\\.")},
-      {"Documents", "KVP_Wavs|Export_KVF"},
       {"Documents/KVP_Wavs", "ext_wav.*" + exports}};
   for (const auto& [folder, allowed] : rules) {
     const std::regex pattern(allowed);
@@ -157,7 +155,6 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
     FUZZ_CHECK(!stored || (s.durationText == text && s.replayDurationMs == s.durationMs),
                "duration text " + s.durationText + " or replay duration differs from the duration " + text);
   }
-  CheckFolders();
 }
 
 // The bytes of record k, or nothing when the program must judge it damaged.
@@ -271,7 +268,6 @@ void FuzzContainer(const Bytes& in) {
   FUZZ_CHECK(ReadAll(Input("box.kvf")) == kvf, "loading, playing or exporting changed the .kvf");
   FUZZ_CHECK(dat.empty() ? !Exists(Input("box.dat")) : ReadAll(Input("box.dat")) == dat, "the .dat was changed or made");
   FUZZ_CHECK(!Exists(s.crcLogPath), "CrcLog.dat was written without an add");
-  CheckFolders();
 }
 
 // The bytes the IMA ADPCM decoder writes for an entry of size bytes, counted
@@ -325,7 +321,6 @@ void FuzzStoredWave(const Bytes& in) {
   }
   s.containerFile.reset();
   FUZZ_CHECK(ReadAll(Input("box.kvf")) == kvf, "playing changed the .kvf");
-  CheckFolders();
 }
 
 // The extension the first byte of an external_any input picks (byte % 32).
@@ -360,7 +355,6 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   Command(CMD_EXPORT_EXTERNAL);
   const fs::path exported = Root() / "Documents" / "KVP_Wavs" / "ext_wav1.wav";
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !Exists(exported), "the external export is not the wave played");
-  CheckFolders();
 }
 
 // Add_Wav (100) of a small wave to a container whose ".kvf" is the bytes.
@@ -389,7 +383,6 @@ void FuzzAddToContainer(const Bytes& kvf) {
   FUZZ_CHECK(ReadAll(Input("box.dat")) == datAfter, "the .dat is neither as it was nor exactly plus the new name");
   FUZZ_CHECK(ReadAll(Input("add.wav")) == added, "adding changed the file added");
   FUZZ_CHECK(!Exists(s.crcLogPath), "a name went to CrcLog.dat though the container has its .dat");
-  CheckFolders();
 }
 
 // More shapes of some formats than the registry's samples (until it has them).
@@ -419,7 +412,7 @@ Bytes ContainerInput(const std::vector<Bytes>& entries) {
 std::vector<FuzzEntry> MakeEntries() {
   std::vector<FuzzEntry> entries;
   auto add = [&](const std::string& name, std::function<void(const Bytes&)> run, std::vector<Bytes> seeds) {
-    entries.push_back({name, [name, run](const Bytes& in) { ResetProgram(name), run(in); }, std::move(seeds)});
+    entries.push_back({name, [name, run](const Bytes& in) { ResetProgram(name), run(in), CheckFolders(); }, std::move(seeds)});
   };
   std::vector<Bytes> waves = {PcmWave(1, 8000, 16, 100), PcmWave(2, 44100, 16, 64), PcmWave(1, 22050, 8, 51), PcmWave(1, 48000, 32, 64),
                               ImaWave(1, 22050, 2, 100), ImaWave(2, 8000, 1), ImaWave(2, 11025, 2, 13)};

@@ -8,24 +8,22 @@
 
 #include "tests/fuzz/fuzz_entries.h"
 
-static const FuzzEntry& Entry() {
-  static const FuzzEntry* entry = FuzzEntryNamed(KORVEL_FUZZ_NAME);
-  if (entry == nullptr) std::fprintf(stderr, "no fuzz entry named %s\n", KORVEL_FUZZ_NAME), std::abort();
-  return *entry;
-}
+// Looked up once main runs: the table's builders use other files' statics.
+static const FuzzEntry* entry = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  entry = FuzzEntryNamed(KORVEL_FUZZ_NAME);
+  if (entry == nullptr) std::fprintf(stderr, "no fuzz entry named %s\n", KORVEL_FUZZ_NAME), std::abort();
   const char* folder = std::getenv("KORVEL_FUZZ_SEEDS");
-  if (folder != nullptr) std::filesystem::create_directories(folder);
-  for (std::size_t i = 0; folder != nullptr && i < Entry().seeds.size(); ++i) {
-    const Bytes& seed = Entry().seeds[i];
+  for (std::size_t i = 0; folder != nullptr && i < entry->seeds.size(); ++i) {
+    std::filesystem::create_directories(folder);
     std::ofstream(std::filesystem::path(folder) / ("seed-" + std::to_string(i + 1)), std::ios::binary)
-        .write(reinterpret_cast<const char*>(seed.data()), std::streamsize(seed.size()));
+        .write(reinterpret_cast<const char*>(entry->seeds[i].data()), std::streamsize(entry->seeds[i].size()));
   }
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-  Entry().run(Bytes(data, data + size));
+  entry->run(Bytes(data, data + size));
   return 0;
 }
