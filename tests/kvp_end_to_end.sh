@@ -1,86 +1,67 @@
 #!/usr/bin/env bash
 # kvp from the shell: a container made, filled, listed, played, exported and
-# shared, and an external file played and exported, checking what kvp prints,
-# its exit status and the files it leaves.
+# shared, an external file played and exported, usage mistakes and refusals,
+# checking what kvp prints, its exit status and the files it leaves.
 set -euo pipefail
 kvp=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/program/Export/Conversions" "$work/docs"
+box=$work/program/Box.kvf
 run() { "$kvp" --no-sound --program-dir "$work/program" --documents-dir "$work/docs" "$@"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
-expect_line() { grep -qxF -- "$2" <<<"$1" || fail "expected the line '$2' in: $1"; }
+# expect STATUS LINE ARGS...: kvp ARGS ends with STATUS, LINE among what it printed on either stream.
+expect() {
+  local status=$1 line=$2 got=0
+  shift 2
+  out=$(run "$@" 2>&1) || got=$?
+  [ "$got" = "$status" ] && grep -qF -- "$line" <<<"$out" || fail "kvp $*: status $got (not $status) and: $out"
+}
 
-# A wave and an AU file to store, made here by hand (16-bit stereo PCM, 8-bit mu-law).
+# A 16-bit stereo wave and an 8-bit mu-law AU file, made by hand.
 printf 'RIFF\x2c\x00\x01\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x02\x00\x44\xac\x00\x00\x10\xb1\x02\x00\x04\x00\x10\x00data\x00\x00\x01\x00' >"$work/one.wav"
 head -c 65536 /dev/zero >>"$work/one.wav"
 printf '.snd\x00\x00\x00\x18\xff\xff\xff\xff\x00\x00\x00\x01\x00\x00\x1f\x40\x00\x00\x00\x01' >"$work/two.au"
 head -c 99976 /dev/zero >>"$work/two.au"
 
-out=$(run new Box) || fail "new"
-expect_line "$out" "New KorvelFile ( Box.kvf ) has been exported to this program's directory . . ."
-[ "$(stat -c %s "$work/program/Box.kvf")" = 8016 ] || fail "new container size"
-if run new Box >/dev/null; then fail "a second new Box must be refused"; fi
-
-out=$(run add "$work/program/Box.kvf" "$work/one.wav" "$work/two.au") || fail "add"
-expect_line "$out" "The wav file labeled ' two.au ' has been added to slected kvf file . . "
-
-out=$(run list "$work/program/Box.kvf") || fail "list"
-[ "$out" = "$(printf ' "one.wav"\n "two.au"\nThere are 0 to 2 valid entries within .kvf file')" ] || fail "list printed: $out"
-
-out=$(run --state play "$work/program/Box.kvf" 2) || fail "play"
-expect_line "$out" 'Now playing stored  "two.au" Duration: 12.5'
-expect_line "$out" "durationMs=12000"
-expect_line "$out" "isAu=1"
-
-out=$(run --pcm export "$work/program/Box.kvf" 2) || fail "export"
-expect_line "$out" "Completed. Wav file exported to program's directory (Export Folder)"
+expect 0 "New KorvelFile ( Box.kvf ) has been exported to this program's directory . . ." new Box
+[ "$(stat -c %s "$box")" = 8016 ] || fail "new container size"
+expect 1 "Export error - kvf filename already exists. . ." new Box
+expect 0 "The wav file labeled ' two.au ' has been added to slected kvf file . . " add "$box" "$work/one.wav" "$work/two.au"
+[ "$(run list "$box")" = "$(printf ' "one.wav"\n "two.au"\nThere are 0 to 2 valid entries within .kvf file')" ] || fail "list"
+expect 0 'Now playing stored  "two.au" Duration: 12.5' --state play "$box" 2
+grep -qx "durationMs=12000" <<<"$out" && grep -qx "isAu=1" <<<"$out" || fail "--state: $out"
+expect 0 "Completed. Wav file exported to program's directory (Export Folder)" --pcm export "$box" 2
 cmp -s "$work/program/Export/KVFS_Wav1.wav" "$work/program/Export/Conversions/decoded.wav" || fail "exported wave"
-
-run --documents export-all "$work/program/Box.kvf" >/dev/null || fail "export-all"
+expect 0 "Completed. All wav files exported to Documents\\KVP_Wavs" --documents export-all "$box"
 cmp -s "$work/docs/KVP_Wavs/KVFM_Wav2.au" "$work/two.au" || fail "export-all copy"
-
-out=$(run share "$work/program/Box.kvf") || fail "share"
-expect_line "$out" "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder"
-cmp -s "$work/docs/Export_KVF/Box.kvf" "$work/program/Box.kvf" || fail "shared container"
-
-out=$(run open "$work/two.au" --export) || fail "open --export"
-expect_line "$out" "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)"
+expect 0 "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder" share "$box"
+cmp -s "$work/docs/Export_KVF/Box.kvf" "$box" || fail "shared container"
+expect 0 "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)" open "$work/two.au" --export
 [ -s "$work/docs/KVP_Wavs/ext_wav1.wav" ] || fail "external export"
-
-if run open "$work/two.unknown" 2>/dev/null; then fail "an unknown extension must be refused"; fi
-if out=$(run list "$work/program/Missing.kvf" 2>"$work/err"); then fail "a missing container must fail"; fi
-expect_line "$out" "Operation aborted . . ."
-grep -qF "Could not find, or open selected file. .." "$work/err" || fail "message box on standard error"
 "$kvp" --help | grep -q "export-all CONTAINER" || fail "help"
 
-# Usage mistakes: one line naming the mistake, the hint, status 2, nothing done.
-while IFS='|' read -r words expected; do
-  status=0
+# Usage mistakes: one line naming the mistake, the hint, status 2. Refusals:
+# the first refused step ends the command, and what was refused is named.
+while IFS='|' read -r status line words; do
   # shellcheck disable=SC2086  # the words of a row are split on purpose
-  run $words >"$work/out" 2>"$work/err" || status=$?
-  [ "$status" = 2 ] || fail "kvp $words: status $status, expected 2"
-  grep -qF -- "kvp: $expected" "$work/err" || fail "kvp $words said: $(cat "$work/err")"
+  expect "$status" "$line" $words
 done <<ROWS
-bogus|unknown command 'bogus'
-play $work/program/Box.kvf abc|'abc' is not an entry number
-play $work/program/Box.kvf -1|'-1' is not an entry number
-play $work/program/Box.kvf 99999999999999999999|'99999999999999999999' is not an entry number
-play $work/program/Box.kvf 3|entry 3 is beyond the 2 entries
-list|wrong arguments for list
---frob list $work/program/Box.kvf|unknown option '--frob'
+2|kvp: unknown command 'bogus'|bogus
+2|kvp: 'abc' is not an entry number|play $box abc
+2|kvp: '-1' is not an entry number|play $box -1
+2|kvp: '99999999999999999999' is not an entry number|play $box 99999999999999999999
+2|kvp: entry 3 is beyond the 2 entries|play $box 3
+2|kvp: wrong arguments for list|list
+2|kvp: unknown option '--frob'|--frob list $box
+1|Could not find, or open selected file. ..|list $work/program/Missing.kvf
+1|Could not find, or open selected file. ..|list $work
+1|kvp: refused: Play_Wav of $work|open $work
+1|kvp: refused: Play_Wav of $work/two.unknown|open $work/two.unknown
 ROWS
+[ "$(run play "$work/program/Missing.kvf" 1 2>/dev/null)" = "Operation aborted . . ." ] || fail "play went on after a failed load"
 for option in --program-dir --documents-dir; do
-  status=0
-  "$kvp" "$option" '' list "$work/program/Box.kvf" 2>"$work/err" || status=$?
-  [ "$status" = 2 ] && grep -qF "kvp: $option needs a folder" "$work/err" || fail "$option ''"
+  "$kvp" "$option" '' list "$box" 2>"$work/err" && fail "$option ''"
+  grep -qF "kvp: $option needs a folder" "$work/err" || fail "$option '' said: $(cat "$work/err")"
 done
-
-# Refusals stop at the first refused step and say what was refused.
-out=$(run play "$work/program/Missing.kvf" 1 2>/dev/null) && fail "play from a missing container"
-[ "$out" = "Operation aborted . . ." ] || fail "play went on after the failed load: $out"
-if run list "$work" >/dev/null 2>&1; then fail "a folder loaded as a container"; fi
-status=0
-run open "$work" 2>"$work/err" || status=$?
-[ "$status" = 1 ] && grep -qF "kvp: refused: Play_Wav of $work" "$work/err" || fail "open of a folder"
 echo "kvp end-to-end: 1 passed, 0 failed"
