@@ -9,7 +9,7 @@ kvp=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for tool in sox soxi sndfile-convert; do
-  command -v "$tool" >/dev/null || { echo "kvp sound: 0 passed, 0 failed, 1 skipped: no $tool"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "kvp sound: skipped, $tool is missing"; exit 77; }
 done
 mkdir -p "$work/home" "$work/program/Export/Conversions" "$work/docs"
 capture=$work/home/captured.wav
@@ -31,7 +31,7 @@ tone -r 22050 -c 1 -e signed -b 16 "$work/ima-source.wav"
 sndfile-convert -ima-adpcm "$work/ima-source.wav" "$work/ima.wav"  # 512-byte blocks, which the program plays
 # A stored IMA ADPCM entry is decoded before it is played: one 2056-byte block a channel pair.
 printf 'RIFF\x3c\x08\x00\x00WAVEfmt \x14\x00\x00\x00\x11\x00\x02\x00\x22\x56\x00\x00\x00\x00\x00\x00\x08\x08\x04\x00\x02\x00\xf9\x07data\x08\x08\x00\x00' >"$work/stored-ima.wav"
-head -c 2056 /dev/urandom >>"$work/stored-ima.wav"
+tail -c 2056 "$work/pcm16.wav" >>"$work/stored-ima.wav"
 kvp_run new Box >/dev/null
 kvp_run add "$work/program/Box.kvf" "$work/stored-ima.wav" >/dev/null
 
