@@ -65,7 +65,7 @@ SoundPlayback PlayOnDefaultOutput(const std::string& path, const volatile std::s
   snd_pcm_t* opened = nullptr;
   int error = snd_pcm_open(&opened, "default", SND_PCM_STREAM_PLAYBACK, 0);
   if (error < 0) {
-    result.error = snd_strerror(error);
+    result.error = std::string("no sound output to play on (") + snd_strerror(error) + ")";
     return result;
   }
   std::unique_ptr<snd_pcm_t, PcmCloser> pcm(opened);
@@ -106,8 +106,13 @@ SoundPlayback PlayOnDefaultOutput(const std::string& path, const volatile std::s
 
 }  // namespace
 
+// ALSA's library prints its own complaints on standard error; the caller
+// says in one line what went wrong.
+static void Quiet(const char*, int, const char*, int, const char*, ...) {}
+
 SoundPlayback LinuxPlayWaveFile(const std::string& path, const volatile std::sig_atomic_t& stop,
                                 SoundProgress progress) {
+  snd_lib_error_set_handler(Quiet);
   SoundPlayback result = PlayOnDefaultOutput(path, stop, progress);
   snd_config_update_free_global();  // ALSA's configuration cache, read for this one play
   return result;
