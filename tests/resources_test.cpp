@@ -12,38 +12,30 @@ namespace {
 Bytes Generated(const std::string& name) { return ReadWholeFile(std::string(KORVEL_GENERATED_DIR) + "/" + name); }
 
 TEST(GeneratedResources, SoundsPicturesAndIcons) {
-  const struct {
-    const char* name;
-    std::uint16_t channels;
-    std::uint32_t rate, dataSize;
-  } waves[] = {{"wave400.wav", 1, 22050, 3302}, {"wave600.wav", 2, 44100, 179456}};
-  for (const auto& w : waves) {
-    const WaveInfo info = ParseWave(Generated(w.name));
-    EXPECT_TRUE(info.ok && info.formatTag == 1 && info.bitsPerSample == 16 && info.dataOffset == 44) << w.name;
-    EXPECT_EQ(info.channels, w.channels) << w.name;
-    EXPECT_EQ(info.sampleRate, w.rate) << w.name;
-    EXPECT_EQ(info.byteRate, w.rate * w.channels * 2) << w.name;
-    EXPECT_EQ(info.dataSize, w.dataSize) << w.name;
+  for (const auto& [name, channels, rate, dataSize] : {std::tuple<const char*, unsigned, unsigned, unsigned>{
+           "wave400.wav", 1, 22050, 3302}, {"wave600.wav", 2, 44100, 179456}}) {
+    const WaveInfo i = ParseWave(Generated(name));
+    EXPECT_TRUE(i.ok && i.formatTag == 1 && i.bitsPerSample == 16 && i.dataOffset == 44) << name;
+    EXPECT_EQ(std::vector<unsigned>({i.channels, i.sampleRate, i.byteRate, i.dataSize}),
+              std::vector<unsigned>({channels, rate, rate * channels * 2, dataSize})) << name;
   }
   // Bottom-up BITMAPINFOHEADER bitmaps: width, height, depth, and rows padded to 4 bytes.
-  std::vector<std::tuple<int, std::uint32_t, std::uint32_t, std::uint16_t>> pictures = {
+  std::vector<std::vector<std::uint32_t>> pictures = {
       {24, 16, 16, 24}, {32, 16, 16, 24}, {40, 16, 16, 24}, {48, 17, 16, 24},  {56, 16, 16, 24},   {120, 16, 16, 24},
       {220, 27, 16, 24}, {320, 24, 12, 24}, {420, 300, 200, 24}, {700, 300, 100, 24}, {800, 499, 345, 24}};
-  for (int frame = 2300; frame <= 3500; frame += 100) pictures.emplace_back(frame, 331, 137, 8);
-  for (const auto& [number, width, height, bits] : pictures) {
-    const Bytes b = Generated("bmp" + std::to_string(number) + ".bmp");
-    ASSERT_GE(b.size(), 54u) << number;
-    EXPECT_TRUE(b[0] == 'B' && b[1] == 'M' && ReadU32Le(&b[2]) == b.size() && ReadU32Le(&b[14]) == 40) << number;
-    EXPECT_EQ(ReadU32Le(&b[18]), width) << number;
-    EXPECT_EQ(ReadU32Le(&b[22]), height) << number;
-    EXPECT_EQ(ReadU16Le(&b[28]), bits) << number;
-    EXPECT_EQ(b.size() - ReadU32Le(&b[10]), ((width * bits / 8 + 3) & ~3u) * height) << number;
+  for (std::uint32_t frame = 2300; frame <= 3500; frame += 100) pictures.push_back({frame, 331, 137, 8});
+  for (const auto& p : pictures) {
+    const Bytes b = Generated("bmp" + std::to_string(p[0]) + ".bmp");
+    ASSERT_GE(b.size(), 54u) << p[0];
+    EXPECT_TRUE(b[0] == 'B' && b[1] == 'M' && ReadU32Le(&b[2]) == b.size() && ReadU32Le(&b[14]) == 40) << p[0];
+    EXPECT_EQ(std::vector<std::uint32_t>({ReadU32Le(&b[18]), ReadU32Le(&b[22]), ReadU16Le(&b[28]),
+                                          static_cast<std::uint32_t>(b.size() - ReadU32Le(&b[10]))}),
+              std::vector<std::uint32_t>({p[1], p[2], p[3], ((p[1] * p[3] / 8 + 3) & ~3u) * p[2]})) << p[0];
   }
   const Bytes small = Generated("icon16.ico"), program = Generated("icon8.ico");
   ASSERT_TRUE(small.size() >= 22 && program.size() >= 38);
-  EXPECT_EQ(Strings({std::to_string(ReadU16Le(&small[4])), std::to_string(small[6]),
-                     std::to_string(ReadU16Le(&program[4])), std::to_string(program[6]), std::to_string(program[22])}),
-            Strings({"1", "16", "2", "32", "16"}));  // image counts and widths
+  EXPECT_EQ(std::vector<int>({ReadU16Le(&small[4]), small[6], ReadU16Le(&program[4]), program[6], program[22]}),
+            std::vector<int>({1, 16, 2, 32, 16}));  // image counts and widths
 }
 #else
 TEST(GeneratedResources, NeedTheGeneratedFolder) { GTEST_SKIP() << "the generated folder is not known to this build"; }

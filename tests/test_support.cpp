@@ -2,9 +2,11 @@
 
 #ifdef _WIN32
 #include <process.h>
+#define getpid _getpid
 #else
 #include <unistd.h>
 #endif
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -33,16 +35,9 @@ bool FileExists(const std::string& path) {
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name();
-  for (char& c : name) {
-    if (c == '/') c = '_';
-  }
-#ifdef _WIN32
-  const long pid = _getpid();
-#else
-  const long pid = getpid();
-#endif
+  std::replace(name.begin(), name.end(), '/', '_');
   // One folder per process and test, so concurrent runs never share files.
-  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(pid)) / name;
+  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(getpid())) / name;
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / "Korvel Player" / "Export" / "Conversions");
   std::filesystem::create_directories(root / "Documents");
@@ -71,9 +66,7 @@ void ProgramTest::TearDown() {
 
 std::string ProgramTest::ProgramFile(const std::string& relative) const {
   std::string path = programFolder + PATH_SEPARATOR + relative;
-  for (char& c : path) {
-    if (c == '/') c = PATH_SEPARATOR;
-  }
+  std::replace(path.begin(), path.end(), '/', PATH_SEPARATOR);
   return path;
 }
 
@@ -91,8 +84,6 @@ void ProgramTest::CommandWithDialog(int id, const std::string& path) {
 void ProgramTest::ClearCalls() { HeadlessClearCalls(); }
 
 std::string ProgramTest::Status() const { return PlatformGetWindowText(appState.hwndStatus); }
-
-Strings ProgramTest::ListRows() const { return HeadlessListRows(appState.hwndEntryList); }
 
 Strings ProgramTest::Feedback() const {
   const std::string statusHandle = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
@@ -113,10 +104,24 @@ Strings ProgramTest::Feedback() const {
 }
 
 bool ProgramTest::Beeped() const {
-  for (const std::string& beep : HeadlessCallsOf("beep")) {
-    if (beep == "default") return true;
-  }
-  return false;
+  const Strings beeps = HeadlessCallsOf("beep");
+  return std::find(beeps.begin(), beeps.end(), "default") != beeps.end();
+}
+
+Strings ProgramTest::Run(int id, unsigned notification) {
+  ClearCalls();
+  Command(id, notification);
+  return Feedback();
+}
+
+Strings ProgramTest::RunWithDialog(int id, const std::string& path) {
+  HeadlessQueueDialogAnswer(path);
+  return Run(id);
+}
+
+void ProgramTest::Select(int row) {
+  HeadlessSelectRow(appState.hwndEntryList, row);
+  Command(IDC_ENTRY_LIST, LIST_SELECTION_CHANGED);
 }
 
 std::string ProgramTest::CreateAndLoad(const std::string& name) {
@@ -129,9 +134,8 @@ std::string ProgramTest::CreateAndLoad(const std::string& name) {
 }
 
 void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
-  const std::string path = ScratchFile(name);
-  WriteWholeFile(path, bytes);
-  CommandWithDialog(CMD_ADD_WAV, path);
+  WriteWholeFile(ScratchFile(name), bytes);
+  CommandWithDialog(CMD_ADD_WAV, ScratchFile(name));
 }
 
 void ProgramTest::PinEntry(const std::string& text) {

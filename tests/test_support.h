@@ -1,8 +1,7 @@
-// Every test runs the program against a scratch program folder (with Export
-// and Export/Conversions) and a scratch Documents folder under the system's
-// temporary folder (the test command points it into the build tree), through
-// the headless platform backend. Commands go through the window procedure as
-// a user's would, dialogs are answered from the backend's queue, and what the
+// Every test runs the program on a scratch program folder (with Export and
+// Export/Conversions) and a scratch Documents folder under the temporary
+// folder, through the headless backend: commands go through the window
+// procedure, dialogs are answered from the backend's queue, and what the
 // program did is read back from the recorded platform calls.
 #pragma once
 
@@ -30,18 +29,21 @@ class ProgramTest : public ::testing::Test {
   std::string ProgramFile(const std::string& relative) const;
   std::string ScratchFile(const std::string& name) const;
 
-  // Sends command id (with a notification code) to the main window.
   void Command(int id, unsigned notification = 0);
   // Answers the next open dialog with path (empty = Cancel), then sends id.
   void CommandWithDialog(int id, const std::string& path);
   void ClearCalls();
   std::string Status() const;
-  Strings ListRows() const;
   // Sounds, beeps, status texts, message boxes and timer calls, in order:
   // "start", "finish", "beep", "asterisk", "play <path>", "status <text>",
   // "box <caption>: <text>", "timer on", "timer off".
   Strings Feedback() const;
   bool Beeped() const;
+  // The feedback of one command alone (with a dialog answer when path is given).
+  Strings Run(int id, unsigned notification = 0);
+  Strings RunWithDialog(int id, const std::string& path);
+  // Chooses row (0-based) in the entry list, which plays it.
+  void Select(int row);
 
   // A new empty container in the program folder, loaded.
   std::string CreateAndLoad(const std::string& name);
