@@ -10,17 +10,21 @@ void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values) {
   for (int v : values) bytes[offset++] = static_cast<unsigned char>(v);
 }
 
+Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values) { return Put(bytes, offset, values), bytes; }
+
 Bytes Tail(const Bytes& bytes, std::size_t from) {
   return from >= bytes.size() ? Bytes() : Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
 }
 
-Bytes Head(Bytes bytes, std::size_t size) {
-  bytes.resize(std::min(size, bytes.size()));
-  return bytes;
-}
+Bytes Head(Bytes bytes, std::size_t size) { return bytes.resize(std::min(size, bytes.size())), bytes; }
 
-Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values) {
-  Put(bytes, offset, values);
+Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
+  Bytes bytes(size);
+  std::uint32_t x = seed * 2654435761u + 1;
+  for (unsigned char& b : bytes) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    b = static_cast<unsigned char>(x);
+  }
   return bytes;
 }
 
@@ -31,136 +35,49 @@ static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const By
   return header;
 }
 
-Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
-  Bytes bytes(size);
-  std::uint32_t x = seed * 2654435761u + 1;
-  for (unsigned char& b : bytes) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<unsigned char>(x);
-  }
-  return bytes;
-}
-
-Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
-               const char* blockSizeTag) {
-  Bytes b(54 + samples.size(), 0);
-  WriteTag(&b[0], "FORM");
-  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteTag(&b[8], "AIFFCOMM");
-  WriteU32Be(&b[16], 18);
-  WriteU16Be(&b[20], channels);
-  WriteU32Be(&b[22], 1000);
-  WriteU16Be(&b[26], sampleSize);
-  WriteU32Be(&b[28], rate);
-  WriteTag(&b[38], "SSND");
-  WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
-  if (blockSizeTag) WriteTag(&b[50], blockSizeTag);
-  std::copy(samples.begin(), samples.end(), b.begin() + 54);
-  return b;
-}
-
-Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples) {
-  Bytes b(72 + samples.size(), 0);
-  WriteTag(&b[0], "FORM");
-  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteTag(&b[8], "AIFCFVER");
-  WriteU32Be(&b[16], 4);
-  WriteU32Be(&b[20], 0xA2805140);
-  WriteTag(&b[24], "COMM");
-  WriteU32Be(&b[28], 24);
-  WriteU16Be(&b[32], channels);
-  WriteU32Be(&b[34], 1000);
-  WriteU16Be(&b[38], 16);
-  WriteU32Be(&b[40], rate);
-  WriteTag(&b[50], compression);
-  WriteTag(&b[56], "SSND");
-  WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
-  std::copy(samples.begin(), samples.end(), b.begin() + 72);
-  return b;
-}
-
-Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed) {
+// A pattern of size bytes (at least 64 while the fields go in) under a magic.
+static Bytes Patterned(std::size_t size, std::uint32_t seed, const std::string& magic) {
   Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Bytes text = BytesOf("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = 9;
-  WriteU32Le(&b[30], rate);
-  b[34] = static_cast<unsigned char>(bits);
-  b[35] = static_cast<unsigned char>(channels);
-  WriteU16Le(&b[36], static_cast<std::uint32_t>(codec));
-  b.resize(size);
+  std::copy(magic.begin(), magic.end(), b.begin());
   return b;
 }
 
-Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, std::uint32_t seed) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Bytes text = BytesOf("Creative Voice File\x1A");
-  std::copy(text.begin(), text.end(), b.begin());
-  b[26] = timeConstant < 0x8000 ? 1 : 8;
-  WriteU16Le(&b[30], timeConstant);
-  b[34] = static_cast<unsigned char>(byte34);
-  b.resize(size);
-  return b;
+// "RIFF", "WAVEfmt " and the fmt fields up to the bits a sample.
+static void RiffFmt(Bytes& b, std::uint32_t fmtSize, std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                    std::uint32_t byteRate, std::uint32_t blockAlign, std::uint16_t bits) {
+  WriteTag(&b[0], "RIFF"), WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8)), WriteTag(&b[8], "WAVEfmt ");
+  WriteU32Le(&b[16], fmtSize), WriteU16Le(&b[20], tag), WriteU16Le(&b[22], channels), WriteU32Le(&b[24], rate);
+  WriteU32Le(&b[28], byteRate), WriteU16Le(&b[32], blockAlign), WriteU16Le(&b[34], bits);
 }
 
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes) {
   Bytes b = PatternBytes(44 + dataBytes, rate + channels);
-  WriteTag(&b[0], "RIFF");
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(36 + dataBytes));
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 16);
-  WriteU16Le(&b[20], 1);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU32Le(&b[28], rate * channels * bits / 8);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(channels * bits / 8));
-  WriteU16Le(&b[34], bits);
-  WriteTag(&b[36], "data");
-  WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
+  RiffFmt(b, 16, 1, channels, rate, rate * channels * bits / 8, channels * bits / 8u, bits);
+  WriteTag(&b[36], "data"), WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
   return b;
 }
 
 Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes) {
   const std::size_t dataPerBlock = 1024u * channels;
   Bytes b(60);
-  WriteTag(&b[0], "RIFF");
-  WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], 20);
-  WriteU16Le(&b[20], 0x11);
-  WriteU16Le(&b[22], channels);
-  WriteU32Le(&b[24], rate);
-  WriteU16Le(&b[32], static_cast<std::uint16_t>(dataPerBlock + 4u * channels));
-  WriteU16Le(&b[34], 4);
-  WriteTag(&b[40], "fact");
-  WriteTag(&b[52], "data");
   for (std::size_t k = 0; k < blocks; ++k) {
     for (std::uint16_t c = 0; c < channels; ++c) {
-      unsigned char header[4] = {};
-      WriteU16Le(header, static_cast<std::uint16_t>(100 * (k + 1) + c));
-      header[2] = static_cast<unsigned char>(k % 89);
-      b.insert(b.end(), header, header + 4);
+      const auto first = static_cast<std::uint16_t>(100 * (k + 1) + c);
+      b.insert(b.end(), {static_cast<unsigned char>(first), static_cast<unsigned char>(first >> 8), static_cast<unsigned char>(k % 89), 0});
     }
-    Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock,
-                              static_cast<std::uint32_t>(k + 1));
+    const Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock, static_cast<std::uint32_t>(k + 1));
     b.insert(b.end(), data.begin(), data.end());
   }
-  WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  RiffFmt(b, 20, 0x11, channels, rate, 0, static_cast<std::uint32_t>(dataPerBlock + 4u * channels), 4);
+  WriteTag(&b[40], "fact"), WriteTag(&b[52], "data");
   return b;
 }
 
 WaveInfo ParseWave(const Bytes& b) {
   WaveInfo w;
   if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
-  w.riffSize = ReadU32Le(&b[4]);
-  w.fmtSize = ReadU32Le(&b[16]);
-  w.formatTag = ReadU16Le(&b[20]);
-  w.channels = ReadU16Le(&b[22]);
-  w.sampleRate = ReadU32Le(&b[24]);
-  w.byteRate = ReadU32Le(&b[28]);
-  w.blockAlign = ReadU16Le(&b[32]);
-  w.bitsPerSample = ReadU16Le(&b[34]);
+  w.riffSize = ReadU32Le(&b[4]), w.fmtSize = ReadU32Le(&b[16]), w.formatTag = ReadU16Le(&b[20]), w.channels = ReadU16Le(&b[22]);
+  w.sampleRate = ReadU32Le(&b[24]), w.byteRate = ReadU32Le(&b[28]), w.blockAlign = ReadU16Le(&b[32]), w.bitsPerSample = ReadU16Le(&b[34]);
   std::size_t dataTag = 0;
   if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
     dataTag = 36;
@@ -174,42 +91,52 @@ WaveInfo ParseWave(const Bytes& b) {
   } else {
     return w;
   }
-  w.dataSize = ReadU32Le(&b[dataTag + 4]);
-  w.dataOffset = dataTag + 8;
-  w.ok = true;
+  w.dataSize = ReadU32Le(&b[dataTag + 4]), w.dataOffset = dataTag + 8, w.ok = true;
   return w;
+}
+
+Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
+               const char* blockSizeTag) {
+  Bytes b = Framed(BytesOf("FORM    AIFFCOMM"), 54, 0, samples);
+  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  WriteU32Be(&b[16], 18), WriteU16Be(&b[20], channels), WriteU32Be(&b[22], 1000), WriteU16Be(&b[26], sampleSize), WriteU32Be(&b[28], rate);
+  WriteTag(&b[38], "SSND"), WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
+  if (blockSizeTag) WriteTag(&b[50], blockSizeTag);
+  return b;
+}
+
+Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples) {
+  Bytes b = Framed(BytesOf("FORM    AIFCFVER"), 72, 0, samples);
+  WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  WriteU32Be(&b[16], 4), WriteU32Be(&b[20], 0xA2805140);
+  WriteTag(&b[24], "COMM"), WriteU32Be(&b[28], 24), WriteU16Be(&b[32], channels), WriteU32Be(&b[34], 1000), WriteU16Be(&b[38], 16);
+  WriteU32Be(&b[40], rate), WriteTag(&b[50], compression);
+  WriteTag(&b[56], "SSND"), WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
+  return b;
 }
 
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic) {
-  Bytes b(24, 0);
-  Put(b, 0, {magic[0], magic[1], magic[2], magic[3]});
-  WriteU32Be(&b[4], 0xFFFFFFF0);
-  WriteU32Be(&b[8], 3);
-  WriteU32Be(&b[12], encoding);
-  WriteU32Be(&b[16], rate);
-  WriteU32Be(&b[20], channels);
-  return Framed(b, 24, 0, payload);
+  Bytes b = Framed(Bytes(magic, magic + 4), 24, 0, payload);
+  WriteU32Be(&b[4], 0xFFFFFFF0), WriteU32Be(&b[8], 3);
+  WriteU32Be(&b[12], encoding), WriteU32Be(&b[16], rate), WriteU32Be(&b[20], channels);
+  return b;
 }
 
 Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Put(b, 0, {'c', 'a', 'f', 'f', 0, 1, 0, 0, 'd', 'e', 's', 'c'});
+  Bytes b = Patterned(size, seed, std::string("caff\0\1\0\0desc", 12));
   Put(b, 20, {f.rateHi, f.rateLo, 0, 0, 0, 0, 0, 0});
   Put(b, 28, {f.format[0], f.format[1], f.format[2], f.format[3]});
   Put(b, 44, {0, 0, f.channels >> 8, f.channels & 0xFF, 0, 0, f.bits >> 8, f.bits & 0xFF});
   Put(b, 52, {f.nextChunk[0], f.nextChunk[1], f.nextChunk[2], f.nextChunk[3]});
-  b.resize(size);
-  return b;
+  return Head(b, size);
 }
 
 Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  Put(b, 0, {' ', 'p', 'a', 'f', 0, 0, 0, 0, 0, 0, 0, 0});
+  Bytes b = Patterned(size, seed, std::string(" paf\0\0\0\0\0\0\0\0", 12));
   Put(b, 12, f.rate);
   Put(b, 16, {0, 0, f.format >> 8, f.format & 0xFF, 0, 0, f.channels >> 8, f.channels & 0xFF});
-  b.resize(size);
-  return b;
+  return Head(b, size);
 }
 
 Bytes PvfFile(const std::string& line, const Bytes& payload) { return Framed(BytesOf("PVF1\n" + line + "\n"), 1024, 0, payload); }
@@ -217,36 +144,48 @@ Bytes PvfFile(const std::string& line, const Bytes& payload) { return Framed(Byt
 Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
-  Bytes b(12, 0);
+  Bytes b = Framed({}, 12, 0, payload);
   b[4] = 0xAB;  // high half of the period: never read
-  WriteU16Be(&b[6], period);
-  WriteU16Be(&b[8], sampleBytes);
+  WriteU16Be(&b[6], period), WriteU16Be(&b[8], sampleBytes);
   WriteU16Be(&b[10], 9);  // parameter kind: never read
-  return Framed(b, 12, 0, payload);
+  return b;
 }
 
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
-  Bytes b(34, 0);
-  WriteTag(&b[0], "FORM");
-  WriteTag(&b[8], formType);
-  WriteTag(&b[12], firstChunk);
+  Bytes b = Framed(BytesOf("FORM"), 100, 0, payload);
+  WriteTag(&b[8], formType), WriteTag(&b[12], firstChunk);
   b[19] = 20;  // VHDR size
   WriteU32Be(&b[30], rateField);
-  return Framed(b, 100, 0, payload);
+  return b;
 }
 
 Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
-  Bytes b(42, 0);
+  Bytes b = Framed({}, 42, 0, payload);
   b[21] = stereoFlag;
   WriteU16Le(&b[40], v);
-  return Framed(b, 42, 0, payload);
+  return b;
 }
 
 Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload) {
-  Bytes b = BytesOf(mark);
-  b.resize(32, 0);
+  Bytes b = Framed(BytesOf(mark), 32, 0, payload);
   WriteU16Le(&b[20], rateCode);
-  return Framed(b, 32, 0, payload);
+  return b;
+}
+
+Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed) {
+  Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
+  b[26] = 9;
+  WriteU32Le(&b[30], rate);
+  Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
+  return Head(b, size);
+}
+
+Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, std::uint32_t seed) {
+  Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
+  b[26] = timeConstant < 0x8000 ? 1 : 8;
+  WriteU16Le(&b[30], timeConstant);
+  b[34] = static_cast<unsigned char>(byte34);
+  return Head(b, size);
 }
 
 Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t>& keys) {
@@ -257,10 +196,8 @@ Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t
     unsigned char* record = &b[16 * (k + 1)];
     const auto start = static_cast<std::uint32_t>(b.size());
     const auto size = static_cast<std::uint32_t>(entries[k].size());
-    WriteU32Le(record, k < keys.size() ? keys[k] : 0);
-    WriteU32Le(record + 4, size);
-    WriteU32Le(record + 8, start);
-    WriteU32Le(record + 12, start + size);
+    WriteU32Le(record, k < keys.size() ? keys[k] : 0), WriteU32Le(record + 4, size);
+    WriteU32Le(record + 8, start), WriteU32Le(record + 12, start + size);
     b.insert(b.end(), entries[k].begin(), entries[k].end());
   }
   return b;

@@ -5,22 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
 
 Bytes BytesOf(const std::string& text);
-// size bytes of a fixed pseudo-random pattern.
-Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);
-// bytes with values put in one after the other from offset on.
+Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
 void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
-// The bytes from offset from on.
+Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in
 Bytes Tail(const Bytes& bytes, std::size_t from);
-// The first size bytes.
 Bytes Head(Bytes bytes, std::size_t size);
-// bytes with values put in from offset on.
-Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 
 // --- RIFF/WAVE -------------------------------------------------------------------
 // A 44-byte PCM header and dataBytes of patterned samples.
@@ -38,9 +34,8 @@ struct WaveInfo {
   std::uint16_t formatTag = 0, channels = 0;
   std::uint32_t sampleRate = 0, byteRate = 0;
   std::uint16_t blockAlign = 0, bitsPerSample = 0;
-  std::uint32_t factSamples = 0;  // G.711 and float
-  std::uint32_t dataSize = 0;
-  std::size_t dataOffset = 0;  // where the samples start in the file
+  std::uint32_t factSamples = 0, dataSize = 0;  // factSamples: G.711 and float
+  std::size_t dataOffset = 0;                   // where the samples start in the file
 };
 WaveInfo ParseWave(const Bytes& bytes);
 
@@ -57,21 +52,12 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
 // A 24-byte AU header (data offset and size fields hold nonsense) and payload.
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd");
-// A CAF file of size bytes: a pattern with the fields the converter reads.
-struct CafFields {
-  int rateHi, rateLo;     // bytes 20-21
-  const char* format;     // bytes 28-31
-  int channels;           // bytes 46-47
-  int bits;               // bytes 50-51
-  const char* nextChunk;  // bytes 52-55
-};
+// A CAF file of size bytes: a pattern with the fields the converter reads, at
+// 20-21 (rate), 28-31, 46-47, 50-51 and 52-55.
+struct CafFields { int rateHi, rateLo; const char* format; int channels, bits; const char* nextChunk; };
 Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
-// A big-endian PAF file of size bytes: a pattern with its fields.
-struct PafFields {
-  std::initializer_list<int> rate;  // bytes 12-15
-  int format;                       // bytes 18-19
-  int channels;                     // bytes 22-23
-};
+// A big-endian PAF file of size bytes: a pattern with its fields at 12-15, 18-19 and 22-23.
+struct PafFields { std::initializer_list<int> rate; int format, channels; };
 Bytes PafFile(std::size_t size, const PafFields& fields, std::uint32_t seed = 1);
 // "PVF1", the given second line, zeros up to 1024, then payload.
 Bytes PvfFile(const std::string& line, const Bytes& payload);
