@@ -18,24 +18,21 @@ struct RegressionInput {
 
 std::string replaying;
 
-void Replay(const std::string& target, const std::string& name, const Bytes& input) {
-  replaying = target + "/" + name;
-  const auto entry = FuzzEntries().find(target);
-  EXPECT_TRUE(entry != FuzzEntries().end()) << "tests/regressions/" << target << " names no fuzzer";
-  if (entry != FuzzEntries().end()) entry->second.run(input);
-}
-
 TEST(Regressions, ReplayThroughTheirEntries) {
   fuzzFailureHandler = [](const std::string& entry, const std::string& message) {
     ADD_FAILURE() << entry << " / " << replaying << ": " << message;
   };
   std::set<std::string> folders;
   for (const RegressionInput& r : REGRESSION_INPUTS) {
-    folders.insert(r.target), Replay(r.target, r.name, {r.data, r.data + r.size});
+    replaying = *folders.insert(r.target).first + "/" + r.name;
+    if (FuzzEntries().count(r.target) == 1) FuzzEntries().at(r.target).run({r.data, r.data + r.size});
+    else ADD_FAILURE() << replaying << " names no fuzzer";
   }
   for (const auto& [name, entry] : FuzzEntries()) {
     EXPECT_EQ(folders.count(name), 1u) << "no regression inputs for " << name;
-    for (std::size_t i = 0; i < entry.seeds.size(); ++i) Replay(name, "seed-" + std::to_string(i + 1), entry.seeds[i]);
+    for (std::size_t i = 0; i < entry.seeds.size(); ++i) {
+      replaying = name + "/seed-" + std::to_string(i + 1), entry.run(entry.seeds[i]);
+    }
   }
   fuzzFailureHandler = nullptr;
 }

@@ -32,7 +32,6 @@ void Fail(const std::string& message) {
   std::fprintf(stderr, "\n*** %s: %s\n", currentEntry.c_str(), message.c_str());
   std::abort();
 }
-// The message is only built when the check breaks.
 #define FUZZ_CHECK(condition, message) ((condition) ? void() : Fail(message))
 
 Bytes ReadAll(const fs::path& path) {
@@ -45,8 +44,7 @@ void WriteAll(const fs::path& path, const Bytes& b) {
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
 Bytes Join(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
-// The scratch folders: Korvel Player (the program's), Documents, and Input (the
-// files picked from outside), under one root a process, removed at exit.
+// The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
 void RemoveScratch() {
   appState.containerFile.reset();  // an open file cannot be removed on Windows
@@ -70,14 +68,14 @@ void ResetProgram(const std::string& entry) {
   HeadlessClearCalls();
 }
 
-// A command of the main window; a dialog it opens answers with answer.
+// A dialog the command opens answers with answer.
 void Command(int id, unsigned notification = 0, const fs::path& answer = {}) {
   if (!answer.empty()) HeadlessQueueDialogAnswer(answer.string());
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-// Everything the program wrote lies where it may write (its working files,
-// its exports, the name log, its Documents folders); no scratch file is left.
+// Everything the program wrote lies where it may write (working files, exports, the name log, its Documents
+// folders); no scratch file is left.
 void CheckFolders() {
   const std::string exports = "KVF[SM]_Wav[0-9]+\\.(au|aiff|voc|wav|caf|paf|pvf|sph|htk)";
   std::string working = NameOf(appState.tempWavPath) + "|" + NameOf(appState.decodedWavPath);
@@ -91,8 +89,7 @@ void CheckFolders() {
   }
 }
 
-// A written output is a wave of the three header families whose sizes the
-// input bounds: samples are copied in whole units of at most 6 bytes.
+// A written output is a wave of the three header families whose sizes the input bounds (units of at most 6 bytes).
 void CheckConvertedWave(const Bytes& out, std::size_t inSize) {
   const WaveInfo w = ParseWave(out);
   FUZZ_CHECK(w.ok && out.size() - w.dataOffset <= inSize + 6 && w.dataSize <= inSize + 2 && w.riffSize <= inSize + 90,
@@ -100,23 +97,21 @@ void CheckConvertedWave(const Bytes& out, std::size_t inSize) {
                  " input bytes give (data size " + std::to_string(w.dataSize) + ")");
 }
 
-// The stored converter (temp_wav.wav to decoded.wav) or the importer on the
-// bytes, the durations set to a sentinel beforehand. Stored converters report
-// a refusal as wavTypeKnown 0, importers as conversionFailed 1.
+// The stored converter (temp_wav.wav to decoded.wav) or the importer on the bytes, the durations set to a sentinel
+// first. Stored converters report a refusal as wavTypeKnown 0, importers as conversionFailed 1.
 void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
   AppState& s = appState;
   const std::string source = stored ? s.tempWavPath : Input(std::string("input.") + format.name).string();
   const std::string output = stored ? s.decodedWavPath : s.*format.output;
   WriteAll(source, in);
   RemoveFile(output);
-  s.durationSeconds = 7.25, s.durationMs = s.replayDurationMs = 7000, s.durationText = "7.25";
-  s.conversionFailed = 0, s.wavTypeKnown = 1;
+  s.durationSeconds = 7.25, s.durationMs = s.replayDurationMs = 7000, s.durationText = "7.25", s.conversionFailed = 0;
+  s.wavTypeKnown = 1;
   if (!stored) s.*format.source = source;
   stored ? format.convertStored() : format.import();
   const std::int32_t flag = stored ? s.wavTypeKnown : s.conversionFailed;
   const bool failed = flag == (stored ? 0 : 1), written = fs::exists(output);
-  FUZZ_CHECK(flag == 0 || flag == 1, "failure flag holds " + std::to_string(flag));
-  FUZZ_CHECK(ReadAll(source) == in, "the converter changed its input");
+  FUZZ_CHECK((flag == 0 || flag == 1) && ReadAll(source) == in, "the failure flag is not 0 or 1, or the input changed");
   if (failed && !(format.mayWriteAndFail && written)) {
     return FUZZ_CHECK(!written && s.durationSeconds == 7.25 && s.durationMs == 7000 && s.replayDurationMs == 7000,
                       "a refused input wrote " + output + " or changed the durations");
@@ -138,8 +133,7 @@ std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
   return Bytes(kvf.begin() + std::ptrdiff_t(start), kvf.begin() + std::ptrdiff_t(end));
 }
 
-// A fuzz_container input: the name list's size (u16 LE), the name list, and
-// a valid container of the entries, named entry<n>.wav.
+// A fuzz_container input of a valid container of the entries, named entry<n>.wav.
 Bytes ContainerInput(const std::vector<Bytes>& entries) {
   Bytes dat;
   std::vector<std::uint32_t> keys;
@@ -151,7 +145,6 @@ Bytes ContainerInput(const std::vector<Bytes>& entries) {
   return Join(Join({std::uint8_t(dat.size()), std::uint8_t(dat.size() >> 8)}, dat), KvfFile(entries, keys));
 }
 
-// The exported files whose names start with prefix.
 std::vector<fs::path> Exports(const std::string& prefix) {
   std::vector<fs::path> found;
   for (const fs::directory_entry& entry : fs::directory_iterator(Exported(""))) {
@@ -160,11 +153,9 @@ std::vector<fs::path> Exports(const std::string& prefix) {
   return found;
 }
 
-// The bytes the IMA ADPCM decoder writes for an entry of size bytes, counted
-// from the block layout alone: after the 60-byte header, blocks of a 4-byte
-// header a channel and 1024 data bytes a channel (stereo interleaves 4-byte
-// groups; one channel is decoded), each block however short giving its
-// header's sample and two samples a data byte, at most 2048 samples.
+// The bytes the IMA ADPCM decoder writes for an entry of size bytes, from the block layout alone: after the 60-byte
+// header, blocks of a 4-byte header and 1024 data bytes a channel (stereo interleaves 4-byte groups; one channel is
+// decoded), each block however short giving its header's sample and two a data byte, at most 2048 samples.
 std::uint64_t ImaDecodedBytes(std::size_t size, std::size_t channels) {
   std::uint64_t total = 2;  // the first header's sample
   for (std::size_t at = std::min(size, 60 + 4 * channels), got = 0; at < size;
@@ -176,9 +167,8 @@ std::uint64_t ImaDecodedBytes(std::size_t size, std::size_t channels) {
   return total;
 }
 
-// A RIFF/WAVE entry just played: IMA ADPCM is decoded to the size its blocks
-// give (with no channels or rate there is no duration to show, so it is
-// refused), anything else is played where it was extracted.
+// A RIFF/WAVE entry just played: IMA ADPCM is decoded to the size its blocks give (refused with no channels or rate:
+// there is no duration to show), anything else is played where it was extracted.
 void CheckStoredWave(const Bytes& entry) {
   const AppState& s = appState;
   Bytes f(36);
@@ -199,9 +189,8 @@ void CheckStoredWave(const Bytes& entry) {
              "IMA ADPCM gave a wrong header or " + std::to_string(out.size()) + " bytes, not " + std::to_string(size));
 }
 
-// The entry just played was extracted whole and its prepared wave handed to
-// the sound service, or it was refused. Its single export (1200) is the wave
-// played for a RIFF/WAVE entry, else the stored bytes, and none for a damaged record.
+// The entry just played was extracted whole and its prepared wave handed to the sound service, or it was refused.
+// Its single export (1200) is the wave played for a RIFF/WAVE entry, else the stored bytes; none for a damaged record.
 void CheckStoredPlay(const Bytes& kvf) {
   const AppState& s = appState;
   FUZZ_CHECK(s.wavTypeKnown == 0 || s.wavTypeKnown == 1, "wavTypeKnown holds " + std::to_string(s.wavTypeKnown));
@@ -239,8 +228,7 @@ void CheckExportAll(const Bytes& kvf) {
   FUZZ_CHECK(!damaged || appState.exportsFailed == 1, "damaged records, yet the export reported success");
 }
 
-// The first eight entries of the container loaded, played (list selection,
-// then "-->") and each exported, then all exported.
+// The first eight entries played (list selection, then "-->") and each exported, then all exported.
 void PlayAndExport(const Bytes& kvf) {
   AppState& s = appState;
   for (int plays = 0; plays < 8 && s.currentIndex < s.entryCount; ++plays) {
@@ -256,11 +244,9 @@ void PlayAndExport(const Bytes& kvf) {
   CheckExportAll(kvf);
 }
 
-// Loads Input/box.kvf (with box.dat unless dat is empty) through the dialog of
-// 200. Without an add its entries are played and exported, then all exported,
-// and both files stay as they were; with one, Add_Wav (100) adds a small wave:
-// refused, it leaves both files as they were, taken, it adds exactly the entry
-// and its name.
+// Loads Input/box.kvf (with box.dat unless dat is empty) through the dialog of 200, then plays and exports, and both
+// files stay as they were; or Add_Wav (100) adds a small wave: refused, it leaves both files as they were, taken, it
+// adds exactly the entry and its name.
 void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   AppState& s = appState;
   WriteAll(Input("box.kvf"), kvf);
@@ -323,8 +309,8 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   Command(CMD_PLAY_EXTERNAL, 0, path);
   const bool played = s.externalWavReady == 1;
   const std::string output = format != nullptr ? s.*format->output : path.string();
-  FUZZ_CHECK(s.conversionFailed == 0 || s.conversionFailed == 1, "conversionFailed is not 0 or 1");
-  FUZZ_CHECK(ReadAll(path) == file, "Play_Wav changed the file it played");
+  FUZZ_CHECK((s.conversionFailed == 0 || s.conversionFailed == 1) && ReadAll(path) == file,
+             "conversionFailed is not 0 or 1, or Play_Wav changed the file it played");
   FUZZ_CHECK(!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
                          (format != nullptr || wave)),
              "a failed, missing or unknown file was played, or from elsewhere");
@@ -381,9 +367,8 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   return entries;
 }
 
-// libFuzzer's entries, for the fuzzer its executable fuzz_<name> is named for.
-// With KORVEL_FUZZ_SEEDS set it first writes its seeds into that folder,
-// which libFuzzer reads after this initialisation.
+// libFuzzer's entries, for the fuzzer fuzz_<name> its executable is named for. With KORVEL_FUZZ_SEEDS set it first
+// writes its seeds into that folder, which libFuzzer reads after this initialisation.
 static const FuzzEntry* fuzzer = nullptr;
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
   fuzzer = &FuzzEntries().at(fs::path((*argv)[0]).filename().string().substr(5));  // after "fuzz_"

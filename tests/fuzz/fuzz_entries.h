@@ -1,11 +1,7 @@
-// Entries into every routine that reads bytes the program did not write: one
-// importer entry per format row (tests/formats.h) and one stored-converter
-// entry per storable row, loading, playing and exporting a container (stored
-// RIFF/WAVE and IMA ADPCM entries through the same flow), Play_Wav of outside
-// files, and adding a file to a container. Each runs the program on files in
-// scratch program and Documents folders (under $TMPDIR when set) and checks
-// what it left behind; the regression test replays stored inputs through the
-// same entries without libFuzzer.
+// Entries into every routine that reads bytes the program did not write (the
+// table is in fuzz_entries.cpp): each runs the program in scratch folders
+// (under $TMPDIR when set) and checks what it left behind. The fuzzers and the
+// regression test, which replays stored inputs, run the same entries.
 #pragma once
 
 #include <functional>
