@@ -19,25 +19,22 @@ struct RegressionInput {
 std::string replaying;
 
 TEST(Regressions, ReplayThroughTheirEntries) {
-  SetFuzzFailureHandler([](const std::string& entry, const std::string& message) {
+  fuzzFailureHandler = [](const std::string& entry, const std::string& message) {
     ADD_FAILURE() << entry << " / " << replaying << ": " << message;
-  });
+  };
   std::set<std::string> folders;
-  for (const RegressionInput& input : REGRESSION_INPUTS) {
-    folders.insert(input.target);
-    replaying = std::string(input.target) + "/" + input.name;
-    const FuzzEntry* entry = FuzzEntryNamed(input.target);
-    EXPECT_NE(entry, nullptr) << "tests/regressions/" << input.target << " names no fuzzer";
-    if (entry != nullptr) entry->run(Bytes(input.data, input.data + input.size));
+  for (const RegressionInput& r : REGRESSION_INPUTS) {
+    replaying = *folders.insert(r.target).first + "/" + r.name;
+    if (FuzzEntries().count(r.target) == 1) FuzzEntries().at(r.target).run({r.data, r.data + r.size});
+    else ADD_FAILURE() << replaying << " names no fuzzer";
   }
-  for (const FuzzEntry& entry : FuzzEntries()) {
-    EXPECT_EQ(folders.count(entry.name), 1u) << "no regression inputs for " << entry.name;
+  for (const auto& [name, entry] : FuzzEntries()) {
+    EXPECT_EQ(folders.count(name), 1u) << "no regression inputs for " << name;
     for (std::size_t i = 0; i < entry.seeds.size(); ++i) {
-      replaying = entry.name + "/seed-" + std::to_string(i + 1);
-      entry.run(entry.seeds[i]);
+      replaying = name + "/seed-" + std::to_string(i + 1), entry.run(entry.seeds[i]);
     }
   }
-  SetFuzzFailureHandler(nullptr);
+  fuzzFailureHandler = nullptr;
 }
 
 }  // namespace
