@@ -2,6 +2,7 @@
 // windows and menu items, the controls left in the system font (Wine answers WM_GETFONT from another process
 // with 0), windows placed from the screen centre even off the screen, and a refused window class.
 #include <map>
+#include <regex>
 
 #include "platform/headless.h"
 #include "shell/app_state.h"
@@ -9,7 +10,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
 class ProgramWindowsTest : public ProgramTest {  // start-up without its windows: each test creates them
   void SetUp() override {
     ProgramTest::SetUp();
@@ -27,11 +27,9 @@ TEST_F(ProgramWindowsTest, BitmapsAndPlacesFromTheScreenCentre) {
   for (const std::string& call : HeadlessCallsOf("window-create")) places.push_back(call.substr(call.rfind('|') + 1));
   EXPECT_EQ(places, (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220"}));
   EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));
+  const std::regex font(" ([^|]*\\|[^|]*\\|[^|]*)\\|.*\\|system-font\\|");  // its class|text|id
   for (const std::string& call : HeadlessCallsOf("control-create"))
-    if (call.find("|system-font|") != std::string::npos) {
-      const std::size_t start = call.find(' ') + 1, id = call.find('|', call.find('|', start) + 1);
-      systemFont.push_back(call.substr(start, call.find('|', id + 1) - start));
-    }
+    if (std::smatch m; std::regex_search(call, m, font)) systemFont.push_back(m[1]);
   EXPECT_EQ(systemFont, (Strings{"BUTTON|-->|1300", "BUTTON|<--|1400", "STATIC||1000", "STATIC||220", "STATIC||320"}));
   std::map<std::string, std::string> bitmapOf = {{"none", "none"}};  // a loaded handle: the bitmap number
   for (const std::string& load : HeadlessCallsOf("bitmap-load"))
@@ -48,5 +46,4 @@ TEST_F(ProgramWindowsTest, RefusedClassStopsStartUp) {
   EXPECT_EQ(HeadlessCallsOf("window-create").size(), 1u);
   EXPECT_TRUE(HeadlessCallsOf("window-show").empty());
 }
-
 }  // namespace

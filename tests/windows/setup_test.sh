@@ -2,15 +2,12 @@
 # setup_test.sh SETUP.exe KVP.exe SNAPSHOT.exe: under Wine, a silent install into a scratch folder, the program
 # started and closed, the user's files made there by kvp.exe, an upgrade and an uninstall around them.
 set -euo pipefail
-setup=$1 kvp=$2 snapshot=$3
-top=$WINEPREFIX/drive_c/korvel-setup-test dir=$WINEPREFIX/drive_c/korvel-setup-test/Korvel_Player  # WINEPREFIX: the test command's
-c='C:\korvel-setup-test' target='C:\korvel-setup-test\Korvel_Player'
+setup=$1 kvp=$2 snapshot=$3 top=$WINEPREFIX/drive_c/korvel-setup-test  # WINEPREFIX: the test command's
+dir=$top/Korvel_Player c='C:\korvel-setup-test' target='C:\korvel-setup-test\Korvel_Player'
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvel_Player'
 shortcut="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Korvel Player.lnk"
 ours=(Korvel_Player.exe Korvel_Player-help.chm Uninstall.exe) passed=0 failed=0
-check() {  # check WHAT COMMAND...
-  if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
+check() { if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi; }  # WHAT CMD...
 user_files() { (cd "$dir" && find . -type f $(printf '! -name %s ' "${ours[@]}") -exec sha256sum {} + | sort); }
 ours_there() { local n=0 f; for f in "${ours[@]}"; do [ ! -f "$dir/$f" ] || n=$((n + 1)); done; [ "$n" = "$1" ]; }
 registered() { wine reg query "$key" /v DisplayVersion 2>/dev/null | grep -q 'REG_SZ'; }

@@ -4,9 +4,8 @@
 set -uo pipefail
 source "$(dirname "$0")/../sound_capture.sh"
 failed=0
-for play in stored g711 float; do
-  captured_matches "$1/$play.captured.wav" "$1/$play.played.wav" 2>/dev/null ||
-    { echo "FAILED $play: $mismatch"; failed=$((failed + 1)); }
+for p in stored g711 float; do
+  captured_matches "$1/$p.captured.wav" "$1/$p.played.wav" 2>/dev/null || { echo "FAILED $p: $mismatch"; ((++failed)); }
 done
 echo "Windows sound: $((3 - failed)) passed, $failed failed"
 [ "$failed" = 0 ]
