@@ -1,6 +1,5 @@
-// What start-up asks of the platform that the Windows driver cannot see from outside: the bitmaps behind the
-// windows and menu items, the controls left in the system font (Wine answers WM_GETFONT from another process
-// with 0), windows placed from the screen centre even off the screen, and a refused window class.
+// Start-up's platform calls that the Windows driver cannot see: bitmaps behind windows and menu items, system-font
+// controls (Wine answers WM_GETFONT across processes with 0), placement from the screen centre, a refused class.
 #include <map>
 #include <regex>
 

@@ -13,8 +13,7 @@ ours_there() { local n=0 f; for f in "${ours[@]}"; do [ ! -f "$dir/$f" ] || n=$(
 registered() { wine reg query "$key" /v DisplayVersion 2>/dev/null | grep -q 'REG_SZ'; }
 install() { wine "$setup" /S "/D=$target"; wineserver -w; }
 uninstall() { wine "$target\\Uninstall.exe" /S; wineserver -w; }  # it reruns itself from a copy: wait for all
-rm -rf "$top"
-install
+rm -rf "$top" && install
 check "install lays out the program" ours_there 3
 check "install makes Export\\Conversions" test -d "$dir/Export/Conversions"
 check "install adds the Start-menu shortcut" test -f "$shortcut"
@@ -41,8 +40,7 @@ check "the uninstaller removes the shortcut" test ! -e "$shortcut"
 check "the uninstaller removes the uninstall key" bash -c "! wine reg query '$key' >/dev/null 2>&1"
 check "the uninstaller keeps every user file" test "$(user_files)" = "$before"
 
-rm -rf "$top"  # with nothing of the user's inside, no folder is left behind
-install && uninstall
+rm -rf "$top" && install && uninstall  # with nothing of the user's inside, no folder is left behind
 check "the uninstaller removes the folders it leaves empty" test ! -e "$dir"
 rm -rf "$top"
 echo "setup: $passed passed, $failed failed"
