@@ -1,56 +1,40 @@
-// What start-up asks of the platform that the Windows driver cannot see from
-// outside: the bitmaps behind the windows and menu items, the controls left
-// in the system font (Wine answers WM_GETFONT from another process with 0),
-// windows placed from the screen centre even off the screen, and a refused
-// window class.
+// Start-up's platform calls that the Windows driver cannot see: bitmaps behind windows and menu items, system-font
+// controls (Wine answers WM_GETFONT across processes with 0), placement from the screen centre, a refused class.
+#include <map>
+#include <regex>
+
 #include "platform/headless.h"
 #include "shell/app_state.h"
 #include "shell/program_windows.h"
 #include "tests/test_support.h"
 
 namespace {
-
-// Start-up without its windows: each test creates them itself.
-class ProgramWindowsTest : public ProgramTest {
- protected:
+class ProgramWindowsTest : public ProgramTest {  // start-up without its windows: each test creates them
   void SetUp() override {
     ProgramTest::SetUp();
     HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
-    InitializeAppState();
-    SetUpProgramPaths();
+    InitializeAppState(), SetUpProgramPaths();
   }
 };
-
-// The first count fields of a recorded call, after its leading handle number.
-std::string FirstFields(const std::string& call, int count) {
-  std::size_t end = call.find(' ');
-  const std::size_t start = end + 1;
-  while (count-- > 0) end = call.find('|', end + 1);
-  return call.substr(start, end - start);
-}
 
 TEST_F(ProgramWindowsTest, BitmapsAndPlacesFromTheScreenCentre) {
   HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
   ASSERT_TRUE(CreateProgramWindows());
   EXPECT_EQ(HeadlessCallsOf("class-register"),
             (Strings{"Korvel_Player  (1.0.4.18) 800", " Korvel_File - Export 700", " Quick Start - Help 420"}));
-  Strings places;
+  Strings places, systemFont, pictures;  // controls as "handle class|text|id|parent|place|styles|font|edge"
   for (const std::string& call : HeadlessCallsOf("window-create")) places.push_back(call.substr(call.rfind('|') + 1));
   EXPECT_EQ(places, (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220"}));
   EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));
-  Strings systemFont;  // "handle class|text|id|parent|place|styles|font|edge": class|text|id
+  const std::regex font(" ([^|]*\\|[^|]*\\|[^|]*)\\|.*\\|system-font\\|");  // its class|text|id
   for (const std::string& call : HeadlessCallsOf("control-create"))
-    if (call.find("|system-font|") != std::string::npos)
-      systemFont.push_back(FirstFields(call, 3));
+    if (std::smatch m; std::regex_search(call, m, font)) systemFont.push_back(m[1]);
   EXPECT_EQ(systemFont, (Strings{"BUTTON|-->|1300", "BUTTON|<--|1400", "STATIC||1000", "STATIC||220", "STATIC||320"}));
-  // Each menu item's picture, by the bitmap number its handle was loaded from.
-  Strings pictures;
-  for (const std::string& item : HeadlessCallsOf("menu-item")) {
-    std::string bitmap = "none";
-    for (const std::string& load : HeadlessCallsOf("bitmap-load"))
-      if (item.substr(item.rfind('|') + 1) == load.substr(load.find(' ') + 1)) bitmap = load.substr(0, load.find(' '));
-    pictures.push_back(item.substr(0, item.find('|')) + " " + bitmap);
-  }
+  std::map<std::string, std::string> bitmapOf = {{"none", "none"}};  // a loaded handle: the bitmap number
+  for (const std::string& load : HeadlessCallsOf("bitmap-load"))
+    bitmapOf[load.substr(load.find(' ') + 1)] = load.substr(0, load.find(' '));
+  for (const std::string& item : HeadlessCallsOf("menu-item"))
+    pictures.push_back(item.substr(0, item.find('|')) + " " + bitmapOf[item.substr(item.rfind('|') + 1)]);
   EXPECT_EQ(pictures, (Strings{"200 24", "100 32", "1100 32", "1200 48", "1700 56", "3800 40", "4100 32", "3600 32",
                                "3700 40", "4150 120", "4200 120", "4000 120", "500 none", "4250 none"}));
 }
@@ -61,5 +45,4 @@ TEST_F(ProgramWindowsTest, RefusedClassStopsStartUp) {
   EXPECT_EQ(HeadlessCallsOf("window-create").size(), 1u);
   EXPECT_TRUE(HeadlessCallsOf("window-show").empty());
 }
-
 }  // namespace

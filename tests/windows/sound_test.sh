@@ -1,18 +1,11 @@
 #!/usr/bin/env bash
-# What the real program handed to Wine's sound service, as ALSA's file device
-# received it: the driver kept three plays (a stored PCM wave, a G.711 and a
-# float conversion) with the waves played, in FOLDER.
+# What the real program handed to Wine's sound service, as ALSA's file device received it: the driver kept
+# three plays (a stored PCM wave, a G.711 and a float conversion) with the waves played, in FOLDER.
 set -uo pipefail
-folder=$1
 source "$(dirname "$0")/../sound_capture.sh"
-passed=0 failed=0
-for play in stored g711 float; do
-  if captured_matches "$folder/$play.captured.wav" "$folder/$play.played.wav" 2>/dev/null; then
-    passed=$((passed + 1))
-  else
-    echo "FAILED $play: $mismatch"
-    failed=$((failed + 1))
-  fi
+failed=0
+for p in stored g711 float; do
+  captured_matches "$1/$p.captured.wav" "$1/$p.played.wav" 2>/dev/null || { echo "FAILED $p: $mismatch"; ((++failed)); }
 done
-echo "Windows sound: $passed passed, $failed failed"
+echo "Windows sound: $((3 - failed)) passed, $failed failed"
 [ "$failed" = 0 ]
