@@ -1,11 +1,6 @@
-# Sourced by the sound tests. ALSA's default device is sent into a file by an
-# .asoundrc in a home made for the test, and a captured play is held against
-# sox's decode of the wave that was handed over.
-
-# write_asoundrc HOME CAPTURE: the default device writes what it plays to CAPTURE.
-write_asoundrc() {
-  printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$2" >"$1/.asoundrc"
-}
+# Sourced by the sound tests: ALSA's default device is sent into a file by an
+# .asoundrc in a home made for the test ("file" over "null"), and a captured
+# play is held against sox's decode of the wave that was handed over.
 
 # captured_matches CAPTURE PLAYED: the same rate, channels and samples, or
 # why not in $mismatch. The device's 44-byte header calls floats integers, so
