@@ -52,7 +52,6 @@ void RemoveScratch() {
   fs::remove_all(root, error);
 }
 fs::path Input(const std::string& name) { return root / "Input" / name; }
-fs::path Exported(const std::string& name) { return root / "Korvel Player" / "Export" / name; }
 
 // Empties the folders and starts the program afresh, as at its start-up.
 void ResetProgram(const std::string& entry) {
@@ -147,24 +146,10 @@ Bytes ContainerInput(const std::vector<Bytes>& entries) {
 
 std::vector<fs::path> Exports(const std::string& prefix) {
   std::vector<fs::path> found;
-  for (const fs::directory_entry& entry : fs::directory_iterator(Exported(""))) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(root / "Korvel Player" / "Export")) {
     if (NameOf(entry.path()).rfind(prefix, 0) == 0) found.push_back(entry.path());
   }
   return found;
-}
-
-// The bytes the IMA ADPCM decoder writes for an entry of size bytes, from the block layout alone: after the 60-byte
-// header, blocks of a 4-byte header and 1024 data bytes a channel (stereo interleaves 4-byte groups; one channel is
-// decoded), each block however short giving its header's sample and two a data byte, at most 2048 samples.
-std::uint64_t ImaDecodedBytes(std::size_t size, std::size_t channels) {
-  std::uint64_t total = 2;  // the first header's sample
-  for (std::size_t at = std::min(size, 60 + 4 * channels), got = 0; at < size;
-       at = std::min(size, at + got + 4 * channels)) {
-    got = std::min(1024 * channels, size - at);
-    const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
-    total += 2 * std::min<std::size_t>(2047, 2 * available) + 2;
-  }
-  return total;
 }
 
 // A RIFF/WAVE entry just played: IMA ADPCM is decoded to the size its blocks give (refused with no channels or rate:
@@ -179,9 +164,18 @@ void CheckStoredWave(const Bytes& entry) {
   }
   const std::uint32_t estimate = (20u * (std::uint32_t(ReadI16Le(&f[22])) * ReadU32Le(&f[24]))) >> 3;
   const bool decodable = entry.size() >= 28 && (channels == 1 || channels == 2) && estimate != 0;
+  // The size from the block layout alone: after the 60-byte header, blocks of a 4-byte header and 1024 data bytes a
+  // channel (stereo interleaves 4-byte groups; one channel is decoded), each block however short giving its header's
+  // sample and two a data byte, at most 2048 samples; and the first header's sample.
+  std::uint64_t size = decodable ? 44 + 2 : 0;
+  for (std::size_t at = std::min<std::size_t>(entry.size(), 60 + 4 * channels), got = 0; decodable && at < entry.size();
+       at = std::min<std::size_t>(entry.size(), at + got + 4 * channels)) {
+    got = std::min<std::size_t>(1024 * channels, entry.size() - at);
+    const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
+    size += 2 * std::min<std::size_t>(2047, 2 * available) + 2;
+  }
   const Bytes out = ReadAll(s.decodedWavPath);
   const WaveInfo w = ParseWave(out);
-  const std::uint64_t size = decodable ? 44 + ImaDecodedBytes(entry.size(), channels) : 0;
   FUZZ_CHECK(s.wavTypeKnown == decodable && fs::exists(s.decodedWavPath) == decodable &&
                  (!decodable || (s.playWavPath == s.decodedWavPath && out.size() == size && w.ok &&
                                  w.dataOffset == 44 && w.dataSize == size - 44 && w.riffSize == size - 8 &&
@@ -212,23 +206,8 @@ void CheckStoredPlay(const Bytes& kvf) {
              "the single export is not one copy of the entry played");
 }
 
-// Export all (1700): every valid record's bytes, nothing for the others.
-void CheckExportAll(const Bytes& kvf) {
-  std::vector<fs::path> files = Exports("KVFM_Wav");
-  bool damaged = appState.entryCount > MAX_ENTRIES;
-  for (std::int32_t n = 1; n <= std::min(appState.entryCount, MAX_ENTRIES); ++n) {
-    const std::string stem = "KVFM_Wav" + std::to_string(n);
-    const auto found = std::find_if(files.begin(), files.end(), [&](const fs::path& p) { return p.stem() == stem; });
-    const std::optional<Bytes> stored = StoredEntry(kvf, n);
-    damaged |= !stored;
-    FUZZ_CHECK(found == files.end() ? !stored : stored && ReadAll(*found) == *stored, stem + " is wrong");
-    if (found != files.end()) files.erase(found);
-  }
-  FUZZ_CHECK(files.empty(), "exports beyond the entry count or two of one entry");
-  FUZZ_CHECK(!damaged || appState.exportsFailed == 1, "damaged records, yet the export reported success");
-}
-
-// The first eight entries played (list selection, then "-->") and each exported, then all exported.
+// The first eight entries played (list selection, then "-->") and each exported, then all exported (1700): every valid
+// record's bytes, nothing for the others.
 void PlayAndExport(const Bytes& kvf) {
   AppState& s = appState;
   for (int plays = 0; plays < 8 && s.currentIndex < s.entryCount; ++plays) {
@@ -241,7 +220,18 @@ void PlayAndExport(const Bytes& kvf) {
     CheckStoredPlay(kvf);
   }
   Command(CMD_EXPORT_ALL);
-  CheckExportAll(kvf);
+  std::vector<fs::path> files = Exports("KVFM_Wav");
+  bool damaged = s.entryCount > MAX_ENTRIES;
+  for (std::int32_t n = 1; n <= std::min(s.entryCount, MAX_ENTRIES); ++n) {
+    const std::string stem = "KVFM_Wav" + std::to_string(n);
+    const auto found = std::find_if(files.begin(), files.end(), [&](const fs::path& p) { return p.stem() == stem; });
+    const std::optional<Bytes> stored = StoredEntry(kvf, n);
+    damaged |= !stored;
+    FUZZ_CHECK(found == files.end() ? !stored : stored && ReadAll(*found) == *stored, stem + " is wrong");
+    if (found != files.end()) files.erase(found);
+  }
+  FUZZ_CHECK(files.empty(), "exports beyond the entry count or two of one entry");
+  FUZZ_CHECK(!damaged || s.exportsFailed == 1, "damaged records, yet the export reported success");
 }
 
 // Loads Input/box.kvf (with box.dat unless dat is empty) through the dialog of 200, then plays and exports, and both
@@ -257,11 +247,11 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
              "the container was not loaded, or its entry count differs from offset 12");
   Bytes kvfAfter = kvf, datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
-  if (!add) PlayAndExport(kvf);
   if (add) WriteAll(Input("add.wav"), added), Command(CMD_ADD_WAV, 0, Input("add.wav"));
+  else PlayAndExport(kvf);
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
-  FUZZ_CHECK(!add || s.entryAppended == acceptable, "an add was refused or taken wrongly");
-  FUZZ_CHECK(!add || ReadAll(Input("add.wav")) == added, "adding changed the file added");
+  FUZZ_CHECK(!add || (s.entryAppended == acceptable && ReadAll(Input("add.wav")) == added),
+             "an add was refused or taken wrongly, or changed the file added");
   if (add && acceptable && s.entryAppended == 1) {
     kvfAfter = Join(kvf, added);
     WriteU32Le(&kvfAfter[12], count + 1);
@@ -276,18 +266,6 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   FUZZ_CHECK(dat.empty() ? !fs::exists(Input("box.dat")) : ReadAll(Input("box.dat")) == datAfter,
              "the .dat was made, or is neither as it was nor exactly plus the new name");
   FUZZ_CHECK(!fs::exists(s.crcLogPath), "a name went to CrcLog.dat");
-}
-
-// A fuzz_container input: the name list's size (u16 LE), the name list, the ".kvf".
-void FuzzContainer(const Bytes& in) {
-  if (in.size() < 2) return;
-  const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
-  RunContainer(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()), false);
-}
-
-// One entry of a valid container, its first four bytes made "RIFF".
-void FuzzStoredWave(const Bytes& in) {
-  FuzzContainer(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
 }
 
 // The extension the first byte of an external_any input picks (byte % 32).
@@ -325,8 +303,11 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
 }
 
-std::map<std::string, FuzzEntry> MakeEntries() {
-  std::map<std::string, FuzzEntry> entries;
+}  // namespace
+
+const std::map<std::string, FuzzEntry>& FuzzEntries() {
+  static std::map<std::string, FuzzEntry> entries;
+  if (!entries.empty()) return entries;
   auto add = [&](const std::string& name, std::function<void(const Bytes&)> run, std::vector<Bytes> seeds) {
     entries[name] = {[name, run](const Bytes& in) { ResetProgram(name), run(in), CheckFolders(); }, std::move(seeds)};
   };
@@ -348,22 +329,24 @@ std::map<std::string, FuzzEntry> MakeEntries() {
     add(std::string("stored_") + row.name, both, seeds);
   }
   wavSeeds.push_back(FormatNamed("sph")->samples[0].bytes);  // a ".wav" holding a SPHERE file
-  add("container", FuzzContainer,
+  // A container input: the name list's size (u16 LE), the name list, the ".kvf".
+  const auto container = [](const Bytes& in) {
+    if (in.size() < 2) return;
+    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
+    RunContainer(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()), false);
+  };
+  add("container", container,
       {ContainerInput({}), ContainerInput({waves[0]}), ContainerInput(waves), ContainerInput(storable)});
-  add("stored_wave", FuzzStoredWave, waves);
+  // One entry of a valid container, its first four bytes made "RIFF".
+  add("stored_wave", [container](const Bytes& in) {
+    container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+  }, waves);
   add("external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
   add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
   const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
   add("add_to_container", [dat](const Bytes& in) { RunContainer(dat, in, true); },
       {KvfFile({}), KvfFile({waves[0], FormatNamed("au")->samples[0].bytes})});
-  return entries;
-}
-
-}  // namespace
-
-const std::map<std::string, FuzzEntry>& FuzzEntries() {
-  static const std::map<std::string, FuzzEntry> entries = MakeEntries();
   return entries;
 }
 

@@ -1,6 +1,5 @@
-// Entries into every routine that reads bytes the program did not write (the
-// table is in fuzz_entries.cpp): each runs the program in scratch folders
-// (under $TMPDIR when set) and checks what it left behind. The fuzzers and the
+// Entries into every routine that reads bytes the program did not write (the table is in fuzz_entries.cpp): each runs
+// the program in scratch folders (under $TMPDIR when set) and checks what it left behind. The fuzzers and the
 // regression test, which replays stored inputs, run the same entries.
 #pragma once
 
