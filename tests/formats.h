@@ -3,16 +3,10 @@
 // here, not a new test file.
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "shell/app_state.h"
 #include "tests/sample_files.h"
 
-struct FormatSample {
-  const char* path;  // what the sample exercises, for messages
-  Bytes bytes;
-};
+struct FormatSample { const char* path; Bytes bytes; };  // path: what the sample exercises, for messages
 
 struct FormatRow {
   const char* name;  // the input's extension, and the fuzzers' import_<name> and stored_<name>
