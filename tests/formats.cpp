@@ -1,15 +1,15 @@
 #include "tests/formats.h"
 
+#include <algorithm>
+
 #include "convert/formats.h"
 
-namespace {
-
-std::vector<FormatRow> MakeFormats() {
+const std::vector<FormatRow>& Formats() {
   using S = AppState;
-  const Bytes payload = PatternBytes(800, 3), p = PatternBytes(100, 5);
-  const std::string sph =
+  static const Bytes payload = PatternBytes(800, 3), p = PatternBytes(100, 5);
+  static const std::string sph =
       "NIST_1A\n   1024\nchannel_count -i 2\nsample_rate -i 8000\nsample_n_bytes -i 1\nsample_coding -s4 ";
-  return {
+  static const std::vector<FormatRow> rows = {
       {"mpc", ImportMpcFile, nullptr, &S::mpcSourcePath, &S::mpcWavPath, false,
        {{"mono", MpcFile(0, 0x5622, payload)}}},
       {"iff", ImportIffFile, nullptr, &S::iffSourcePath, &S::iffWavPath, false,
@@ -44,18 +44,10 @@ std::vector<FormatRow> MakeFormats() {
        {{"16-bit", AiffFile(1, 16, 0x400EAC44, payload)}, {"8-bit", AiffFile(1, 8, 0x400BFA00, p)},
         {"aifc mu-law", AifcFile(2, 0x400DAC44, "ulaw", p)}, {"aifc sowt", AifcFile(1, 0x400BFA00, "sowt", p)}}},
   };
-}
-
-}  // namespace
-
-const std::vector<FormatRow>& Formats() {
-  static const std::vector<FormatRow> rows = MakeFormats();
   return rows;
 }
 
 const FormatRow* FormatNamed(const std::string& name) {
-  for (const FormatRow& row : Formats()) {
-    if (name == row.name) return &row;
-  }
-  return nullptr;
+  const auto row = std::find_if(Formats().begin(), Formats().end(), [&](const FormatRow& r) { return name == r.name; });
+  return row == Formats().end() ? nullptr : &*row;
 }

@@ -1,19 +1,12 @@
-// The foreign formats as the suites, the fault-injection test and the fuzzers
-// see them: one row each, with where its converters read and write and a
-// small valid input of every path it has. A new format or path adds a row or
-// a sample here, not a new test file.
+// The foreign formats as the suites, the fault-injection test and the fuzzers see them: one row each, with where its
+// converters read and write and a small valid input of every path it has. A new format or path adds a row or a sample
+// here, not a new test file.
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "shell/app_state.h"
 #include "tests/sample_files.h"
 
-struct FormatSample {
-  const char* path;  // what the sample exercises, for messages
-  Bytes bytes;
-};
+struct FormatSample { const char* path; Bytes bytes; };  // path: what the sample exercises, for messages
 
 struct FormatRow {
   const char* name;  // the input's extension, and the fuzzers' import_<name> and stored_<name>
@@ -21,12 +14,9 @@ struct FormatRow {
   void (*convertStored)();  // null for the three formats never stored (mpc, iff, wve)
   std::string AppState::*source;
   std::string AppState::*output;
-  // Some inputs are written and still reported failed: VOC with an unknown
-  // time constant, 8-bit AIFF marked FL32 or FL64.
-  bool mayWriteAndFail;
+  bool mayWriteAndFail;  // written and still reported failed: VOC, unknown time constant; 8-bit AIFF marked FL32/FL64
   std::vector<FormatSample> samples;  // valid inputs, one a path; the first is the plainest
 };
 
 const std::vector<FormatRow>& Formats();
-// The row of that name; null when there is none.
-const FormatRow* FormatNamed(const std::string& name);
+const FormatRow* FormatNamed(const std::string& name);  // null when there is none

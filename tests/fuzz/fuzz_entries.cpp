@@ -35,8 +35,7 @@ void Fail(const std::string& message) {
 #define FUZZ_CHECK(condition, message) ((condition) ? void() : Fail(message))
 
 Bytes ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return Bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 void WriteAll(const fs::path& path, const Bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
@@ -52,7 +51,6 @@ void RemoveScratch() {
   fs::remove_all(root, error);
 }
 fs::path Input(const std::string& name) { return root / "Input" / name; }
-fs::path Exported(const std::string& name) { return root / "Korvel Player" / "Export" / name; }
 
 // Empties the folders and starts the program afresh, as at its start-up.
 void ResetProgram(const std::string& entry) {
@@ -74,8 +72,7 @@ void Command(int id, unsigned notification = 0, const fs::path& answer = {}) {
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-// Everything the program wrote lies where it may write (working files, exports, the name log, its Documents
-// folders); no scratch file is left.
+// Everything the program wrote lies where it may write (working files, exports, name log, Documents); no stray file.
 void CheckFolders() {
   const std::string exports = "KVF[SM]_Wav[0-9]+\\.(au|aiff|voc|wav|caf|paf|pvf|sph|htk)";
   std::string working = NameOf(appState.tempWavPath) + "|" + NameOf(appState.decodedWavPath);
@@ -93,8 +90,7 @@ void CheckFolders() {
 void CheckConvertedWave(const Bytes& out, std::size_t inSize) {
   const WaveInfo w = ParseWave(out);
   FUZZ_CHECK(w.ok && out.size() - w.dataOffset <= inSize + 6 && w.dataSize <= inSize + 2 && w.riffSize <= inSize + 90,
-             "the output is no wave of the three header families, or larger than " + std::to_string(inSize) +
-                 " input bytes give (data size " + std::to_string(w.dataSize) + ")");
+             "no wave of the three header families, or larger than " + std::to_string(inSize) + " bytes give");
 }
 
 // The stored converter (temp_wav.wav to decoded.wav) or the importer on the bytes, the durations set to a sentinel
@@ -147,41 +143,34 @@ Bytes ContainerInput(const std::vector<Bytes>& entries) {
 
 std::vector<fs::path> Exports(const std::string& prefix) {
   std::vector<fs::path> found;
-  for (const fs::directory_entry& entry : fs::directory_iterator(Exported(""))) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(root / "Korvel Player" / "Export")) {
     if (NameOf(entry.path()).rfind(prefix, 0) == 0) found.push_back(entry.path());
   }
   return found;
 }
 
-// The bytes the IMA ADPCM decoder writes for an entry of size bytes, from the block layout alone: after the 60-byte
-// header, blocks of a 4-byte header and 1024 data bytes a channel (stereo interleaves 4-byte groups; one channel is
-// decoded), each block however short giving its header's sample and two a data byte, at most 2048 samples.
-std::uint64_t ImaDecodedBytes(std::size_t size, std::size_t channels) {
-  std::uint64_t total = 2;  // the first header's sample
-  for (std::size_t at = std::min(size, 60 + 4 * channels), got = 0; at < size;
-       at = std::min(size, at + got + 4 * channels)) {
-    got = std::min(1024 * channels, size - at);
-    const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
-    total += 2 * std::min<std::size_t>(2047, 2 * available) + 2;
-  }
-  return total;
-}
-
 // A RIFF/WAVE entry just played: IMA ADPCM is decoded to the size its blocks give (refused with no channels or rate:
-// there is no duration to show), anything else is played where it was extracted.
+// there is no duration to show), anything else is played where it was extracted. That size from the block layout
+// alone: after the 60-byte header, blocks of a 4-byte header and 1024 data bytes a channel (stereo interleaves 4-byte
+// groups; one channel is decoded), each however short giving its header's sample and two a data byte, at most 2048.
 void CheckStoredWave(const Bytes& entry) {
   const AppState& s = appState;
-  Bytes f(36);
-  std::copy_n(entry.begin(), std::min<std::size_t>(36, entry.size()), f.begin());
+  const Bytes f = Join(entry, Bytes(36));  // fields beyond a short entry read as 0
   const std::uint16_t blockAlign = ReadU16Le(&f[32]), channels = ReadU16Le(&f[22]);
   if (ReadU32Le(&f[16]) != 20 || (blockAlign != 1028 && blockAlign != 2056)) {
     return FUZZ_CHECK(s.wavTypeKnown == 0 || s.playWavPath == s.tempWavPath, "a plain wave not played as extracted");
   }
   const std::uint32_t estimate = (20u * (std::uint32_t(ReadI16Le(&f[22])) * ReadU32Le(&f[24]))) >> 3;
   const bool decodable = entry.size() >= 28 && (channels == 1 || channels == 2) && estimate != 0;
+  std::uint64_t size = decodable ? 44 + 2 : 0;  // the header and the first block header's sample
+  for (std::size_t at = std::min<std::size_t>(entry.size(), 60 + 4 * channels), got = 0; decodable && at < entry.size();
+       at = std::min<std::size_t>(entry.size(), at + got + 4 * channels)) {
+    got = std::min<std::size_t>(1024 * channels, entry.size() - at);
+    const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
+    size += 2 * std::min<std::size_t>(2047, 2 * available) + 2;
+  }
   const Bytes out = ReadAll(s.decodedWavPath);
   const WaveInfo w = ParseWave(out);
-  const std::uint64_t size = decodable ? 44 + ImaDecodedBytes(entry.size(), channels) : 0;
   FUZZ_CHECK(s.wavTypeKnown == decodable && fs::exists(s.decodedWavPath) == decodable &&
                  (!decodable || (s.playWavPath == s.decodedWavPath && out.size() == size && w.ok &&
                                  w.dataOffset == 44 && w.dataSize == size - 44 && w.riffSize == size - 8 &&
@@ -189,34 +178,40 @@ void CheckStoredWave(const Bytes& entry) {
              "IMA ADPCM gave a wrong header or " + std::to_string(out.size()) + " bytes, not " + std::to_string(size));
 }
 
-// The entry just played was extracted whole and its prepared wave handed to the sound service, or it was refused.
-// Its single export (1200) is the wave played for a RIFF/WAVE entry, else the stored bytes; none for a damaged record.
-void CheckStoredPlay(const Bytes& kvf) {
-  const AppState& s = appState;
-  FUZZ_CHECK(s.wavTypeKnown == 0 || s.wavTypeKnown == 1, "wavTypeKnown holds " + std::to_string(s.wavTypeKnown));
-  const std::optional<Bytes> stored = s.currentIndex > s.entryCount ? std::nullopt : StoredEntry(kvf, s.currentIndex);
-  FUZZ_CHECK(stored || s.wavTypeKnown == 0, "a damaged or missing record was played");
-  FUZZ_CHECK(!stored || ReadAll(s.tempWavPath) == *stored, "temp_wav.wav does not hold the entry's bytes");
-  const bool wave = stored && stored->size() >= 3 && ReadTag(stored->data(), "RIF");
-  if (wave) CheckStoredWave(*stored);
-  const std::vector<std::string> played = HeadlessCallsOf("sound-file");
-  FUZZ_CHECK(s.wavTypeKnown == 0 || (!played.empty() && played.back() == s.playWavPath && fs::exists(s.playWavPath) &&
-                                     std::isfinite(s.durationSeconds)),
-             "the prepared wave " + s.playWavPath + " was not handed to the sound service, or has no duration");
-  const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadAll(s.playWavPath) : stored.value_or(Bytes());
-  for (const fs::path& old : Exports("KVFS_Wav")) fs::remove(old);
-  Command(CMD_EXPORT_CURRENT);
-  const std::vector<fs::path> exported = Exports("KVFS_Wav");
-  FUZZ_CHECK(exported.size() <= (stored ? 1u : 0u) && (s.wavTypeKnown == 0 || exported.size() == 1) &&
-                 (exported.empty() || ReadAll(exported[0]) == expected),
-             "the single export is not one copy of the entry played");
-}
-
-// Export all (1700): every valid record's bytes, nothing for the others.
-void CheckExportAll(const Bytes& kvf) {
+// The first eight entries played (list selection, then "-->"): each extracted whole and its prepared wave handed to the
+// sound service, or refused; its single export (1200) is the wave played for a RIFF/WAVE entry, else the stored bytes,
+// none for a damaged record. Then export all (1700): every valid record's bytes, nothing for the others.
+void PlayAndExport(const Bytes& kvf) {
+  AppState& s = appState;
+  for (int plays = 0; plays < 8 && s.currentIndex < s.entryCount; ++plays) {
+    const bool select = plays == 0 && !HeadlessListRows(s.hwndEntryList).empty();
+    RemoveFile(s.decodedWavPath);  // what an earlier entry left there
+    if (select) HeadlessSelectRow(s.hwndEntryList, 0);
+    Command(select ? IDC_ENTRY_LIST : IDC_NEXT, select ? LIST_SELECTION_CHANGED : 0);
+    FUZZ_CHECK(s.currentIndex == plays + 1, "the play did not step to the next entry");
+    const std::optional<Bytes> stored =
+        s.currentIndex > s.entryCount ? std::nullopt : StoredEntry(kvf, s.currentIndex);
+    FUZZ_CHECK((s.wavTypeKnown == 0 || (s.wavTypeKnown == 1 && stored)) &&
+                   (!stored || ReadAll(s.tempWavPath) == *stored),
+               "wavTypeKnown " + std::to_string(s.wavTypeKnown) + ", or a damaged entry played or not extracted whole");
+    const bool wave = stored && stored->size() >= 3 && ReadTag(stored->data(), "RIF");
+    if (wave) CheckStoredWave(*stored);
+    const std::vector<std::string> played = HeadlessCallsOf("sound-file");
+    FUZZ_CHECK(s.wavTypeKnown == 0 || (!played.empty() && played.back() == s.playWavPath &&
+                                       fs::exists(s.playWavPath) && std::isfinite(s.durationSeconds)),
+               "the prepared wave " + s.playWavPath + " was not handed to the sound service, or has no duration");
+    const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadAll(s.playWavPath) : stored.value_or(Bytes());
+    for (const fs::path& old : Exports("KVFS_Wav")) fs::remove(old);
+    Command(CMD_EXPORT_CURRENT);
+    const std::vector<fs::path> exported = Exports("KVFS_Wav");
+    FUZZ_CHECK(exported.size() <= (stored ? 1u : 0u) && (s.wavTypeKnown == 0 || exported.size() == 1) &&
+                   (exported.empty() || ReadAll(exported[0]) == expected),
+               "the single export is not one copy of the entry played");
+  }
+  Command(CMD_EXPORT_ALL);
   std::vector<fs::path> files = Exports("KVFM_Wav");
-  bool damaged = appState.entryCount > MAX_ENTRIES;
-  for (std::int32_t n = 1; n <= std::min(appState.entryCount, MAX_ENTRIES); ++n) {
+  bool damaged = s.entryCount > MAX_ENTRIES;
+  for (std::int32_t n = 1; n <= std::min(s.entryCount, MAX_ENTRIES); ++n) {
     const std::string stem = "KVFM_Wav" + std::to_string(n);
     const auto found = std::find_if(files.begin(), files.end(), [&](const fs::path& p) { return p.stem() == stem; });
     const std::optional<Bytes> stored = StoredEntry(kvf, n);
@@ -225,28 +220,11 @@ void CheckExportAll(const Bytes& kvf) {
     if (found != files.end()) files.erase(found);
   }
   FUZZ_CHECK(files.empty(), "exports beyond the entry count or two of one entry");
-  FUZZ_CHECK(!damaged || appState.exportsFailed == 1, "damaged records, yet the export reported success");
+  FUZZ_CHECK(!damaged || s.exportsFailed == 1, "damaged records, yet the export reported success");
 }
 
-// The first eight entries played (list selection, then "-->") and each exported, then all exported.
-void PlayAndExport(const Bytes& kvf) {
-  AppState& s = appState;
-  for (int plays = 0; plays < 8 && s.currentIndex < s.entryCount; ++plays) {
-    const std::int32_t previous = s.currentIndex;
-    const bool select = plays == 0 && !HeadlessListRows(s.hwndEntryList).empty();
-    RemoveFile(s.decodedWavPath);  // what an earlier entry left there
-    if (select) HeadlessSelectRow(s.hwndEntryList, 0);
-    Command(select ? IDC_ENTRY_LIST : IDC_NEXT, select ? LIST_SELECTION_CHANGED : 0);
-    FUZZ_CHECK(s.currentIndex == previous + 1, "the play did not step to the next entry");
-    CheckStoredPlay(kvf);
-  }
-  Command(CMD_EXPORT_ALL);
-  CheckExportAll(kvf);
-}
-
-// Loads Input/box.kvf (with box.dat unless dat is empty) through the dialog of 200, then plays and exports, and both
-// files stay as they were; or Add_Wav (100) adds a small wave: refused, it leaves both files as they were, taken, it
-// adds exactly the entry and its name.
+// Loads Input/box.kvf (and box.dat unless dat is empty) by the dialog of 200, then plays and exports; or Add_Wav (100)
+// adds a small wave. Both files stay as they were, or a taken add appends exactly the entry and its name.
 void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   AppState& s = appState;
   WriteAll(Input("box.kvf"), kvf);
@@ -257,11 +235,11 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
              "the container was not loaded, or its entry count differs from offset 12");
   Bytes kvfAfter = kvf, datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
-  if (!add) PlayAndExport(kvf);
   if (add) WriteAll(Input("add.wav"), added), Command(CMD_ADD_WAV, 0, Input("add.wav"));
+  else PlayAndExport(kvf);
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
-  FUZZ_CHECK(!add || s.entryAppended == acceptable, "an add was refused or taken wrongly");
-  FUZZ_CHECK(!add || ReadAll(Input("add.wav")) == added, "adding changed the file added");
+  FUZZ_CHECK(!add || (s.entryAppended == acceptable && ReadAll(Input("add.wav")) == added),
+             "an add was refused or taken wrongly, or changed the file added");
   if (add && acceptable && s.entryAppended == 1) {
     kvfAfter = Join(kvf, added);
     WriteU32Le(&kvfAfter[12], count + 1);
@@ -272,22 +250,9 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
     FUZZ_CHECK(s.entryCount == std::int32_t(count + 1), "the entry count was not updated");
   }
   s.containerFile.reset();
-  FUZZ_CHECK(ReadAll(Input("box.kvf")) == kvfAfter, "the .kvf is neither as it was nor exactly plus the new entry");
-  FUZZ_CHECK(dat.empty() ? !fs::exists(Input("box.dat")) : ReadAll(Input("box.dat")) == datAfter,
-             "the .dat was made, or is neither as it was nor exactly plus the new name");
-  FUZZ_CHECK(!fs::exists(s.crcLogPath), "a name went to CrcLog.dat");
-}
-
-// A fuzz_container input: the name list's size (u16 LE), the name list, the ".kvf".
-void FuzzContainer(const Bytes& in) {
-  if (in.size() < 2) return;
-  const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
-  RunContainer(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()), false);
-}
-
-// One entry of a valid container, its first four bytes made "RIFF".
-void FuzzStoredWave(const Bytes& in) {
-  FuzzContainer(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+  FUZZ_CHECK(ReadAll(Input("box.kvf")) == kvfAfter && !fs::exists(s.crcLogPath) &&
+                 (dat.empty() ? !fs::exists(Input("box.dat")) : ReadAll(Input("box.dat")) == datAfter),
+             "the .kvf or .dat is neither as it was nor exactly plus the new entry and name, or CrcLog.dat was made");
 }
 
 // The extension the first byte of an external_any input picks (byte % 32).
@@ -295,38 +260,38 @@ const char* const EXTENSIONS[] = {"htk", "HTK", "voc", "VOC", "au",  "AU",  "snd
                                   "AIF", "caf", "CAF", "paf", "PAF", "pvf", "PVF", "sph",  "SPH",  "wve",  "WVE",
                                   "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav", "txt"};
 
-// Play_Wav of Input/picked.<extension>, then its export.
+// Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
   const fs::path path = Input("picked." + extension);
   WriteAll(path, file);
   std::string x = extension;
   for (char& c : x) c = char(std::tolower(static_cast<unsigned char>(c)));
   const bool wave = extension == "wav" || extension == "WAV";
-  // A ".wav" that starts "NIS" is converted as a SPHERE file.
   const std::string named = x == "snd" ? "au" : x == "aif" ? "aiff" : x == "8svx" ? "iff" : x;
   const FormatRow* format = FormatNamed(wave && file.size() >= 3 && ReadTag(file.data(), "NIS") ? "sph" : named);
   AppState& s = appState;
   Command(CMD_PLAY_EXTERNAL, 0, path);
   const bool played = s.externalWavReady == 1;
   const std::string output = format != nullptr ? s.*format->output : path.string();
-  FUZZ_CHECK((s.conversionFailed == 0 || s.conversionFailed == 1) && ReadAll(path) == file,
-             "conversionFailed is not 0 or 1, or Play_Wav changed the file it played");
-  FUZZ_CHECK(!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
-                         (format != nullptr || wave)),
-             "a failed, missing or unknown file was played, or from elsewhere");
-  if (format != nullptr) {
-    FUZZ_CHECK(played != (s.conversionFailed == 1) && (played || format->mayWriteAndFail || !fs::exists(output)),
-               "a failed conversion was played or wrote its output, or a converted file was not played");
-    if (fs::exists(output)) CheckConvertedWave(ReadAll(output), file.size());
-  }
+  FUZZ_CHECK((s.conversionFailed == 0 || s.conversionFailed == 1) && ReadAll(path) == file &&
+                 (!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
+                              (format != nullptr || wave))),
+             "conversionFailed not 0 or 1, the file changed, or a failed, missing, unknown or other file played");
+  FUZZ_CHECK(!format || (played != (s.conversionFailed == 1) &&
+                         (played || format->mayWriteAndFail || !fs::exists(output))),
+             "a failed conversion was played or wrote its output, or a converted file was not played");
+  if (format != nullptr && fs::exists(output)) CheckConvertedWave(ReadAll(output), file.size());
   const Bytes playedBytes = played ? ReadAll(s.externalWavPath) : Bytes();
   Command(CMD_EXPORT_EXTERNAL);
   const fs::path exported = root / "Documents" / "KVP_Wavs" / "ext_wav1.wav";
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
 }
 
-std::map<std::string, FuzzEntry> MakeEntries() {
-  std::map<std::string, FuzzEntry> entries;
+}  // namespace
+
+const std::map<std::string, FuzzEntry>& FuzzEntries() {
+  static std::map<std::string, FuzzEntry> entries;
+  if (!entries.empty()) return entries;
   auto add = [&](const std::string& name, std::function<void(const Bytes&)> run, std::vector<Bytes> seeds) {
     entries[name] = {[name, run](const Bytes& in) { ResetProgram(name), run(in), CheckFolders(); }, std::move(seeds)};
   };
@@ -348,22 +313,24 @@ std::map<std::string, FuzzEntry> MakeEntries() {
     add(std::string("stored_") + row.name, both, seeds);
   }
   wavSeeds.push_back(FormatNamed("sph")->samples[0].bytes);  // a ".wav" holding a SPHERE file
-  add("container", FuzzContainer,
+  // A container input: the name list's size (u16 LE), the name list, the ".kvf".
+  const auto container = [](const Bytes& in) {
+    if (in.size() < 2) return;
+    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
+    RunContainer(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()), false);
+  };
+  add("container", container,
       {ContainerInput({}), ContainerInput({waves[0]}), ContainerInput(waves), ContainerInput(storable)});
-  add("stored_wave", FuzzStoredWave, waves);
+  // One entry of a valid container, its first four bytes made "RIFF".
+  add("stored_wave", [container](const Bytes& in) {
+    container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+  }, waves);
   add("external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
   add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
   const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
   add("add_to_container", [dat](const Bytes& in) { RunContainer(dat, in, true); },
       {KvfFile({}), KvfFile({waves[0], FormatNamed("au")->samples[0].bytes})});
-  return entries;
-}
-
-}  // namespace
-
-const std::map<std::string, FuzzEntry>& FuzzEntries() {
-  static const std::map<std::string, FuzzEntry> entries = MakeEntries();
   return entries;
 }
 

@@ -1,7 +1,5 @@
-// Entries into every routine that reads bytes the program did not write (the
-// table is in fuzz_entries.cpp): each runs the program in scratch folders
-// (under $TMPDIR when set) and checks what it left behind. The fuzzers and the
-// regression test, which replays stored inputs, run the same entries.
+// Entries into every routine that reads bytes the program did not write: each runs the program in scratch folders
+// (under $TMPDIR when set) and checks what it left behind. The fuzzers and the regression test run the same entries.
 #pragma once
 
 #include <functional>
@@ -16,5 +14,4 @@ struct FuzzEntry {
   std::function<void(const Bytes&)> run;
   std::vector<Bytes> seeds;  // valid starting inputs, each passing every check
 };
-// By name: the fuzzer fuzz_<name>, and its folder in tests/regressions.
-const std::map<std::string, FuzzEntry>& FuzzEntries();
+const std::map<std::string, FuzzEntry>& FuzzEntries();  // by name: fuzz_<name>, tests/regressions/<name>
