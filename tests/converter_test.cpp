@@ -131,48 +131,44 @@ std::vector<Row> Rows() {
       {"first value starting with 1 is the channel count", Sph("sample_count -i 1600\nchannel_count -i 1\nsample_rate -i 8000\n", p), 1, 2, 8000, 16000, 16, sph},
       {"empty value and short coding", Sph("x -i  1\nchannel_count -i 1\nrate -i 8000\ny -s4 ul ", p), 1, 1, 8000, 16000, 16, sph}, {"no header text", SphereFile("", p), 1, 2, 44100, 88200, 16, sph},
       {"16-bit stereo", PvfFile("2 8000 16", p), 1, 2, 8000, 32000, 16, pvf}, {"8-bit: half the rate", PvfFile("2 44100 8", p), 1, 2, 22050, 88200, 16, pvf}, {"8-bit 11025", PvfFile("1 11025 8", p), 1, 1, 5512, 11025, 16, pvf, 0, 11024},
-      {"32-bit mono, odd S", PvfFile("1 8000 32", P(5)), 1, 1, 8000, 32000, 32, Less(pvf32, 1023)}, {"32-bit stereo", PvfFile("2 48000 32", p), 1, 2, 48000, 384000, 32, pvf32},
-      {"3 channels: mono byte rate", PvfFile("3 8000 16", p), 1, 2, 8000, 16000, 16, pvf}, {"0 channels", PvfFile("0 8000 32", p), 1, 2, 8000, 32000, 32, pvf32},
-      {"numbers from the tokens' starts, odd S", PvfFile("1 22050Hz 16bit", P(1001)), 1, 1, 22050, 44100, 16, Less(pvf, 1023)}, {"K is one character", PvfFile("1 8000 1", p), 1, 1, 8000, 16000, 16, pvf},
-      {"16-bit stereo", PafFile(3001, {{0, 0, 0xAC, 0x44}, 0, 2}), 1, 2, 44100, 176400, 16, paf16}, {"high half of the rate ignored", PafFile(3001, {{0x12, 0x34, 0x58, 0x88}, 0, 1}), 1, 1, 88200, 176400, 16, paf16},
-      {"3 channels", PafFile(3001, {{0, 0, 0xAC, 0x44}, 0, 3}), 1, 2, 44100, 88200, 16, paf16}, {"8-bit mono", PafFile(3001, {{0, 0, 0x56, 0x22}, 2, 1}), 1, 1, 22050, 22050, 8, paf8},
+      {"32-bit mono, odd S", PvfFile("1 8000 32", P(5)), 1, 1, 8000, 32000, 32, Less(pvf32, 1023)}, {"3 channels: mono byte rate", PvfFile("3 8000 16", p), 1, 2, 8000, 16000, 16, pvf},
+      {"0 channels", PvfFile("0 8000 32", p), 1, 2, 8000, 32000, 32, pvf32}, {"numbers from the tokens' starts, odd S", PvfFile("1 22050Hz 16bit", P(1001)), 1, 1, 22050, 44100, 16, Less(pvf, 1023)},
+      {"K is one character", PvfFile("1 8000 1", p), 1, 1, 8000, 16000, 16, pvf}, {"16-bit stereo", PafFile(3001, {{0, 0, 0xAC, 0x44}, 0, 2}), 1, 2, 44100, 176400, 16, paf16},
+      {"high half of the rate ignored", PafFile(3001, {{0x12, 0x34, 0x58, 0x88}, 0, 1}), 1, 1, 88200, 176400, 16, paf16}, {"3 channels", PafFile(3001, {{0, 0, 0xAC, 0x44}, 0, 3}), 1, 2, 44100, 88200, 16, paf16},
       {"8-bit stereo", PafFile(3001, {{0, 0, 0x2B, 0x11}, 2, 2}), 1, 2, 11025, 22050, 8, paf8}, {"24-bit odd rate", PafFile(2048 + 70, {{0, 0, 0x30, 0x39}, 1, 1}), 1, 1, 12345, 37035, 24, paf24, SECONDS_OF_DATA},
       {"24-bit rate 0, cut unit", PafFile(2048 + 65, {{0, 0, 0, 0}, 1, 1}), 1, 1, 22050, 66150, 24, Less(paf24, 2051), SECONDS_OF_DATA},
-      {"24-bit 8000, 2 s", PafFile(2048 + 32 * 1600, {{0, 0, 0x1F, 0x40}, 1, 1}), 1, 1, 8000, 24000, 24, Less(paf24, 2048 + 3200), SECONDS_OF_DATA, 0, "2"}, {"16-bit stereo", CafFile(5001, CAF16), 1, 2, 44100, 176400, 16, caf16},
+      {"24-bit 8000, 2 s", PafFile(2048 + 32 * 1600, {{0, 0, 0x1F, 0x40}, 1, 1}), 1, 1, 8000, 24000, 24, Less(paf24, 2048 + 3200), SECONDS_OF_DATA, 0, "2"},
       {"12000 Hz, external default", CafFile(5001, {0x40, 0xC7, "lpcm", 2, 0x10, "free"}), 1, 2, 192000, 768000, 16, caf16, EXT_ONLY},
       {"12000 Hz, stored default", CafFile(5001, {0x40, 0xC7, "lpcm", 2, 0x10, "free"}), 1, 2, 22050, 88200, 16, caf16, STO_ONLY}, {"3 channels", CafFile(5001, {0x40, 0xE5, "lpcm", 3, 0x10, "free"}), 1, 2, 44100, 88200, 16, caf16},
       {"16-bit ulaw stays linear", CafFile(5001, {0x40, 0xBF, "ulaw", 1, 0x10, "data"}), 1, 1, 8000, 16000, 16, caf16}, {"32-bit mono", CafFile(5001, {0x40, 0xF7, "lpcm", 1, 0x20, "free"}), 1, 1, 96000, 384000, 32, caf16},
       {"32-bit, external default", CafFile(5001, {0x40, 0, "lpcm", 2, 0x20, "free"}), 1, 2, 192000, 1536000, 32, caf16, EXT_ONLY},
       {"32-bit, stored default", CafFile(5001, {0x40, 0, "lpcm", 2, 0x20, "free"}), 1, 2, 88200, 705600, 32, caf16, STO_ONLY}, {"24-bit stereo", CafFile(5001, {0x40, 0xE7, "lpcm", 2, 0x18, "free"}), 1, 2, 48000, 288000, 24, caf24},
       {"24-bit, stored default", CafFile(5001, {0x41, 0, "lpcm", 1, 0x18, "free"}), 1, 1, 88200, 264600, 24, caf24, STO_ONLY},
-      {"24-bit, external default", CafFile(5001, {0x41, 0, "lpcm", 1, 0x18, "pakt"}), 1, 1, 192000, 576000, 24, caf24, EXT_ONLY}, {"8-bit mono", CafFile(5001, {0x40, 0xC5, "lpcm", 1, 8, "free"}), 1, 1, 11025, 11025, 8, caf8},
+      {"24-bit, external default", CafFile(5001, {0x41, 0, "lpcm", 1, 0x18, "pakt"}), 1, 1, 192000, 576000, 24, caf24, EXT_ONLY},
       {"8-bit, stored default", CafFile(5001, {0, 0, "lpcm", 2, 8, "free"}), 1, 2, 22050, 44100, 8, caf8, STO_ONLY}, {"8-bit, external default", CafFile(5001, {0, 0, "lpcm", 2, 8, "free"}), 1, 2, 192000, 384000, 8, caf8, EXT_ONLY},
-      {"mu-law mono", CafFile(5001, {0x40, 0xBF, "ulaw", 1, 8, "free"}), 7, 1, 8000, 8000, 8, caf711}, {"A-law stereo", CafFile(5001, {0x40, 0xCF, "alaw", 2, 8, "free"}), 6, 2, 16000, 32000, 8, caf711},
-      {"mu-law default", CafFile(5001, {0x40, 0xD0, "ulaw", 1, 8, "free"}), 7, 1, 192000, 192000, 8, caf711}, {"classic 8000", TimeConstantVoc(5001, 131), 1, 1, 8000, 8000, 8, vocTc},
-      {"extended 44100", TimeConstantVoc(5001, 62634), 1, 2, 44100, 88200, 8, vocTc}, {"16-bit stereo", NewFormatVoc(5001, 22050, 16, 2, 4), 1, 2, 22050, 88200, 16, voc16},
-      {"16-bit mono", NewFormatVoc(5001, 48000, 16, 1, 4), 1, 1, 48000, 96000, 16, voc16}, {"16-bit, 3 channels", NewFormatVoc(5001, 8000, 16, 3, 4), 1, 2, 8000, 32000, 16, voc16, 0, 48000},
-      {"mu-law mono", NewFormatVoc(5001, 8000, 8, 1, 7), 7, 1, 8000, 8000, 8, voc711, STO_ONLY}, {"A-law stereo", NewFormatVoc(5001, 11025, 8, 2, 6), 6, 2, 11025, 22050, 8, voc711, STO_ONLY},
-      {"mu-law, 0 channels", NewFormatVoc(5001, 8000, 8, 0, 7), 7, 2, 8000, 16000, 8, voc711, STO_ONLY, 8000}, {"mu-law, 3 channels", NewFormatVoc(5001, 8000, 8, 3, 7), 7, 2, 8000, 16000, 8, voc711, STO_ONLY, 8000},
+      {"A-law stereo", CafFile(5001, {0x40, 0xCF, "alaw", 2, 8, "free"}), 6, 2, 16000, 32000, 8, caf711}, {"mu-law default", CafFile(5001, {0x40, 0xD0, "ulaw", 1, 8, "free"}), 7, 1, 192000, 192000, 8, caf711},
+      {"classic 8000", TimeConstantVoc(5001, 131), 1, 1, 8000, 8000, 8, vocTc}, {"extended 44100", TimeConstantVoc(5001, 62634), 1, 2, 44100, 88200, 8, vocTc},
+      {"16-bit stereo", NewFormatVoc(5001, 22050, 16, 2, 4), 1, 2, 22050, 88200, 16, voc16}, {"16-bit mono", NewFormatVoc(5001, 48000, 16, 1, 4), 1, 1, 48000, 96000, 16, voc16},
+      {"16-bit, 3 channels", NewFormatVoc(5001, 8000, 16, 3, 4), 1, 2, 8000, 32000, 16, voc16, 0, 48000}, {"mu-law mono", NewFormatVoc(5001, 8000, 8, 1, 7), 7, 1, 8000, 8000, 8, voc711, STO_ONLY},
+      {"A-law stereo", NewFormatVoc(5001, 11025, 8, 2, 6), 6, 2, 11025, 22050, 8, voc711, STO_ONLY}, {"mu-law, 0 channels", NewFormatVoc(5001, 8000, 8, 0, 7), 7, 2, 8000, 16000, 8, voc711, STO_ONLY, 8000},
       {"classic with sample byte 16", With(TimeConstantVoc(5001, 131, 16), 32, {0, 0, 16, 2}), 1, 2, 131, 524, 16, voc16},
       {"classic with sample byte 8", With(TimeConstantVoc(5001, 131, 8), 32, {0, 0, 8, 1, 7}), 7, 1, 131, 131, 8, voc711, STO_ONLY},
       {"unknown classic constant", TimeConstantVoc(22091, 130), 1, 1, 22050, 22050, 8, vocTc, WRITTEN_FAILED, 0, "1.00186"},
       {"unknown extended constant", TimeConstantVoc(22091, 32768), 1, 2, 22050, 44100, 8, vocTc, WRITTEN_FAILED, 0, "0.50093"},
       {"external 8-bit new format", NewFormatVoc(8042, 8000, 8, 1, 7), 1, 1, 22050, 22050, 8, vocTc, WRITTEN_FAILED | EXT_ONLY}, {"16000", HtkFile(625, 2, P(32000)), 1, 1, 16000, 32000, 16, htk, WHOLE_SECONDS_EXTERNAL, 0, "1.00038"},
-      {"odd payload", HtkFile(1250, 2, P(3)), 1, 1, 8000, 16000, 16, htk, WHOLE_SECONDS_EXTERNAL}, {"16-bit mono", AuFile(3, 22050, 1, p101), 1, 1, 22050, 44100, 16, auLin},
-      {"8-bit: half the rate", AuFile(2, 8000, 1, p101), 1, 1, 4000, 8000, 16, auLin}, {"8-bit stereo, odd rate", AuFile(2, 8001, 2, p101), 1, 1, 8000, 16002, 16, auLin, 0, 16000},
-      {"32-bit stereo", AuFile(5, 48000, 2, p101), 1, 1, 192000, 384000, 16, auLin}, {"low half 00 02 is stereo", AuFile(3, 8000, 0x10002, p101), 1, 1, 16000, 32000, 16, auLin},
-      {"00 03 is mono", AuFile(3, 8000, 3, p101), 1, 1, 8000, 16000, 16, auLin}, {"encoding's low byte", AuFile(0x105, 48000, 1, p101, "xsnd"), 1, 1, 96000, 192000, 16, auLin},
-      {"mu-law mono, no magic", AuFile(1, 8000, 1, p101, "RIFF"), 7, 1, 8000, 8000, 8, au711}, {"A-law stereo", AuFile(27, 11025, 2, p101), 6, 2, 11025, 22050, 8, au711},
-      {"stored A-law needs no magic", AuFile(27, 8000, 0x102, p101, "RIFF"), 6, 2, 8000, 16000, 8, au711, STO_ONLY}, {"G.711, 0 channels", AuFile(1, 8000, 0, p101), 7, 2, 8000, 8000, 8, au711},
-      {"float stereo", AuFile(6, 44100, 2, p101), 3, 2, 44100, 352800, 32, auFloat}, {"float, 5 channels", AuFile(6, 8000, 5, p101, "Xsnd"), 3, 1, 8000, 32000, 32, auFloat},
-      {"16-bit stereo", AiffFile(2, 16, R44100, p120), 1, 2, 44100, 176400, 16, aiff16}, {"16-bit, 3 channels", AiffFile(3, 16, R8000, p120), 1, 2, 8000, 16000, 16, aiff16},
-      {"16-bit, 12.3456875 s", AiffFile(1, 16, R8000, P(197531 - 54)), 1, 1, 8000, 16000, 16, aiff16, 0, 0, "12.345"}, {"16-bit, 3 s", AiffFile(1, 16, R8000, P(48000 - 54)), 1, 1, 8000, 16000, 16, aiff16, 0, 0, "unknown"},
-      {"24-bit stereo, cut unit", AiffFile(2, 24, R48000, P(125)), 1, 2, 48000, 288000, 24, aiff24}, {"32-bit mono", AiffFile(1, 32, R48000, p120), 1, 1, 96000, 192000, 16, aiff32},
-      {"32-bit stereo", AiffFile(2, 32, R44100, p120), 1, 2, 88200, 352800, 16, aiff32}, {"8-bit stereo", AiffFile(2, 8, R11025, p120), 1, 2, 5512, 22048, 16, aiff16},
-      {"8-bit, other letters at 50", AiffFile(1, 8, R8000, p120, "fl32"), 1, 1, 4000, 8000, 16, aiff16}, {"8-bit FL32", AiffFile(1, 8, R8000, P(20000 - 54), "FL32"), 1, 1, 4000, 8000, 16, aiff16, WRITTEN_FAILED},
-      {"8-bit FL64", AiffFile(1, 8, R8000, P(20000 - 54), "FL64"), 1, 1, 4000, 8000, 16, aiff16, WRITTEN_FAILED}, {"AIFF-C mu-law stereo", AifcFile(2, R8000, "ulaw", P(121)), 7, 2, 8000, 16000, 8, aifc711},
-      {"AIFF-C A-law, 3 channels", AifcFile(3, R44100, "alaw", p120), 6, 2, 44100, 44100, 8, aifc711}, {"AIFF-C uncompressed mono", AifcFile(1, R44100, "NONE", p120), 1, 1, 22050, 44100, 16, aifcPcm},
-      {"AIFF-C uncompressed stereo", AifcFile(2, R22050, "sowt", p120), 1, 1, 22050, 44100, 16, aifcPcm},
+      {"odd payload", HtkFile(1250, 2, P(3)), 1, 1, 8000, 16000, 16, htk, WHOLE_SECONDS_EXTERNAL}, {"8-bit stereo, odd rate", AuFile(2, 8001, 2, p101), 1, 1, 8000, 16002, 16, auLin, 0, 16000},
+      {"low half 00 02 is stereo", AuFile(3, 8000, 0x10002, p101), 1, 1, 16000, 32000, 16, auLin}, {"00 03 is mono", AuFile(3, 8000, 3, p101), 1, 1, 8000, 16000, 16, auLin},
+      {"encoding's low byte", AuFile(0x105, 48000, 1, p101, "xsnd"), 1, 1, 96000, 192000, 16, auLin}, {"mu-law mono, no magic", AuFile(1, 8000, 1, p101, "RIFF"), 7, 1, 8000, 8000, 8, au711},
+      {"A-law stereo", AuFile(27, 11025, 2, p101), 6, 2, 11025, 22050, 8, au711}, {"stored A-law needs no magic", AuFile(27, 8000, 0x102, p101, "RIFF"), 6, 2, 8000, 16000, 8, au711, STO_ONLY},
+      {"G.711, 0 channels", AuFile(1, 8000, 0, p101), 7, 2, 8000, 8000, 8, au711}, {"float stereo", AuFile(6, 44100, 2, p101), 3, 2, 44100, 352800, 32, auFloat},
+      {"float, 5 channels", AuFile(6, 8000, 5, p101, "Xsnd"), 3, 1, 8000, 32000, 32, auFloat}, {"16-bit stereo", AiffFile(2, 16, R44100, p120), 1, 2, 44100, 176400, 16, aiff16},
+      {"16-bit, 3 channels", AiffFile(3, 16, R8000, p120), 1, 2, 8000, 16000, 16, aiff16}, {"16-bit, 12.3456875 s", AiffFile(1, 16, R8000, P(197531 - 54)), 1, 1, 8000, 16000, 16, aiff16, 0, 0, "12.345"},
+      {"16-bit, 3 s", AiffFile(1, 16, R8000, P(48000 - 54)), 1, 1, 8000, 16000, 16, aiff16, 0, 0, "unknown"}, {"24-bit stereo, cut unit", AiffFile(2, 24, R48000, P(125)), 1, 2, 48000, 288000, 24, aiff24},
+      {"32-bit mono", AiffFile(1, 32, R48000, p120), 1, 1, 96000, 192000, 16, aiff32}, {"32-bit stereo", AiffFile(2, 32, R44100, p120), 1, 2, 88200, 352800, 16, aiff32},
+      {"8-bit stereo", AiffFile(2, 8, R11025, p120), 1, 2, 5512, 22048, 16, aiff16}, {"8-bit, other letters at 50", AiffFile(1, 8, R8000, p120, "fl32"), 1, 1, 4000, 8000, 16, aiff16},
+      {"8-bit FL32", AiffFile(1, 8, R8000, P(20000 - 54), "FL32"), 1, 1, 4000, 8000, 16, aiff16, WRITTEN_FAILED}, {"8-bit FL64", AiffFile(1, 8, R8000, P(20000 - 54), "FL64"), 1, 1, 4000, 8000, 16, aiff16, WRITTEN_FAILED},
+      {"AIFF-C mu-law stereo", AifcFile(2, R8000, "ulaw", P(121)), 7, 2, 8000, 16000, 8, aifc711}, {"AIFF-C A-law, 3 channels", AifcFile(3, R44100, "alaw", p120), 6, 2, 44100, 44100, 8, aifc711},
+      {"AIFF-C uncompressed mono", AifcFile(1, R44100, "NONE", p120), 1, 1, 22050, 44100, 16, aifcPcm}, {"AIFF-C uncompressed stereo", AifcFile(2, R22050, "sowt", p120), 1, 1, 22050, 44100, 16, aifcPcm},
   };
 }
 
@@ -216,9 +212,7 @@ TEST_F(Converters, EveryPathWritesItsHeaderPayloadAndDurations) {
 
 TEST_F(Converters, RateTablesAndTheirDefaults) {
   struct RateTable {  // rates: the code as the input holds it, the rate written
-    const char* format;
-    Bytes (*input)(std::uint32_t code);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> rates;
+    const char* format; Bytes (*input)(std::uint32_t code); std::vector<std::pair<std::uint32_t, std::uint32_t>> rates;
   } tables[] = {
       {"mpc", [](std::uint32_t v) { return MpcFile(0, v, P(8)); }, {{8000, 8000}, {11025, 11025}, {16000, 16000}, {22050, 22050}, {32000, 32000}, {44100, 44100}, {48000, 48000}, {22664, 88200}, {30464, 96000}, {45328, 176400}}},
       {"wve", [](std::uint32_t v) { return WveFile("ALawSoundFile**", v, P(8)); }, {{3762, 8000}, {25135, 11025}, {22860, 16000}, {50154, 22050}, {15677, 32000}, {34517, 44100}, {5921, 48000}, {51275, 88200}, {41702, 96000}, {0, 8000}, {44100, 8000}}},
@@ -252,18 +246,18 @@ TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurationsDownToTheDataOffs
       {"mpc", "192000's low half", MpcFile(0, 192000 & 0xFFFF, z)}, {"iff", "other form", IffFile("AIFF", "VHDR", 8000, z)}, {"iff", "VHDR not first", IffFile("8SVX", "NAME", 8000, z)},
       {"iff", "16SV, BODY first", IffFile("16SV", "BODY", 8000, z)}, {"iff", "rate 0", IffFile("8SVX", "VHDR", 0, z)}, {"iff", "16SV byte rate past 32 bits", IffFile("16SV", "VHDR", 0x80000000u, z)},
       {"wve", "ULaw", WveFile("ULaw", 3762, z)}, {"wve", "short mark ALaw", WveFile("ALaw.", 3762, z)}, {"wve", "alaw1", WveFile("alaw1.", 3762, z)}, {"wve", "full stop first", WveFile(".alawSoundFile", 3762, z)},
-      {"pvf", "24-bit", PvfFile("1 8000 24", z)}, {"pvf", "no third token", PvfFile("1 8000", z)}, {"pvf", "K not a number", PvfFile("1 8000 x16", z)}, {"pvf", "rate 0", PvfFile("1 0 16", z)},
-      {"pvf", "8-bit rate halving to 0", PvfFile("1 1 8", z)}, {"pvf", "negative rate", PvfFile("1 -8000 16", z)}, {"pvf", "byte rate past 32 bits", PvfFile("2 2000000000 32", z)},
-      {"paf", "24-bit stereo", PafFile(3000, {{0, 0, 0x56, 0x22}, 1, 2})}, {"paf", "24-bit, 0 channels", PafFile(3000, {{0, 0, 0x56, 0x22}, 1, 0})}, {"paf", "format 3", PafFile(3000, {{0, 0, 0x56, 0x22}, 3, 1})},
-      {"paf", "format 0x0100", PafFile(3000, {{0, 0, 0x56, 0x22}, 0x100, 1})}, {"paf", "header fields only", PafFile(24, {{0, 0, 0x56, 0x22}, 2, 1})}, {"caf", "12-bit", CafFile(5000, {0x40, 0xBF, "lpcm", 1, 0x0C, "free"})},
+      {"pvf", "24-bit", PvfFile("1 8000 24", z)}, {"pvf", "no third token", PvfFile("1 8000", z)}, {"pvf", "K not a number", PvfFile("1 8000 x16", z)}, {"pvf", "8-bit rate halving to 0", PvfFile("1 1 8", z)},
+      {"pvf", "negative rate", PvfFile("1 -8000 16", z)}, {"pvf", "byte rate past 32 bits", PvfFile("2 2000000000 32", z)}, {"paf", "24-bit stereo", PafFile(3000, {{0, 0, 0x56, 0x22}, 1, 2})},
+      {"paf", "24-bit, 0 channels", PafFile(3000, {{0, 0, 0x56, 0x22}, 1, 0})}, {"paf", "format 3", PafFile(3000, {{0, 0, 0x56, 0x22}, 3, 1})}, {"paf", "format 0x0100", PafFile(3000, {{0, 0, 0x56, 0x22}, 0x100, 1})},
+      {"paf", "header fields only", PafFile(24, {{0, 0, 0x56, 0x22}, 2, 1})}, {"caf", "12-bit", CafFile(5000, {0x40, 0xBF, "lpcm", 1, 0x0C, "free"})},
       {"caf", "32-bit without a free chunk", CafFile(5000, {0x40, 0xBF, "lpcm", 1, 0x20, "pakt"})}, {"caf", "header only", CafFile(56, CAF16)}, {"voc", "time constant 0", TimeConstantVoc(1000, 0)},
       {"voc", "16-bit rate 0", NewFormatVoc(1000, 0, 16, 1, 4)}, {"voc", "16-bit, 0 channels", NewFormatVoc(1000, 8000, 16, 0, 4)}, {"voc", "stored 24-bit", NewFormatVoc(1000, 8000, 24, 1, 4), STO},
       {"voc", "stored 8-bit codec 4", NewFormatVoc(1000, 8000, 8, 1, 4), STO}, {"voc", "stored mu-law rate 0", NewFormatVoc(1000, 0, 8, 1, 7), STO}, {"htk", "4 bytes a sample", HtkFile(625, 4, z)},
       {"htk", "sample size in the wrong half", HtkFile(625, 0x200, z)}, {"htk", "cut before the sample size", Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}}, {"au", "encoding 4", AuFile(4, 8000, 1, z)},
-      {"au", "low byte read signed", AuFile(0x81, 8000, 1, z)}, {"au", "linear rate 0", AuFile(3, 0, 1, z)}, {"au", "8-bit rate halving to 0", AuFile(2, 1, 1, z)}, {"au", "mu-law rate 0", AuFile(1, 0, 2, z)},
-      {"au", "float rate 0", AuFile(6, 0, 1, z)}, {"au", "32-bit without magic", AuFile(5, 8000, 1, z, ".SND"), EXT}, {"au", "float without magic", AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()), EXT},
-      {"au", "A-law without magic", AuFile(27, 8000, 1, z, "RIFF"), EXT}, {"aiff", "12-bit", AiffFile(1, 12, R8000, z)}, {"aiff", "sample size 0", AiffFile(1, 0, R8000, z)}, {"aiff", "AIFF-C FL32", AifcFile(1, R8000, "FL32", z)},
-      {"aiff", "AIFF-C FL64", AifcFile(2, R8000, "FL64", z)}, {"aiff", "AIFF-C of 72 bytes", AifcFile(1, R8000, "ulaw", {})}, {"aiff", "cut inside the sample size", Head(AiffFile(1, 16, R8000, {}), 27)},
+      {"au", "low byte read signed", AuFile(0x81, 8000, 1, z)}, {"au", "8-bit rate halving to 0", AuFile(2, 1, 1, z)}, {"au", "mu-law rate 0", AuFile(1, 0, 2, z)}, {"au", "float rate 0", AuFile(6, 0, 1, z)},
+      {"au", "32-bit without magic", AuFile(5, 8000, 1, z, ".SND"), EXT}, {"au", "float without magic", AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()), EXT}, {"au", "A-law without magic", AuFile(27, 8000, 1, z, "RIFF"), EXT},
+      {"aiff", "12-bit", AiffFile(1, 12, R8000, z)}, {"aiff", "AIFF-C FL32", AifcFile(1, R8000, "FL32", z)}, {"aiff", "AIFF-C FL64", AifcFile(2, R8000, "FL64", z)}, {"aiff", "AIFF-C of 72 bytes", AifcFile(1, R8000, "ulaw", {})},
+      {"aiff", "cut inside the sample size", Head(AiffFile(1, 16, R8000, {}), 27)},
   };
   for (const Case& r : refusals) for (int face : FacesOf(Format(r.format), r.faces)) {
     SCOPED_TRACE(std::string(r.format) + ": " + r.what + (face == STO ? " (stored)" : " (external)"));
@@ -379,38 +373,30 @@ TEST_F(Converters, FilesWrittenBySoxAndLibsndfileDecodeToTheirSamples) {
 TEST_F(Converters, CopierMatchesTheByteAtATimeCopyForEveryRule) {
   const CopyRule shapes[] = {{0, 1}, {0, 2}, {0, 2, SWAP}, {0, 3, SWAP, 3}, {0, 4, SWAP, 4}, {0, 6, SWAP, 3}, {0, 2, SIGN}, {0, 1, SIGN},
                              {0, 2, UnitTransform::AddWord807F}, {0, 4, UnitTransform::HighHalfThenSilence}, {0, 2, {}, 2, 0, 16}};
-  const std::size_t block = IO_BLOCK_BYTES;
-  for (CopyRule rule : shapes) {
-    for (std::size_t payload : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{100}, block - 1, block + 1, 2 * block + 5}) {
-      for (std::int64_t shortBy : {0, 1, 2}) {  // the bound may lie before the input's end (VOC, AIFF-C)
-        if (payload > block && shortBy > 0) continue;
-        const Bytes input = PatternBytes(payload + 44, static_cast<std::uint32_t>(payload + 3));
-        rule.dataOffset = 44;
-        rule.payloadBytes = static_cast<std::int64_t>(payload) - shortBy;
-        WriteWholeFile(ScratchFile("in.bin"), input);
-        Stream inStream = OpenStream(ScratchFile("in.bin"), "rb"), outStream = OpenStream(ScratchFile("out.bin"), "wb");
-        EXPECT_TRUE(CopyPayload(inStream.get(), outStream.get(), rule));
-        CloseStream(outStream);
-        const Bytes expected = ReferenceCopy(input, rule);
-        ASSERT_EQ(ReadWholeFile(ScratchFile("out.bin")), expected) << "unit " << rule.unitSize << " transform " << int(rule.transform)
-                                                << " payload " << payload << " short by " << shortBy;
-        ASSERT_EQ(CopiedBytes(rule), static_cast<std::int64_t>(expected.size()));
-      }
-    }
+  const std::size_t block = IO_BLOCK_BYTES, payloads[] = {0, 1, 7, 100, block - 1, block + 1, 2 * block + 5};
+  for (CopyRule rule : shapes) for (std::size_t payload : payloads) for (std::int64_t shortBy : {0, 1, 2}) {
+    if (payload > block && shortBy > 0) continue;  // the bound may lie before the input's end (VOC, AIFF-C)
+    const Bytes input = PatternBytes(payload + 44, static_cast<std::uint32_t>(payload + 3));
+    rule.dataOffset = 44, rule.payloadBytes = static_cast<std::int64_t>(payload) - shortBy;
+    WriteWholeFile(ScratchFile("in.bin"), input);
+    Stream inStream = OpenStream(ScratchFile("in.bin"), "rb"), outStream = OpenStream(ScratchFile("out.bin"), "wb");
+    EXPECT_TRUE(CopyPayload(inStream.get(), outStream.get(), rule));
+    CloseStream(outStream);
+    const Bytes expected = ReferenceCopy(input, rule);
+    SCOPED_TRACE("unit " + std::to_string(rule.unitSize) + " transform " + std::to_string(int(rule.transform)));
+    ASSERT_EQ(ReadWholeFile(ScratchFile("out.bin")), expected) << " payload " << payload << " short by " << shortBy;
+    ASSERT_EQ(CopiedBytes(rule), static_cast<std::int64_t>(expected.size()));
   }
 }
 
 TEST_F(Converters, AConversionReplacesTheLastWholeAndAFailedOneRemovesItsHalfWrittenOutput) {
   const FormatRow& htk = Format("htk");
   const Bytes input = HtkFile(625, 2, P(2 * IO_BLOCK_BYTES));
-  for (long n = 1; n < 8; ++n) {
-    for (int face : {EXT, STO}) {
-      IoFailAt(n);
-      const std::string output = Convert(htk, face, input);
-      IoFailAt(0);
-      EXPECT_TRUE(Failed(face)) << n;
-      EXPECT_FALSE(FileExists(output)) << n;
-    }
+  for (long n = 1; n < 8; ++n) for (int face : {EXT, STO}) {
+    IoFailAt(n);
+    const std::string output = Convert(htk, face, input);
+    IoFailAt(0);
+    EXPECT_TRUE(Failed(face) && !FileExists(output)) << n << " " << face;
   }
   Convert(htk, EXT, input);
   EXPECT_EQ(Tail(ReadWholeFile(Convert(htk, EXT, HtkFile(625, 2, {1, 2, 3, 4}))), 40), Bytes({4, 0, 0, 0, 2, 1, 4, 3}));
@@ -428,8 +414,7 @@ TEST_F(Converters, DurationTextMillisecondsTokensAndLeadingIntegers) {
   }
   WriteWholeFile(ScratchFile("header.txt"), BytesOf("NIST_1A\n   1024\nchannel_count -i 1\nrate  x." + std::string(TOKEN_KEEP_BYTES * 3, 'a') + " b"));
   Stream file = OpenStream(ScratchFile("header.txt"), "rb");
-  TokenReader reader;
-  reader.file = file.get();
+  TokenReader reader{file.get()};
   std::vector<std::string> tokens(1);
   while (tokens.size() < 20 && ReadToken(reader, ' ', tokens.back())) tokens.emplace_back();
   const std::vector<std::string> expected = {"NIST_1A\n", "", "", "1024\nchannel_count", "-i", "1\nrate", "",
