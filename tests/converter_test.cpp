@@ -249,7 +249,7 @@ TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurationsDownToTheDataOffs
       {"caf", "32-bit without a free chunk", CafFile(5000, {0x40, 0xBF, "lpcm", 1, 0x20, "pakt"})}, {"caf", "header only", CafFile(56, CAF16)}, {"voc", "time constant 0", TimeConstantVoc(1000, 0)},
       {"voc", "16-bit rate 0", NewFormatVoc(1000, 0, 16, 1, 4)}, {"voc", "16-bit, 0 channels", NewFormatVoc(1000, 8000, 16, 0, 4)}, {"voc", "stored 24-bit", NewFormatVoc(1000, 8000, 24, 1, 4), STO},
       {"voc", "stored 8-bit codec 4", NewFormatVoc(1000, 8000, 8, 1, 4), STO}, {"voc", "stored mu-law rate 0", NewFormatVoc(1000, 0, 8, 1, 7), STO}, {"htk", "4 bytes a sample", HtkFile(625, 4, z)},
-      {"htk", "sample size in the wrong half", HtkFile(625, 0x200, z)}, {"htk", "cut before the sample size", Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}}, {"au", "encoding 4", AuFile(4, 8000, 1, z)},
+      {"htk", "1 byte a sample", HtkFile(625, 1, z)}, {"htk", "sample size in the wrong half", HtkFile(625, 0x200, z)}, {"htk", "cut before the sample size", Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}}, {"au", "encoding 4", AuFile(4, 8000, 1, z)},
       {"au", "low byte read signed", AuFile(0x81, 8000, 1, z)}, {"au", "8-bit rate halving to 0", AuFile(2, 1, 1, z)}, {"au", "mu-law rate 0", AuFile(1, 0, 2, z)}, {"au", "float rate 0", AuFile(6, 0, 1, z)},
       {"au", "32-bit without magic", AuFile(5, 8000, 1, z, ".SND"), EXT}, {"au", "float without magic", AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()), EXT}, {"au", "A-law without magic", AuFile(27, 8000, 1, z, "RIFF"), EXT},
       {"aiff", "12-bit", AiffFile(1, 12, R8000, z)}, {"aiff", "AIFF-C FL32", AifcFile(1, R8000, "FL32", z)}, {"aiff", "AIFF-C FL64", AifcFile(2, R8000, "FL64", z)}, {"aiff", "AIFF-C of 72 bytes", AifcFile(1, R8000, "ulaw", {})},
