@@ -5,41 +5,27 @@
 #include "library/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values) {
-  for (int v : values) bytes[offset++] = static_cast<unsigned char>(v);
-}
-
-Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values) { return Put(bytes, offset, values), bytes; }
-
-Bytes Tail(const Bytes& bytes, std::size_t from) {
-  return from >= bytes.size() ? Bytes() : Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
-}
-
+void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
+Bytes With(Bytes b, std::size_t at, std::initializer_list<int> vs) { return Put(b, at, vs), b; }
+Bytes Tail(const Bytes& b, std::size_t from) { return Bytes(b.data() + std::min(from, b.size()), b.data() + b.size()); }
 Bytes Head(Bytes bytes, std::size_t size) { return bytes.resize(std::min(size, bytes.size())), bytes; }
 
 Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   Bytes bytes(size);
   std::uint32_t x = seed * 2654435761u + 1;
-  for (unsigned char& b : bytes) {
-    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-    b = static_cast<unsigned char>(x);
-  }
+  for (unsigned char& b : bytes) x ^= x << 13, x ^= x >> 17, x ^= x << 5, b = static_cast<unsigned char>(x);
   return bytes;
 }
 
 // Header bytes followed by payload, the header padded with fill to size.
 static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const Bytes& payload) {
-  header.resize(size, fill);
-  header.insert(header.end(), payload.begin(), payload.end());
-  return header;
+  return header.resize(size, fill), header.insert(header.end(), payload.begin(), payload.end()), header;
 }
 
 // A pattern of size bytes (at least 64 while the fields go in) under a magic.
 static Bytes Patterned(std::size_t size, std::uint32_t seed, const std::string& magic) {
   Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  std::copy(magic.begin(), magic.end(), b.begin());
-  return b;
+  return std::copy(magic.begin(), magic.end(), b.begin()), b;
 }
 
 // "RIFF", "WAVEfmt " and the fmt fields up to the bits a sample.
@@ -140,51 +126,39 @@ Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
 }
 
 Bytes PvfFile(const std::string& line, const Bytes& payload) { return Framed(BytesOf("PVF1\n" + line + "\n"), 1024, 0, payload); }
-
 Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
   Bytes b = Framed({}, 12, 0, payload);
-  b[4] = 0xAB;  // high half of the period: never read
-  WriteU16Be(&b[6], period), WriteU16Be(&b[8], sampleBytes);
-  WriteU16Be(&b[10], 9);  // parameter kind: never read
-  return b;
+  b[4] = 0xAB, WriteU16Be(&b[10], 9);  // the period's high half and the parameter kind: never read
+  return WriteU16Be(&b[6], period), WriteU16Be(&b[8], sampleBytes), b;
 }
 
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
   Bytes b = Framed(BytesOf("FORM"), 100, 0, payload);
-  WriteTag(&b[8], formType), WriteTag(&b[12], firstChunk);
   b[19] = 20;  // VHDR size
-  WriteU32Be(&b[30], rateField);
-  return b;
+  return WriteTag(&b[8], formType), WriteTag(&b[12], firstChunk), WriteU32Be(&b[30], rateField), b;
 }
 
 Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
   Bytes b = Framed({}, 42, 0, payload);
-  b[21] = stereoFlag;
-  WriteU16Le(&b[40], v);
-  return b;
+  return b[21] = stereoFlag, WriteU16Le(&b[40], v), b;
 }
 
 Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload) {
   Bytes b = Framed(BytesOf(mark), 32, 0, payload);
-  WriteU16Le(&b[20], rateCode);
-  return b;
+  return WriteU16Le(&b[20], rateCode), b;
 }
 
 Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
-  b[26] = 9;
-  WriteU32Le(&b[30], rate);
-  Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
+  b[26] = 9, WriteU32Le(&b[30], rate), Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
   return Head(b, size);
 }
 
 Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
-  b[26] = timeConstant < 0x8000 ? 1 : 8;
-  WriteU16Le(&b[30], timeConstant);
-  b[34] = static_cast<unsigned char>(byte34);
+  b[26] = timeConstant < 0x8000 ? 1 : 8, WriteU16Le(&b[30], timeConstant), b[34] = static_cast<unsigned char>(byte34);
   return Head(b, size);
 }
 

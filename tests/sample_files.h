@@ -1,6 +1,5 @@
-// Builders of small sound files in the layouts the program reads, and the one
-// reader of the wave headers it writes. Shared by the test suite, the fuzzers'
-// seed writer and the Windows driver: no GoogleTest, no program code.
+// Builders of small sound files in the layouts the program reads, and the one reader of the wave headers it writes.
+// Shared by the test suite, the fuzzers' seed writer and the Windows driver: no GoogleTest, no program code.
 #pragma once
 
 #include <cstddef>
@@ -21,30 +20,25 @@ Bytes Head(Bytes bytes, std::size_t size);
 // --- RIFF/WAVE -------------------------------------------------------------------
 // A 44-byte PCM header and dataBytes of patterned samples.
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes);
-// An IMA ADPCM wave with a 20-byte fmt chunk: blocks of 1024 data bytes a
-// channel after each channel's 4-byte header (block align 1028 or 2056); the
-// last block holds lastBlockBytes when that is not 0.
+// An IMA ADPCM wave with a 20-byte fmt chunk: blocks of 1024 data bytes a channel after each channel's 4-byte
+// header (block align 1028 or 2056); the last block holds lastBlockBytes when that is not 0.
 Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes = 0);
 
-// The fields of a wave the converters write, from the header family's fixed
-// layout (PCM 44 bytes, G.711 58 bytes, float 82 or 90 bytes).
+// The fields of a wave the converters write, from the header family's fixed layout (PCM 44 bytes, G.711 58 bytes,
+// float 82 or 90 bytes). ok: one of the three layouts; factSamples: G.711 and float only.
 struct WaveInfo {
-  bool ok = false;  // one of the three layouts
-  std::uint32_t riffSize = 0, fmtSize = 0;
-  std::uint16_t formatTag = 0, channels = 0;
-  std::uint32_t sampleRate = 0, byteRate = 0;
-  std::uint16_t blockAlign = 0, bitsPerSample = 0;
-  std::uint32_t factSamples = 0, dataSize = 0;  // factSamples: G.711 and float
-  std::size_t dataOffset = 0;                   // where the samples start in the file
+  bool ok = false;
+  std::uint32_t riffSize = 0, fmtSize = 0, sampleRate = 0, byteRate = 0, factSamples = 0, dataSize = 0;
+  std::uint16_t formatTag = 0, channels = 0, blockAlign = 0, bitsPerSample = 0;
+  std::size_t dataOffset = 0;  // where the samples start in the file
 };
 WaveInfo ParseWave(const Bytes& bytes);
 
 // --- The foreign formats ---------------------------------------------------------
-// Each is a header over a payload; fields the converters do not read hold
-// nonsense or a pattern where that proves they are not read.
+// Each is a header over a payload; fields the converters do not read hold nonsense or a pattern where that proves
+// they are not read.
 
-// A plain AIFF with COMM first: samples at 54. blockSizeTag, when given,
-// fills the SSND block-size field at 50.
+// A plain AIFF with COMM first: samples at 54. blockSizeTag, when given, fills the SSND block-size field at 50.
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag = nullptr);
 // An AIFF-C with FVER first, COMM with an empty name, samples at 72.
@@ -52,8 +46,7 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
 // A 24-byte AU header (data offset and size fields hold nonsense) and payload.
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd");
-// A CAF file of size bytes: a pattern with the fields the converter reads, at
-// 20-21 (rate), 28-31, 46-47, 50-51 and 52-55.
+// A CAF file of size bytes: a pattern with the fields the converter reads, at 20-21 (rate), 28-31, 46-47, 50-51, 52-55.
 struct CafFields { int rateHi, rateLo; const char* format; int channels, bits; const char* nextChunk; };
 Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
 // A big-endian PAF file of size bytes: a pattern with its fields at 12-15, 18-19 and 22-23.
@@ -65,8 +58,8 @@ Bytes PvfFile(const std::string& line, const Bytes& payload);
 Bytes SphereFile(const std::string& lines, const Bytes& payload);
 // A 12-byte HTK header (sample count zero) and payload.
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload);
-// An IFF file with VHDR first: rateField is the big-endian word at 30 (the
-// cycle length's low half and the rate); zeros up to 100, then payload.
+// An IFF file with VHDR first: rateField is the big-endian word at 30 (the cycle length's low half and the rate);
+// zeros up to 100, then payload.
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload);
 // An MPC file: the stereo flag at 21, V at 40, payload from 42.
 Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload);
@@ -74,12 +67,10 @@ Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload);
 Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload);
 // A VOC file of size bytes whose first block is new-format (type 9).
 Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed = 1);
-// A VOC file whose first block carries a time constant: classic (type 1) or
-// extended (type 8, for constants from 0x8000). The byte at 34 is a sample or
-// a block type; it steers the dispatch.
+// A VOC file whose first block carries a time constant: classic (type 1) or extended (type 8, for constants from
+// 0x8000). The byte at 34 is a sample or a block type; it steers the dispatch.
 Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80, std::uint32_t seed = 1);
 
 // --- Containers --------------------------------------------------------------------
-// A ".kvf" holding entries in order, with keys as given (the name list is
-// the program's to write).
+// A ".kvf" holding entries in order, with keys as given (the name list is the program's to write).
 Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t>& keys = {});
