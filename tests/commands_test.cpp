@@ -110,8 +110,8 @@ TEST_F(CommandTest, OptionsHelpAndUnknownCommands) {
       {CMD_SAVE_AS_ORG, appState.exportAsPcm, 0, "Option set:  Export single wavs in original format . . ."},
       {CMD_SAVE_IN_DOCUMENTS, appState.saveInDocuments, 1,
        "Option Set: stored wav files will export to Documents\\KVP_Wavs"},
-      {CMD_SAVE_IN_DEFAULT, appState.saveInDocuments, 0,
-       "Option Set: stored wav files will export to default directory, Korvel_Player\\Export"}};
+      {CMD_SAVE_IN_DEFAULT, appState.saveInDocuments, 0, "Option Set: stored wav files will export to default "
+                                                        "directory, Korvel_Player\\Export"}};
   for (const auto& c : cases) {
     EXPECT_EQ(Run(c.command), (Strings{"asterisk", std::string("status ") + c.text}));
     EXPECT_EQ(c.option, c.value) << c.text;
@@ -233,11 +233,8 @@ TEST_F(CommandTest, ExportAllNamesEachEntryByItsFirstBytes) {
   const std::string starts[] = {"FORM", ".snd", "Cre", "RIFF", "caff", " paf", "PVF1", "NIST", std::string(4, '\0'),
                                 "Xsnd", "????"};
   const char* extensions[] = {".aiff", ".au", ".voc", ".wav", ".caf", ".paf", ".pvf", ".sph", ".htk", ".htk", ".htk"};
-  for (std::size_t n = 0; n < std::size(starts); ++n) {
-    Bytes bytes = BytesOf(starts[n]);
-    bytes.resize(40 + n, static_cast<unsigned char>(n));
-    AddFile("e" + std::to_string(n), bytes);
-  }
+  for (std::size_t n = 0; n < std::size(starts); ++n)  // 40 + n bytes, filled with n
+    AddFile("e" + std::to_string(n), BytesOf(starts[n] + std::string(40 + n - starts[n].size(), char(n))));
   const Strings done = {"finish", "status Completed. All wav files exported to program's directory"};
   EXPECT_EQ(Run(CMD_EXPORT_ALL), done);
   for (std::size_t n = 0; n < std::size(starts); ++n) {
@@ -295,10 +292,8 @@ TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
       EXPECT_TRUE(appState.durationText == c.text && appState.replayDurationMs == std::uint32_t(c.stored) * 1000u);
     }
     Play("w.wav", c.wave);
-    EXPECT_EQ(appState.externalWavReady, c.external >= 0 ? 1 : 0);
-    if (c.external >= 0) {
-      EXPECT_TRUE(appState.durationSeconds == c.external && appState.durationMs == std::uint32_t(c.external) * 1000u);
-    }
+    EXPECT_TRUE(c.external < 0 ? appState.externalWavReady == 0 : appState.externalWavReady == 1 &&
+                appState.durationSeconds == c.external && appState.durationMs == std::uint32_t(c.external) * 1000u);
     Command(IDC_STOP);
   }
 }

@@ -25,18 +25,15 @@ class FaultTest : public ProgramTest {
  protected:
   Files Snapshot() const {
     Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    for (const auto& entry : fs::recursive_directory_iterator(root))
       if (entry.is_regular_file()) files[entry.path().string()] = ReadWholeFile(entry.path().string());
-    }
     return files;
   }
   void Restore(const Files& files) const {
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    for (const auto& entry : fs::recursive_directory_iterator(root))
       if (entry.is_regular_file() && files.count(entry.path().string()) == 0) fs::remove(entry.path());
-    }
-    for (const auto& file : files) {
-      if (!FileExists(file.first) || ReadWholeFile(file.first) != file.second) WriteWholeFile(file.first, file.second);
-    }
+    for (const auto& [path, bytes] : files)
+      if (!FileExists(path) || ReadWholeFile(path) != bytes) WriteWholeFile(path, bytes);
   }
   // Runs prepare and then run with the n-th operation failing, for n = 1, 2,
   // ... until a run meets no failure; every run starts from the same files.
@@ -53,11 +50,11 @@ class FaultTest : public ProgramTest {
       const bool failed = IoOperationCount() >= n;
       IoFailAt(0);
       SCOPED_TRACE(what + ", operation " + std::to_string(n));
-      if (!ok()) {
+      if (ok()) {
+        verifyDone();
+      } else {
         ASSERT_TRUE(failed);
         verifyFailed();
-      } else {
-        verifyDone();
       }
       EXPECT_TRUE(failed || n > 1) << "no write to fail";
       if (!failed) break;

@@ -26,10 +26,7 @@ void WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
+bool FileExists(const std::string& path) { std::error_code error; return std::filesystem::exists(path, error); }
 
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
