@@ -112,7 +112,7 @@ void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
   CommandWithDialog(CMD_ADD_WAV, ScratchFile(name));
 }
 
-void ProgramTest::PinEntry(const std::string& text) {
+Strings ProgramTest::PinEntry(const std::string& text) {
   PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, text);
-  Command(IDC_SET_ID);
+  return Run(IDC_SET_ID);
 }

@@ -47,8 +47,8 @@ class ProgramTest : public ::testing::Test {
   std::string CreateAndLoad(const std::string& name);
   // Adds a scratch file with these bytes to the loaded container.
   void AddFile(const std::string& name, const Bytes& bytes);
-  // Types text into the entry number box and presses "Set ID#".
-  void PinEntry(const std::string& text);
+  // Types text into the entry number box and presses "Set ID#": the feedback of the press.
+  Strings PinEntry(const std::string& text);
 
   std::filesystem::path root;
   std::string programFolder, documentsFolder;
