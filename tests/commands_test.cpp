@@ -1,8 +1,7 @@
-// The program as its user drives it: every command through the window
-// procedure, on a scratch installation. Expected values are worked out by hand
-// from the rules each command follows, never with the program's own routines.
-// The Windows driver's session checks the plain successes (texts, rows,
-// copies); these suites keep the refusals, limits and tables.
+// The program as its user drives it: every command through the window procedure, on a scratch installation.
+// Expected values are worked out by hand from the rules each command follows, never with the program's own
+// routines. The Windows driver's session checks the plain successes (texts, rows, copies), the regression replay
+// the copies and refusals of damaged or odd inputs; these suites keep the other refusals, limits and tables.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -92,9 +91,8 @@ TEST_F(CommandTest, ShutdownClosesStopsReleasesAndQuits) {
   StartPlayAnimation();
   std::uintptr_t fake = 101;
   for (BitmapHandle* bitmap : {&appState.bmpMenuLoad, &appState.bmpMenuWav, &appState.bmpMenuKvf,
-                               &appState.bmpMenuExportCurrent, &appState.bmpMenuExportAll, &appState.bmpMenuOption}) {
+                               &appState.bmpMenuExportCurrent, &appState.bmpMenuExportAll, &appState.bmpMenuOption})
     *bitmap = reinterpret_cast<BitmapHandle>(fake++);
-  }
   HeadlessClearCalls();
   MainWindowProc(appState.hwndQuickStart, MESSAGE_DESTROY, 0, 0);  // any of the three windows
   EXPECT_FALSE(appState.containerFile);
@@ -262,14 +260,12 @@ TEST_F(CommandTest, ShareReplacesEarlierCopiesAndNeedsBothFiles) {
   EXPECT_EQ(Run(CMD_SHARE_CURRENT), (Strings{"start", "finish", "beep", FAILED}));
 }
 
-// Durations of stored and external waves, worked out by hand from the rule:
-// r = rate, doubled for a format tag above 1 (signed), a third for fmt 40;
-// bps = fmt length x channels x r / 8; stored d = length / bps (halved for 32
-// bits; 2 x length / (r x channels) for fmt 18); external d = (RIFF size /
-// bps) in whole seconds, the same corrections after.
+// Durations of stored and external waves, worked out by hand from the rule: r = rate, doubled for a format tag above
+// 1 (signed), a third for fmt 40; bps = fmt length x channels x r / 8; stored d = length / bps (halved for 32 bits;
+// 2 x length / (r x channels) for fmt 18); external d = (RIFF size / bps) in whole seconds, the same corrections
+// after. Text "": the stored entry is not played; external -1: the file is not played.
 TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
   const struct { const char* what; Bytes wave; double stored; const char* text; double external; } cases[] = {
-      // text "": the stored entry is not played; external -1: the file is not played
       {"16-bit stereo", WaveWith(16, 1, 2, 44100, 4, 16, 176444), 176444 / 176400.0, "1.0002", 1},
       {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0},
       {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0},

@@ -13,7 +13,7 @@ TEST(NameKey, StandardCrcKeyRuleAndListLines) {
   EXPECT_EQ(~ComputeNameCrc("123456789"), 0xCBF43926u);  // the standard check value
   EXPECT_EQ(~ComputeNameCrc("\xe9t\xe9"), 0xCBF7D413u);   // bytes above 127 count as unsigned (zlib's crc32)
   const struct { std::uint32_t crc, key; const char* text; const char* pair; } cases[] = {
-      {0xCBF43926u, 0xCBF43900u, "cbf43926", " cbf43926 \"n\"\r\n cbf43900 \"n\"\r\n"},  // eight digits: low byte cleared
+      {0xCBF43926u, 0xCBF43900u, "cbf43926", " cbf43926 \"n\"\r\n cbf43900 \"n\"\r\n"},  // 8 digits: low byte cleared
       {0x0ABC1234u, 0x0ABC1234u, "0abc1234", " 0abc1234 \"n\"\r\n abc12300 \"n\"\r\n"},
       {0xABC123u, 0xABC123u, "00abc123", " 00abc123 \"n\"\r\n abc12300 \"n\"\r\n"},
       {0x1234u, 0x1234u, "00001234", " 00001234 \"n\"\r\n 123400 \"n\"\r\n"},
@@ -42,14 +42,11 @@ TEST_F(ContainerTest, AppendsTheContainerCannotTakeChangeNothing) {
   };
   WriteWholeFile(dat, Bytes());
   WriteWholeFile(kvf, Bytes(100, 0));  // too short for an index
-  EXPECT_EQ(append(101), 0);
-  EXPECT_EQ(ReadWholeFile(kvf), Bytes(100, 0));
+  EXPECT_TRUE(append(101) == 0 && ReadWholeFile(kvf) == Bytes(100, 0));
   WriteWholeFile(kvf, KvfFile({}));  // sparse, just below the 2 GiB limit: one byte too many is refused
   ASSERT_TRUE(TruncateFile(kvf, MAX_CONTAINER_BYTES - 100));
-  EXPECT_EQ(append(101), 0);
-  EXPECT_TRUE(MeasureFile(kvf) == MAX_CONTAINER_BYTES - 100 && ReadWholeFile(dat).empty());
-  EXPECT_EQ(append(100), 1);
-  EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES);
+  EXPECT_TRUE(append(101) == 0 && MeasureFile(kvf) == MAX_CONTAINER_BYTES - 100 && ReadWholeFile(dat).empty());
+  EXPECT_TRUE(append(100) == 1 && MeasureFile(kvf) == MAX_CONTAINER_BYTES);
 }
 
 TEST_F(ContainerTest, DamagedRecordsAreNotUsable) {

@@ -1,8 +1,7 @@
-// A full disk at every step: each writing command runs again and again, with
-// its first, second, third ... write-side operation (open for writing, write,
-// flush, seek, close, truncation) failing, until a run meets no failure. A
-// failing run must report the failure, never success, and leave the container
-// and its name list as before or holding the whole new entry.
+// A full disk at every step: each writing command runs again and again, with its first, second, third ... write-side
+// operation (open for writing, write, flush, seek, close, truncation) failing, until a run meets no failure. A failing
+// run must report the failure, never success, and leave the container and its name list as before or holding the
+// whole new entry. A conversion's failures: the converter table (the frame writes every converter's output).
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -75,7 +74,8 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
   const std::string kvf = CreateAndLoad("Faults");
   const Bytes first = PcmWave(1, 8000, 16, 300), added = PcmWave(2, 22050, 16, IO_BLOCK_BYTES + 99);
   AddFile("first.wav", first);
-  WriteWholeFile(ScratchFile("second.wav"), added);
+  const std::string second = ScratchFile("second.wav");
+  WriteWholeFile(second, added);
   const Bytes kvfBefore = ReadWholeFile(kvf);  // zlib's crc32 of the names: 28148745 and 41059ec2
   const Bytes kvfAfter = KvfFile({first, added}, {0x28148700u, 0x41059E00u});
   const Bytes pair = BytesOf(" 41059ec2 \"second.wav\"\r\n 41059e00 \"second.wav\"\r\n");
@@ -84,8 +84,7 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
     const Bytes namesBefore = ReadWholeFile(names);
     Bytes namesAfter = namesBefore;
     namesAfter.insert(namesAfter.end(), pair.begin(), pair.end());
-    ForEveryFailure(
-        "add, names in " + names, [&] { Load(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, ScratchFile("second.wav")); },
+    ForEveryFailure("add, names in " + names, [&] { Load(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, second); },
         [&] { return ReadWholeFile(kvf) != kvfBefore; },
         [&] { ExpectFailureText(); EXPECT_EQ(ReadWholeFile(names), namesBefore); },
         [&] {
@@ -131,9 +130,7 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
     ForEveryFailure(
         c.what, [&] { appState.exportCounter = appState.externalExportCounter = 0, c.prepare(); },
         [&] { Command(c.command); }, [&] { return Status() == c.success; }, [&] { ExpectFailureText(); },
-        [&] {
-          for (const auto& [to, from] : c.copies) EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from)) << to;
-        });
+        [&] { for (const auto& [to, from] : c.copies) EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from)) << to; });
   }
 }
 

@@ -50,8 +50,7 @@ void ProgramTest::StartProgram(const std::string& programDir, const std::string&
 }
 
 void ProgramTest::TearDown() {
-  IoFailAt(0);
-  appState.containerFile.reset();
+  IoFailAt(0), appState.containerFile.reset();
   std::error_code error;  // a failed test's folder stays; the process's goes with its last test
   if (!HasFailure()) std::filesystem::remove_all(root, error), std::filesystem::remove(root.parent_path(), error);
 }
