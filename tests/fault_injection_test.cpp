@@ -78,12 +78,11 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
   WriteWholeFile(second, added);
   const Bytes kvfBefore = ReadWholeFile(kvf);  // zlib's crc32 of the names: 28148745 and 41059ec2
   const Bytes kvfAfter = KvfFile({first, added}, {0x28148700u, 0x41059E00u});
-  const Bytes pair = BytesOf(" 41059ec2 \"second.wav\"\r\n 41059e00 \"second.wav\"\r\n");
+  const std::string pair = " 41059ec2 \"second.wav\"\r\n 41059e00 \"second.wav\"\r\n";
   for (const std::string& names : {CompanionDatPath(kvf), appState.crcLogPath}) {  // the container's list, or the log
     if (names == appState.crcLogPath) fs::remove(CompanionDatPath(kvf));
     const Bytes namesBefore = ReadWholeFile(names);
-    Bytes namesAfter = namesBefore;
-    namesAfter.insert(namesAfter.end(), pair.begin(), pair.end());
+    const Bytes namesAfter = BytesOf(std::string(namesBefore.begin(), namesBefore.end()) + pair);
     ForEveryFailure("add, names in " + names, [&] { Load(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, second); },
         [&] { return ReadWholeFile(kvf) != kvfBefore; },
         [&] { ExpectFailureText(); EXPECT_EQ(ReadWholeFile(names), namesBefore); },
