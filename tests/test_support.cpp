@@ -22,15 +22,11 @@ Bytes ReadWholeFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteWholeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+void WriteWholeFile(const std::string& path, const Bytes& b) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
+bool FileExists(const std::string& path) { std::error_code error; return std::filesystem::exists(path, error); }
 
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -46,8 +42,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::StartProgram(const std::string& programDir, const std::string& documentsDir) {
-  programFolder = programDir;
-  documentsFolder = documentsDir;
+  programFolder = programDir, documentsFolder = documentsDir;
   HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
   InitializeAppState();
   SetUpProgramPaths();
@@ -55,13 +50,9 @@ void ProgramTest::StartProgram(const std::string& programDir, const std::string&
 }
 
 void ProgramTest::TearDown() {
-  IoFailAt(0);
-  appState.containerFile.reset();
-  std::error_code error;
-  if (!HasFailure()) {
-    std::filesystem::remove_all(root, error);
-    std::filesystem::remove(root.parent_path(), error);  // gone once the last test of the process is done
-  }
+  IoFailAt(0), appState.containerFile.reset();
+  std::error_code error;  // a failed test's folder stays; the process's goes with its last test
+  if (!HasFailure()) std::filesystem::remove_all(root, error), std::filesystem::remove(root.parent_path(), error);
 }
 
 std::string ProgramTest::ProgramFile(const std::string& relative) const {
@@ -76,17 +67,13 @@ void ProgramTest::Command(int id, unsigned notification) {
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-void ProgramTest::CommandWithDialog(int id, const std::string& path) {
-  HeadlessQueueDialogAnswer(path);
-  Command(id);
-}
-
-void ProgramTest::ClearCalls() { HeadlessClearCalls(); }
+void ProgramTest::CommandWithDialog(int id, const std::string& path) { HeadlessQueueDialogAnswer(path); Command(id); }
 
 std::string ProgramTest::Status() const { return PlatformGetWindowText(appState.hwndStatus); }
 
 Strings ProgramTest::Feedback() const {
   const std::string statusHandle = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
+  const std::size_t handle = statusHandle.size();
   Strings events;
   for (const PlatformCall& call : HeadlessCalls()) {
     const std::string& d = call.detail;
@@ -96,28 +83,14 @@ Strings ProgramTest::Feedback() const {
     if (call.role == "message-box") events.push_back("box " + d);
     if (call.role == "timer-start") events.push_back("timer on");
     if (call.role == "timer-stop") events.push_back("timer off");
-    if (call.role == "window-text" && d.compare(0, statusHandle.size(), statusHandle) == 0) {
-      events.push_back("status " + d.substr(statusHandle.size()));
-    }
+    if (call.role == "window-text" && d.rfind(statusHandle, 0) == 0) events.push_back("status " + d.substr(handle));
   }
   return events;
 }
 
-bool ProgramTest::Beeped() const {
-  const Strings beeps = HeadlessCallsOf("beep");
-  return std::find(beeps.begin(), beeps.end(), "default") != beeps.end();
-}
+Strings ProgramTest::Run(int id, unsigned note) { HeadlessClearCalls(); Command(id, note); return Feedback(); }
 
-Strings ProgramTest::Run(int id, unsigned notification) {
-  ClearCalls();
-  Command(id, notification);
-  return Feedback();
-}
-
-Strings ProgramTest::RunWithDialog(int id, const std::string& path) {
-  HeadlessQueueDialogAnswer(path);
-  return Run(id);
-}
+Strings ProgramTest::RunWithDialog(int id, const std::string& path) { HeadlessQueueDialogAnswer(path); return Run(id); }
 
 void ProgramTest::Select(int row) {
   HeadlessSelectRow(appState.hwndEntryList, row);
@@ -129,7 +102,7 @@ std::string ProgramTest::CreateAndLoad(const std::string& name) {
   Command(IDC_EXPORT_BUTTON);
   const std::string kvf = appState.programDir + name + ".kvf";
   CommandWithDialog(CMD_LOAD_KVF, kvf);
-  ClearCalls();
+  HeadlessClearCalls();
   return kvf;
 }
 
@@ -138,7 +111,7 @@ void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
   CommandWithDialog(CMD_ADD_WAV, ScratchFile(name));
 }
 
-void ProgramTest::PinEntry(const std::string& text) {
+Strings ProgramTest::PinEntry(const std::string& text) {
   PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, text);
-  Command(IDC_SET_ID);
+  return Run(IDC_SET_ID);
 }

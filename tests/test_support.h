@@ -32,13 +32,11 @@ class ProgramTest : public ::testing::Test {
   void Command(int id, unsigned notification = 0);
   // Answers the next open dialog with path (empty = Cancel), then sends id.
   void CommandWithDialog(int id, const std::string& path);
-  void ClearCalls();
   std::string Status() const;
   // Sounds, beeps, status texts, message boxes and timer calls, in order:
   // "start", "finish", "beep", "asterisk", "play <path>", "status <text>",
   // "box <caption>: <text>", "timer on", "timer off".
   Strings Feedback() const;
-  bool Beeped() const;
   // The feedback of one command alone (with a dialog answer when path is given).
   Strings Run(int id, unsigned notification = 0);
   Strings RunWithDialog(int id, const std::string& path);
@@ -49,10 +47,9 @@ class ProgramTest : public ::testing::Test {
   std::string CreateAndLoad(const std::string& name);
   // Adds a scratch file with these bytes to the loaded container.
   void AddFile(const std::string& name, const Bytes& bytes);
-  // Types text into the entry number box and presses "Set ID#".
-  void PinEntry(const std::string& text);
+  // Types text into the entry number box and presses "Set ID#": the feedback of the press.
+  Strings PinEntry(const std::string& text);
 
   std::filesystem::path root;
-  std::string programFolder;
-  std::string documentsFolder;
+  std::string programFolder, documentsFolder;
 };
