@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <tuple>
 
 #include "convert/frame.h"
 #include "library/byte_order.h"

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The Debian package of kvp: built with cpack from the build folder given, it
-# must hold kvp and its manual page, declare the sound libraries, and, once
-# unpacked into a scratch root, give a kvp that keeps its program folder under
-# the user's XDG data folder.
+# The Debian package of kvp, built with cpack from the build folder given: its
+# files and dependencies, and a kvp unpacked from it that keeps its program
+# folder in the user's XDG data folder.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# kvp from the shell: a container made, filled, listed, played, exported and
-# shared, an external file played and exported, usage mistakes and refusals,
-# checking what kvp prints, its exit status and the files it leaves.
+# kvp from the shell, as a user types it: what it prints, its exit status and
+# the files it leaves, for every command, usage mistakes and refusals.
 set -euo pipefail
 kvp=$1
 work=$(mktemp -d)

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# What a listener hears from kvp: ALSA's default device is sent into a file (a
-# "file" PCM over a "null" one, set up in a home made for the test), and each
-# wave family the program hands to its sound service is played through kvp.
-# The captured frames must be sox's decode of the very wave kvp prepared,
-# sample for sample, at its rate and channel count.
+# What a listener hears from kvp: ALSA's default device is sent into a file ("file"
+# over "null", by an .asoundrc in a home made for the test), and each wave family
+# the program hands to its sound service is played through kvp and compared.
 set -euo pipefail
 kvp=$1
 work=$(mktemp -d)

@@ -1,10 +1,19 @@
 #include "tests/sample_files.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "library/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+bool WriteWholeFile(const std::string& path, const Bytes& b) {
+  return std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
+}
 void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
 Bytes With(Bytes b, std::size_t at, std::initializer_list<int> vs) { return Put(b, at, vs), b; }
 Bytes Tail(const Bytes& b, std::size_t from) { return Bytes(b.data() + std::min(from, b.size()), b.data() + b.size()); }

@@ -11,6 +11,9 @@
 using Bytes = std::vector<unsigned char>;
 
 Bytes BytesOf(const std::string& text);
+// A whole file's bytes (none when it cannot be read); writing says whether it worked.
+Bytes ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
 void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
 Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in

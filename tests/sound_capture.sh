@@ -1,9 +1,6 @@
-# Sourced by the sound tests: ALSA's default device is sent into a file by an
-# .asoundrc in a home made for the test ("file" over "null"), and a captured
-# play is held against sox's decode of the wave that was handed over.
-
-# captured_matches CAPTURE PLAYED: the same rate, channels and samples, or
-# why not in $mismatch. The device's 44-byte header calls floats integers, so
+# Sourced by the sound tests. captured_matches CAPTURE PLAYED: what ALSA's
+# file device received holds the same rate, channels and samples as sox's
+# decode of the wave handed over, or $mismatch says why not. The device's 44-byte header calls floats integers, so
 # the samples after it are read as the played wave's encoding says, at the
 # width the player chose. sox carries floats through 32-bit integers, which
 # keeps about 24 bits of them; integers must match exactly.

@@ -7,8 +7,6 @@
 #include <unistd.h>
 #endif
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "library/file_io.h"
 #include "platform/headless.h"
@@ -16,15 +14,6 @@
 #include "shell/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
-
-Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteWholeFile(const std::string& path, const Bytes& b) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
 
 bool FileExists(const std::string& path) { std::error_code error; return std::filesystem::exists(path, error); }
 

@@ -15,8 +15,6 @@
 
 using Strings = std::vector<std::string>;
 
-Bytes ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
 
 class ProgramTest : public ::testing::Test {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <regex>
@@ -34,12 +33,8 @@ void Fail(const std::string& message) {
 }
 #define FUZZ_CHECK(condition, message) ((condition) ? void() : Fail(message))
 
-Bytes ReadAll(const fs::path& path) {
-  return Bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-}
-void WriteAll(const fs::path& path, const Bytes& b) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
+Bytes ReadAll(const fs::path& path) { return ReadWholeFile(path.string()); }
+void WriteAll(const fs::path& path, const Bytes& b) { WriteWholeFile(path.string(), b); }
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
 Bytes Join(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 

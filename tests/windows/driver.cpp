@@ -34,13 +34,8 @@ string N(long long number) { return std::to_string(number); }
 string WindowsPath(const string& path) { return path[0] == '/' ? "Z:" + path : path; }  // a host path: on Z:
 // "~\..." lies in Documents, anything else in the scratch installation.
 string PathOf(const string& name) { return name[0] == '~' ? documents + name.substr(1) : scratch + "\\" + name; }
-Bytes Read(const string& name) {
-  std::ifstream in(PathOf(name), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-bool Write(const string& name, const Bytes& b) {
-  return std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size()).good();
-}
+Bytes Read(const string& name) { return ReadWholeFile(PathOf(name)); }
+bool Write(const string& name, const Bytes& b) { return WriteWholeFile(PathOf(name), b); }
 template <typename Done> bool WaitFor(Done done, DWORD timeoutMs) {
   for (DWORD start = GetTickCount(); !done(); Sleep(50)) if (GetTickCount() - start >= timeoutMs) return false;
   return true;
