@@ -44,11 +44,11 @@ Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b
 // The copy as the format descriptions state it: one byte per read, units
 // written whole, bytes past the input's end keeping the previous unit's values.
 Bytes ReferenceCopy(const Bytes& input, const CopyRule& rule) {
-  Bytes out, unit(static_cast<std::size_t>(rule.unitSize), 0);
+  Bytes out, unit(static_cast<std::size_t>(rule.unitSize), 0), w;
   std::size_t position = static_cast<std::size_t>(rule.dataOffset);
   for (std::int64_t counted = 0, index = 0; rule.payloadBytes > counted; counted += rule.unitSize, ++index) {
     for (unsigned char& b : unit) b = position < input.size() ? input[position++] : b;
-    Bytes w = unit;
+    w.assign(unit.begin(), unit.end());
     if (rule.transform == SWAP)
       for (int i = 0; i < rule.unitSize; i += rule.groupSize) std::reverse(&w[i], &w[i] + rule.groupSize);
     for (unsigned char& b : w) b = static_cast<unsigned char>(b + (rule.transform == SIGN ? 128 : 0));
@@ -365,7 +365,7 @@ TEST_F(Converters, FilesWrittenBySoxAndLibsndfileDecodeToTheirSamples) {
 TEST_F(Converters, CopierMatchesTheByteAtATimeCopyForEveryRule) {
   const CopyRule shapes[] = {{0, 1}, {0, 2}, {0, 2, SWAP}, {0, 3, SWAP, 3}, {0, 4, SWAP, 4}, {0, 6, SWAP, 3}, {0, 2, SIGN}, {0, 1, SIGN},
                              {0, 2, UnitTransform::AddWord807F}, {0, 4, UnitTransform::HighHalfThenSilence}, {0, 2, {}, 2, 0, 16}};
-  const std::size_t block = IO_BLOCK_BYTES, payloads[] = {0, 1, 7, 100, block - 1, block + 1, 2 * block + 5};
+  const std::size_t block = IO_BLOCK_BYTES, payloads[] = {0, 1, 7, 100, block - 1, block + 1};
   for (CopyRule rule : shapes) for (std::size_t payload : payloads) for (std::int64_t shortBy : {0, 1, 2}) {
     if (payload > block && shortBy > 0) continue;  // the bound may lie before the input's end (VOC, AIFF-C)
     const Bytes input = PatternBytes(payload + 44, static_cast<std::uint32_t>(payload + 3));
