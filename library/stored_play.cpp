@@ -51,6 +51,7 @@ void LookUpEntryName(std::uint32_t nameKey) {
   AppState& s = appState;
   s.entryKeyText = KeyText(nameKey);
   s.nowPlayingText.clear();
+  s.storedEntryName.clear();
   Stream list = OpenStream(s.nameSourceMode == 1 ? s.datPath : s.crcLogPath, "rb");
   if (!list) return;
   TokenReader reader;
@@ -61,6 +62,7 @@ void LookUpEntryName(std::uint32_t nameKey) {
       std::string rest;
       ReadToken(reader, '\n', rest);
       if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+      s.storedEntryName = rest;
       s.nowPlayingText = s.msgNowPlayingStored + " " + rest;
       return;
     }

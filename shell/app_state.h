@@ -45,6 +45,7 @@ struct AppState {
   std::int32_t indexPinned = 0;
   std::string playWavPath;
   std::string nowPlayingText;
+  std::string storedEntryName;  // what the name list calls the entry last prepared; empty when it has no name
   std::string msgNowPlayingStored = "Now playing stored ";
   std::string entryKeyText;
   std::string durationText;
