@@ -9,7 +9,9 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <sstream>
 
+#include "app/kvp_commands.h"
 #include "convert/frame.h"
 #include "library/byte_order.h"
 #include "library/container.h"
@@ -21,6 +23,7 @@
 #include "tests/formats.h"
 
 namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -282,6 +285,44 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
 }
 
+// What kvp handed to its sound output, by the name it gave the sound.
+Strings kvpPlayedNames;
+void RecordKvpPlay(const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); }
+
+// kvp's own commands on Input/box.kvf (and box.dat unless dat is empty), one after the other as a user would type
+// them; entry is the number play and export are given, options go before each command. Every command ends refused
+// or done, a usage mistake only for an entry beyond the count; a play names its entry as the program's lookup named
+// it, or by its number.
+void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options) {
+  const std::string box = Input("box.kvf").string();
+  WriteAll(box, kvf);
+  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
+  WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
+  const std::vector<Strings> commands = {{"list", box},        {"play", box, entry}, {"export", box, entry},
+                                         {"export-all", box},  {"share", box},       {"add", box, Input("add.wav").string()},
+                                         {"play", box, entry}};
+  std::ostringstream out;
+  KvpHost host;
+  host.playWave = RecordKvpPlay;
+  host.out = &out;
+  host.err = &out;
+  for (const Strings& words : commands) {
+    Strings arguments = options;
+    arguments.insert(arguments.end(), words.begin(), words.end());
+    kvpPlayedNames.clear();
+    const int status = RunKvp(arguments, host);
+    const bool takesEntry = words.size() == 3 && words[2] == entry;
+    const bool beyondCount = takesEntry && std::stoll(entry) > appState.entryCount;
+    FUZZ_CHECK(status == KVP_DONE || status == KVP_REFUSED || (status == KVP_USAGE && beyondCount),
+               "kvp " + words[0] + " ended with " + std::to_string(status));
+    if (words[0] != "play") continue;
+    const std::string& found = appState.storedEntryName;
+    const std::string name = found.empty() ? "entry " + entry : found;
+    FUZZ_CHECK(kvpPlayedNames == (status == KVP_DONE ? Strings{name} : Strings{}),
+               "kvp play did not hand over the one wave it prepared, named " + name);
+  }
+}
+
 }  // namespace
 
 const std::map<std::string, FuzzEntry>& FuzzEntries() {
@@ -323,6 +364,23 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
   add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
+  // A kvp input: its first byte picks the entry number (1 to 8) and the options (--pcm, --documents); a container
+  // input follows.
+  const auto kvp = [](const Bytes& in) {
+    if (in.size() < 3) return;
+    const unsigned choice = in[0];
+    Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir", (root / "Documents").string()};
+    if ((choice & 8) != 0) options.push_back("--pcm");
+    if ((choice & 16) != 0) options.push_back("--documents");
+    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(3 + ReadU16Le(&in[1]), std::ptrdiff_t(in.size()));
+    RunKvpCommands(Bytes(in.begin() + 3, datEnd), Bytes(datEnd, in.end()), std::to_string(1 + (choice & 7)), options);
+  };
+  std::vector<Bytes> kvpSeeds;
+  for (const Bytes& containerSeed : {ContainerInput({waves[0], waves[4]}), ContainerInput(storable)}) {
+    kvpSeeds.push_back(Join({1}, containerSeed));
+    kvpSeeds.push_back(Join({2 | 8}, Join({0, 0}, Tail(containerSeed, 2 + ReadU16Le(containerSeed.data())))));
+  }
+  add("kvp_commands", kvp, kvpSeeds);
   const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
   add("add_to_container", [dat](const Bytes& in) { RunContainer(dat, in, true); },
       {KvfFile({}), KvfFile({waves[0], FormatNamed("au")->samples[0].bytes})});
