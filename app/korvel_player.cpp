@@ -3,15 +3,8 @@
 // window procedure; this file only runs the steps in order.
 #include <windows.h>
 
-#include "shell/app_state.h"
-#include "shell/main_window.h"
+#include "state/app_state.h"
 #include "shell/program_windows.h"
-
-// All three windows' messages go to the core's window procedure, which asks
-// for the system's default processing itself where it wants it.
-LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return MainWindowProc(window, message, wParam, lParam);
-}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   InitializeAppState();

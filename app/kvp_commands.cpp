@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "platform/headless.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
 

@@ -11,9 +11,9 @@
 
 #include "bench/bench_support.h"
 #include "convert/formats.h"
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "platform/headless.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

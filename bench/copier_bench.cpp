@@ -11,7 +11,7 @@
 
 #include "bench/bench_support.h"
 #include "convert/frame.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 
 namespace {
 

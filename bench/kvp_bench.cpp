@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "library/container.h"
 #include "platform/headless.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

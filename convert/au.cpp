@@ -26,8 +26,8 @@
 
 #include "convert/formats.h"
 #include "convert/frame.h"
-#include "library/byte_order.h"
-#include "shell/app_state.h"
+#include "io/byte_order.h"
+#include "state/app_state.h"
 
 namespace {
 

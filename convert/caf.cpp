@@ -28,8 +28,8 @@
 #include <cstdint>
 
 #include "convert/frame.h"
-#include "library/byte_order.h"
-#include "shell/app_state.h"
+#include "io/byte_order.h"
+#include "state/app_state.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <immintrin.h>
 #endif
 
-#include "library/byte_order.h"
-#include "shell/app_state.h"
+#include "io/byte_order.h"
+#include "state/app_state.h"
 
 namespace {
 

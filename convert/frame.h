@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "library/file_io.h"
+#include "io/file_io.h"
 
 // --- Output headers ------------------------------------------------------------
 

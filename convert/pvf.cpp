@@ -21,7 +21,7 @@
 
 #include "convert/formats.h"
 #include "convert/frame.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 namespace {
 

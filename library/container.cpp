@@ -3,9 +3,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "library/byte_order.h"
-#include "library/file_io.h"
-#include "shell/app_state.h"
+#include "io/byte_order.h"
+#include "io/file_io.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
 
 namespace {
 

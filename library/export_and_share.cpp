@@ -4,10 +4,11 @@
 #include <algorithm>
 
 #include "library/container.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "library/operations.h"
-#include "shell/app_state.h"
-#include "shell/play_timer.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/play_timer.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ void ExportCurrentWav() {
   const std::string target = (s.saveInDocuments == 0 ? s.singleExportPrefix
                                                      : s.documentsWavDir + PATH_SEPARATOR + "KVFS_Wav") +
                              std::to_string(s.exportCounter) + ExtensionOfLastPlayed();
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   const bool decoded = (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) ||
                        (s.exportAsPcm == 1 && LastPlayedWasConverted());
   // A conversion that failed left decoded.wav as an earlier play wrote it:
@@ -120,7 +121,7 @@ void ExportExternalWav() {
     RefuseCommand();
     return;
   }
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   ++s.externalExportCounter;
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
   const std::string target =
@@ -139,7 +140,7 @@ void ExportExternalWav() {
 void ShareCurrentContainer() {
   AppState& s = appState;
   EnsureFolderExists(s.shareDir, "Export_KVF");
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   PlayStartSound();
   const bool kvfCopied =
       DocumentsKnown() && PlatformCopyFile(s.containerPath, s.shareKvfPrefix + s.containerTitle + ".kvf");

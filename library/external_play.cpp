@@ -6,10 +6,11 @@
 
 #include "convert/formats.h"
 #include "convert/frame.h"
-#include "library/byte_order.h"
-#include "library/file_io.h"
+#include "io/byte_order.h"
+#include "io/file_io.h"
 #include "library/operations.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
 
 namespace {
 

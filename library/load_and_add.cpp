@@ -2,11 +2,12 @@
 // (Wavs > Add_Wav), with their command frames.
 #include "convert/frame.h"
 #include "library/container.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "library/operations.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
-#include "shell/play_timer.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/commands.h"
+#include "state/play_timer.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ void FillPlaylist() {
 
 void LoadContainerCommand() {
   AppState& s = appState;
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   PlayStartSound();
   PlatformListClear(s.hwndEntryList);
   LoadContainer();
@@ -145,7 +146,7 @@ void AddWavCommand() {
     ShowStatus("You must select (load) a KorvelFile (.kvf) before adding a wave file . . .");
     return;
   }
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   PlayStartSound();
   s.entryAppended = 0;
   AddWaveToContainer();

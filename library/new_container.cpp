@@ -4,11 +4,12 @@
 #include <cctype>
 
 #include "library/container.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "library/operations.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
-#include "shell/play_timer.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/commands.h"
+#include "state/play_timer.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ void CreateNewContainer() {
   s.newContainerPath = s.programDir + name + ".kvf";
   s.newDatPath = s.programDir + name + ".dat";
   PlatformSetControlText(s.hwndExportWindow, IDC_EXPORT_NAME, "");
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   if (!IsValidContainerName(name)) {
     RefuseCommand();
     ReportNewContainerNameInvalid();

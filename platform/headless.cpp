@@ -2,8 +2,8 @@
 // driver chose. Nothing here decides anything for the program.
 #include "platform/headless.h"
 
-#include "library/byte_order.h"
-#include "library/file_io.h"
+#include "io/byte_order.h"
+#include "io/file_io.h"
 
 #include <cstdio>
 #include <deque>
@@ -184,6 +184,9 @@ void PlatformHideWindow(WindowHandle window) { Record("window-hide", HandleText(
 bool PlatformPointInControl(WindowHandle, int, int, WindowHandle) { return false; }
 
 void PlatformPostQuit(int exitCode) { Record("quit", std::to_string(exitCode)); }
+
+// Headless windows receive no messages but those their driver sends to the window procedure itself.
+void PlatformSetWindowProcedure(WindowProcedure) {}
 
 std::intptr_t PlatformDefaultWindowProc(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) { return 0; }
 

@@ -98,6 +98,11 @@ int PlatformRunMessageLoop();
 // The system's default processing of a window message.
 std::intptr_t PlatformDefaultWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                         std::intptr_t lParam);
+// The routine that receives every message of the program's windows.
+using WindowProcedure = std::intptr_t (*)(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                          std::intptr_t lParam);
+// Where the messages of the windows of classes registered from now on go.
+void PlatformSetWindowProcedure(WindowProcedure procedure);
 
 // --- Menus -----------------------------------------------------------------
 MenuHandle PlatformCreateMenu();

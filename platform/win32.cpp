@@ -13,10 +13,15 @@
 
 #include "platform/platform.h"
 
-// The window procedure of the program's windows, defined by the executable.
-LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 namespace {
+
+WindowProcedure programWindowProcedure = nullptr;
+
+// Every message of the program's windows goes to the procedure the program set.
+LRESULT CALLBACK ProgramWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (programWindowProcedure == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return programWindowProcedure(window, message, wParam, lParam);
+}
 
 constexpr int SMALL_ICON_RESOURCE = 16;
 
@@ -155,6 +160,8 @@ bool PlatformPointInControl(WindowHandle window, int x, int y, WindowHandle cont
 }
 
 void PlatformPostQuit(int exitCode) { PostQuitMessage(exitCode); }
+
+void PlatformSetWindowProcedure(WindowProcedure procedure) { programWindowProcedure = procedure; }
 
 std::intptr_t PlatformDefaultWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                         std::intptr_t lParam) {

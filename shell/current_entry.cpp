@@ -2,9 +2,10 @@
 
 #include "convert/frame.h"
 #include "library/operations.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
-#include "shell/play_timer.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/commands.h"
+#include "state/play_timer.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void PlayPreparedWave() {
 
 void StartStoredPlay() {
   AppState& s = appState;
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   s.replayMode = 0;
   PlayFinishSound();
   ShowStatus("Loading wav . . . please, wait . . .");
@@ -70,7 +71,7 @@ void StepToPreviousEntry() {
 
 void PlayListSelection() {
   AppState& s = appState;
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   const int row = PlatformListSelection(s.hwndEntryList);
   if (row < 0) return;  // nothing is selected: there is no entry to play
   s.currentIndex = row + 1;
@@ -98,7 +99,7 @@ void PinEntryNumber() {
 
 void ReplayLastEntry() {
   AppState& s = appState;
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   if (!ContainerLoaded() || s.currentIndex <= 0) {
     RefuseCommand();
     return;

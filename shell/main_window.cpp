@@ -1,11 +1,13 @@
 #include "shell/main_window.h"
 
 #include "library/operations.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/commands.h"
 #include "shell/current_entry.h"
 #include "shell/options.h"
-#include "shell/play_timer.h"
+#include "state/play_timer.h"
+#include "state/shutdown.h"
 
 namespace {
 
@@ -71,7 +73,7 @@ void OpenHelpFile() {
 void PlayExternalCommand() {
   AppState& s = appState;
   s.externalFilePicked = 0;
-  if (s.animRunning == 1) StopPlayAnimation();
+  StopPlayAnimationIfRunning();
   PlayStartSound();
   s.replayMode = 0;
   OpenExternalAudioFile();
@@ -91,7 +93,7 @@ void ExportAllCommand() {
     return;
   }
   if (s.containerSize > EXPORT_PROGRESS_THRESHOLD) {
-    if (s.animRunning == 1) StopPlayAnimation();
+    StopPlayAnimationIfRunning();
     EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
     PlayFinishSound();
     ShowStatus("Exports in progress . . .");

@@ -1,6 +1,7 @@
 #include "shell/options.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
 
 namespace {
 

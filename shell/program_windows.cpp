@@ -1,7 +1,9 @@
 #include "shell/program_windows.h"
 
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "shell/main_window.h"
+
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 
@@ -156,6 +158,9 @@ bool CreateProgramWindows() {
   int screenWidth = 0, screenHeight = 0;
   PlatformScreenSize(screenWidth, screenHeight);
   const int cx = screenWidth / 2, cy = screenHeight / 2;
+  // All three windows' messages go to the one window procedure, which asks for the system's default processing
+  // itself where it wants it.
+  PlatformSetWindowProcedure(MainWindowProc);
   for (const WindowRow& row : WINDOWS) {
     if (!PlatformRegisterWindowClass(s.*row.className, row.backgroundBitmap)) return false;
     WindowSpec spec;

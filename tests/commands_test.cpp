@@ -6,14 +6,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "library/container.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "platform/headless.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "shell/main_window.h"
-#include "shell/play_timer.h"
+#include "state/play_timer.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The container format below the commands: name keys and name-list lines,
 // companion paths, appends the container cannot take, and records that
 // cannot be trusted.
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "library/container.h"
-#include "library/file_io.h"
-#include "shell/app_state.h"
+#include "io/file_io.h"
+#include "state/app_state.h"
 #include "tests/test_support.h"
 
 namespace {

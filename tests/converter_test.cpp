@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "convert/frame.h"
-#include "library/byte_order.h"
-#include "shell/app_state.h"
+#include "io/byte_order.h"
+#include "state/app_state.h"
 #include "tests/formats.h"
 #include "tests/test_support.h"
 

@@ -7,10 +7,10 @@
 #include <map>
 
 #include "library/container.h"
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "platform/headless.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "tests/formats.h"
 #include "tests/test_support.h"
 

@@ -3,7 +3,7 @@
 // here, not a new test file.
 #pragma once
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "tests/sample_files.h"
 
 struct FormatSample { const char* path; Bytes bytes; };  // path: what the sample exercises, for messages

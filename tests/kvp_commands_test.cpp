@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "app/kvp_commands.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "platform/headless.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "shell/program_windows.h"
 #include "tests/test_support.h"
 

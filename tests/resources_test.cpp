@@ -3,7 +3,7 @@
 // (not in the cross build, whose tests run where that path means nothing).
 #include <tuple>
 
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "tests/test_support.h"
 
 namespace {

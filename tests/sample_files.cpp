@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {

@@ -8,10 +8,10 @@
 #endif
 #include <algorithm>
 
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "platform/headless.h"
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
 

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
-#include "library/byte_order.h"
+#include "io/byte_order.h"
 #include "tests/sample_files.h"
 
 namespace {

@@ -1,7 +1,8 @@
-#include "shell/play_timer.h"
+#include "state/play_timer.h"
 
-#include "shell/app_state.h"
-#include "shell/commands.h"
+#include "state/app_state.h"
+#include "state/feedback.h"
+#include "state/commands.h"
 
 namespace {
 
@@ -36,6 +37,10 @@ void StopPlayAnimation() {
   s.animRunning = 0;
   s.currentBitmap = PlatformShowPicture(s.hwndAnimation, BMP_ANIMATION_IDLE);
   s.animClockMs = IDLE_CLOCK_MS;
+}
+
+void StopPlayAnimationIfRunning() {
+  if (appState.animRunning == 1) StopPlayAnimation();
 }
 
 void StopPlayback() {

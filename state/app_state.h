@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "library/file_io.h"
+#include "io/file_io.h"
 #include "platform/platform.h"
 
 struct AppState {
@@ -130,12 +130,6 @@ extern AppState appState;
 void InitializeAppState();
 // Start-up steps 1 to 4: program paths, Documents paths, "KVP_Wavs".
 void SetUpProgramPaths();
-// Shutdown when a window of the program is destroyed.
-void ShutDownProgram();
-
-// The two interface sounds (WAVE resources 400 and 600); each ends any sound playing.
-void PlayStartSound();
-void PlayFinishSound();
 // Makes sure the folder at path exists: when the entry found there is not
 // named exactly name, the folder is created. Failures are not reported here;
 // what writes into the folder later reports its own.
@@ -146,11 +140,6 @@ bool DocumentsKnown();
 
 // The failure text of every operation that writes a file for the user.
 extern const char* const MSG_CREATION_FAILED;
-
-// Shows text as the whole content of the status box.
-void ShowStatus(const std::string& text);
-// A refused command: the default beep.
-void RefuseCommand();
 
 // Turns a relative path written with "\" into one with the host's separator.
 std::string HostPath(const std::string& windowsPath);

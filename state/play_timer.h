@@ -11,5 +11,7 @@ void StartPlayAnimation();
 void OnPlayTimerTick();
 // Stops timer 1 and shows the idle picture; the sound goes on.
 void StopPlayAnimation();
+// The same, when the animation runs; else nothing.
+void StopPlayAnimationIfRunning();
 // The "[]" button: stops the animation and ends the sound, or beeps when idle.
 void StopPlayback();

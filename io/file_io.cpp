@@ -1,4 +1,4 @@
-#include "library/file_io.h"
+#include "io/file_io.h"
 
 #include <cerrno>
 

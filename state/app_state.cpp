@@ -2,10 +2,9 @@
 // front-end (the Windows program, the command line, the tests) runs the same
 // steps. The windows themselves are created elsewhere; this file owns the
 // state record, the paths derived at start-up and the teardown.
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
-#include "shell/commands.h"
-#include "shell/play_timer.h"
+#include "state/commands.h"
 
 #ifdef _WIN32
 const char PATH_SEPARATOR = '\\';
@@ -77,22 +76,6 @@ void SetUpProgramPaths() {
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
 }
 
-void ShutDownProgram() {
-  AppState& s = appState;
-  s.containerFile.reset();
-  if (s.animRunning == 1) StopPlayAnimation();
-  for (BitmapHandle* bitmap : {&s.bmpMenuLoad, &s.bmpMenuWav, &s.bmpMenuKvf, &s.bmpMenuExportCurrent,
-                               &s.bmpMenuExportAll, &s.bmpMenuOption}) {
-    PlatformReleaseBitmap(*bitmap);
-    *bitmap = nullptr;
-  }
-  PlatformPostQuit(0);
-}
-
-void PlayStartSound() { PlatformPlaySoundResource(SOUND_START); }
-
-void PlayFinishSound() { PlatformPlaySoundResource(SOUND_FINISH); }
-
 const char* const MSG_CREATION_FAILED =
     "Oops.  It seems something went wrong and file creation has failed . . .";
 
@@ -102,8 +85,3 @@ void EnsureFolderExists(const std::string& path, const std::string& name) {
 }
 
 bool DocumentsKnown() { return !appState.documentsWavDir.empty(); }
-
-void ShowStatus(const std::string& text) { PlatformSetWindowText(appState.hwndStatus, text); }
-
-void RefuseCommand() { PlatformBeep(BeepKind::Default); }
-
