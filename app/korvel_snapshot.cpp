@@ -21,7 +21,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr const char* MAIN_WINDOW_CLASS = "Korvel_Player  (1.0.4.18)";
+constexpr const char* MAIN_WINDOW_CLASS = "Korvel_Player  (" KORVEL_VERSION ")";
 
 // A host path ("/work/...") names Wine's Z: drive.
 std::string WindowsPath(std::string path) {

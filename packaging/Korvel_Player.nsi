@@ -5,7 +5,7 @@
 ; user's files, so neither an upgrade nor the uninstaller ever touches them:
 ; the uninstaller removes exactly what the setup installed.
 ;
-; makensis /DVERSION=1.0.4.18 /DPROGRAM=<folder with Korvel_Player.exe and the help file>
+; makensis /DVERSION=<version> /DPROGRAM=<folder with Korvel_Player.exe and the help file>
 ;          /DICON=<program icon> /DOUTFILE=<Korvel_Player-setup.exe> Korvel_Player.nsi
 
 ; The program is a 64-bit program; so is its setup (which also runs where only 64-bit Windows programs do).

@@ -1,19 +1,21 @@
 # The Debian package of the command-line front-end: kvp in /usr/bin and its
 # manual page. `cmake --build <dir> --target package` (or cpack in <dir>)
 # writes korvel-player_<version>_amd64.deb into the build folder. An installed
-# kvp keeps its program folder under $XDG_DATA_HOME (see resources/man/kvp.1).
+# kvp keeps its program folder under $XDG_DATA_HOME (see resources/man/kvp.1.in).
 
-# Debian's manual pages are compressed; gzip -n keeps the package reproducible.
+# The page names the project's version. Debian's manual pages are compressed;
+# gzip -n keeps the package reproducible.
+configure_file(${PROJECT_SOURCE_DIR}/resources/man/kvp.1.in ${CMAKE_BINARY_DIR}/kvp.1 @ONLY)
 set(KORVEL_MAN_PAGE ${CMAKE_BINARY_DIR}/kvp.1.gz)
 add_custom_command(OUTPUT ${KORVEL_MAN_PAGE}
-  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/resources/man/kvp.1 > ${KORVEL_MAN_PAGE}
-  DEPENDS ${PROJECT_SOURCE_DIR}/resources/man/kvp.1
+  COMMAND gzip -9 -n -c ${CMAKE_BINARY_DIR}/kvp.1 > ${KORVEL_MAN_PAGE}
+  DEPENDS ${CMAKE_BINARY_DIR}/kvp.1
   COMMENT "Compressing the manual page")
 add_custom_target(korvel_man_page ALL DEPENDS ${KORVEL_MAN_PAGE})
 
 install(TARGETS kvp RUNTIME DESTINATION bin)
 install(FILES ${KORVEL_MAN_PAGE} DESTINATION share/man/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/man/kvp.1 DESTINATION share/doc/korvel-player)
+install(FILES ${CMAKE_BINARY_DIR}/kvp.1 DESTINATION share/doc/korvel-player)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel-player)

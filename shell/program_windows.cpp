@@ -18,7 +18,7 @@ struct WindowRow {
 };
 
 const WindowRow WINDOWS[] = {
-    {&AppState::mainClassName, &AppState::hwndMain, "Korvel_Player  (1.0.4.18)", WindowFrame::Main, 800, -250, -200,
+    {&AppState::mainClassName, &AppState::hwndMain, "Korvel_Player  (" KORVEL_VERSION ")", WindowFrame::Main, 800, -250, -200,
      500, 387},
     {&AppState::exportClassName, &AppState::hwndExportWindow, " Korvel_File - Export", WindowFrame::Dialog, 700, 20,
      -330, 300, 100},

@@ -118,7 +118,7 @@ struct AppState {
                bmpMenuExportCurrent = nullptr, bmpMenuExportAll = nullptr, bmpMenuOption = nullptr;
   BitmapHandle currentBitmap = nullptr;
   int showCommand = 5;  // how the main window is first shown (given to the entry routine)
-  std::string mainClassName = "Korvel_Player  (1.0.4.18)";
+  std::string mainClassName = "Korvel_Player  (" KORVEL_VERSION ")";
   std::string exportClassName = " Korvel_File - Export";
   std::string quickStartClassName = " Quick Start - Help";
 };

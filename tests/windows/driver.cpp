@@ -99,7 +99,7 @@ const struct Control {
   DWORD on, off;                // style bits set and clear
   bool sunkenEdge;              // WS_EX_CLIENTEDGE
 } LAYOUT[] = {
-  {DESKTOP, "Korvel_Player  (1.0.4.18)", "Korvel_Player  (1.0.4.18)", MAIN, -250, -200, 500, 387,
+  {DESKTOP, "Korvel_Player  (" KORVEL_VERSION ")", "Korvel_Player  (" KORVEL_VERSION ")", MAIN, -250, -200, 500, 387,
    WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_CHILD | WS_THICKFRAME | WS_MAXIMIZEBOX},
   {DESKTOP, " Korvel_File - Export", " Korvel_File - Export", EXPORT, 20, -330, 300, 100, DIALOG, NO_CAPTION},
   {DESKTOP, " Quick Start - Help", " Quick Start - Help", QUICK, 282, -200, 300, 220, DIALOG, NO_CAPTION},
