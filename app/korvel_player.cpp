@@ -3,8 +3,8 @@
 // window procedure; this file only runs the steps in order.
 #include <windows.h>
 
-#include "state/app_state.h"
 #include "shell/program_windows.h"
+#include "state/app_state.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   InitializeAppState();

@@ -153,7 +153,8 @@ HWND WaitForMainWindow(DWORD timeoutMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) return std::fprintf(stderr, "usage: korvel_snapshot <picture.bmp> [Korvel_Player.exe]\n"), 2;
+  if (argc != 2 && argc != 3)
+    return std::fprintf(stderr, "usage: korvel_snapshot <picture.bmp> [Korvel_Player.exe]\n"), 2;
   const std::string bmpPath = WindowsPath(argv[1]);
   if (argc == 2) {
     HWND window = WaitForMainWindow(0);

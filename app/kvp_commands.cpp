@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "platform/headless.h"
-#include "state/app_state.h"
-#include "state/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
 namespace {
 
@@ -73,14 +73,9 @@ struct CommandShape {
 constexpr std::size_t ANY_NUMBER = SIZE_MAX;
 
 const CommandShape COMMANDS[] = {
-    {"new NAME", 1, 1},
-    {"list CONTAINER", 1, 1},
-    {"add CONTAINER FILE...", 2, ANY_NUMBER},
-    {"play CONTAINER N", 2, 2},
-    {"export CONTAINER N", 2, 2},
-    {"export-all CONTAINER", 1, 1},
-    {"share CONTAINER", 1, 1},
-    {"open FILE [--export]", 1, 1},
+    {"new NAME", 1, 1},         {"list CONTAINER", 1, 1},       {"add CONTAINER FILE...", 2, ANY_NUMBER},
+    {"play CONTAINER N", 2, 2}, {"export CONTAINER N", 2, 2},   {"export-all CONTAINER", 1, 1},
+    {"share CONTAINER", 1, 1},  {"open FILE [--export]", 1, 1},
 };
 
 const KvpHost* host = nullptr;

@@ -47,11 +47,12 @@ int main(int argc, char** argv) {
     void (*import)();
   } cases[] = {
       // FORM, stereo (20), 16-bit (26), 44100 Hz rate bytes (28)
-      {"AIFF 16-bit stereo", Header(58, {{0, "FORM"}, {8, "AIFF"}}, {{21, 2}, {27, 16}, {28, 0x40}, {29, 0x0E}, {30, 0xAC}, {31, 0x44}}),
+      {"AIFF 16-bit stereo",
+       Header(58, {{0, "FORM"}, {8, "AIFF"}}, {{21, 2}, {27, 16}, {28, 0x40}, {29, 0x0E}, {30, 0xAC}, {31, 0x44}}),
        &appState.aiffSourcePath, &appState.aiffWavPath, ImportAiffFile},
       // .snd, encoding 1 (15), 8000 Hz (16..19), one channel (23)
-      {"AU mu-law mono", Header(24, {{0, ".snd"}}, {{15, 1}, {18, 0x1F}, {19, 0x40}, {23, 1}}),
-       &appState.auSourcePath, &appState.auWavPath, ImportAuFile},
+      {"AU mu-law mono", Header(24, {{0, ".snd"}}, {{15, 1}, {18, 0x1F}, {19, 0x40}, {23, 1}}), &appState.auSourcePath,
+       &appState.auWavPath, ImportAuFile},
       // caff, 44100 Hz (20-21), stereo (46-47), 24-bit (50-51)
       {"CAF 24-bit stereo", Header(4096, {{0, "caff"}, {28, "lpcm"}}, {{20, 0x40}, {21, 0xE5}, {47, 2}, {51, 0x18}}),
        &appState.cafSourcePath, &appState.cafWavPath, ImportCafFile},

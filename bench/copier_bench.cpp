@@ -74,8 +74,7 @@ int main(int argc, char** argv) {
     }
     double ratio = copier / plain;
     worst = std::max(worst, ratio);
-    std::printf("  %-32s plain %7.1f ms  copier %7.1f ms  ratio %.2f\n", c.name, plain * 1000, copier * 1000,
-                ratio);
+    std::printf("  %-32s plain %7.1f ms  copier %7.1f ms  ratio %.2f\n", c.name, plain * 1000, copier * 1000, ratio);
   }
   std::printf("worst ratio %.2f (goal: at most 1.25)\n", worst);
   std::filesystem::remove(input);

@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
   WriteWave(hundred, 100 * 1000 * 1000);
   auto run = [&](std::vector<std::string> words) {
     // The preparing is measured, not the listening: no sound is played.
-    std::vector<std::string> command = {kvp, "--no-sound", "--program-dir", folder.string(), "--documents-dir",
-                                        (folder / "Documents").string()};
+    std::vector<std::string> command = {
+        kvp, "--no-sound", "--program-dir", folder.string(), "--documents-dir", (folder / "Documents").string()};
     command.insert(command.end(), words.begin(), words.end());
     return SecondsOf(command);
   };

@@ -43,7 +43,7 @@ constexpr std::size_t AIFF_CHANNELS = 20;
 constexpr std::size_t AIFF_SAMPLE_SIZE = 26;  // 20 + channels 2 + frame count 4
 constexpr std::size_t AIFF_RATE = 28;         // 26 + sample size 2
 // AIFF-C: FORM header (12) + FVER chunk (12) + COMM chunk header (8).
-constexpr std::size_t AIFC_COMM_TAIL = 26;    // "MM" of "COMM" at 24
+constexpr std::size_t AIFC_COMM_TAIL = 26;  // "MM" of "COMM" at 24
 constexpr std::size_t AIFC_CHANNELS = 32;
 constexpr std::size_t AIFC_RATE = 40;         // 32 + channels 2 + frame count 4 + sample size 2
 constexpr std::size_t AIFC_COMPRESSION = 50;  // 40 + 10-byte rate
@@ -70,15 +70,13 @@ struct RateRow {
 
 // The full table: 16- and 24-bit paths.
 constexpr RateRow AIFF_RATES[] = {
-    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050},
-    {0x400DFA00, 32000}, {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200},
-    {0x400FBB80, 96000}, {0x4010AC44, 176400},
+    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050}, {0x400DFA00, 32000},
+    {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200}, {0x400FBB80, 96000}, {0x4010AC44, 176400},
 };
 // 32-bit and AIFF-C paths: all but 176400.
 constexpr RateRow AIFF_RATES_TO_96000[] = {
-    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050},
-    {0x400DFA00, 32000}, {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200},
-    {0x400FBB80, 96000},
+    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050}, {0x400DFA00, 32000},
+    {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200}, {0x400FBB80, 96000},
 };
 // 8-bit path, whose output plays at half the rate. Half of 11025 is not
 // whole, so those files play at 5512 Hz, 11024 bytes per second.
@@ -182,8 +180,7 @@ static void WriteAiff24Wave(const ConversionTarget& target, ConversionInput& inp
 // word; the rate is doubled to match, so the output is as long as the input.
 static void WriteAiff32Wave(const ConversionTarget& target, ConversionInput& input) {
   const Channels channels = DecideChannels(ReadU16Be(input.head + AIFF_CHANNELS));
-  const std::uint32_t rate =
-      LookUpRate(AIFF_RATES_TO_96000, ReadU32Be(input.head + AIFF_RATE), AIFF_32_DEFAULT_RATE);
+  const std::uint32_t rate = LookUpRate(AIFF_RATES_TO_96000, ReadU32Be(input.head + AIFF_RATE), AIFF_32_DEFAULT_RATE);
 
   ConversionPlan plan;
   WaveHeader& h = plan.header = AiffPcmHeader(input, AIFF_DATA_OFFSET);  // RIFF size S − 22

@@ -31,8 +31,8 @@
 
 namespace {
 
-constexpr std::size_t AU_MAGIC_TAIL = 1;         // "snd" of ".snd"
-constexpr std::size_t AU_ENCODING_LOW = 15;      // 4-byte encoding at 12, its low byte
+constexpr std::size_t AU_MAGIC_TAIL = 1;     // "snd" of ".snd"
+constexpr std::size_t AU_ENCODING_LOW = 15;  // 4-byte encoding at 12, its low byte
 constexpr std::size_t AU_SAMPLE_RATE = 16;
 constexpr std::size_t AU_CHANNELS_LOW_HALF = 22;  // 4-byte channel count at 20, its low half
 constexpr std::size_t AU_CHANNELS_LOW_BYTE = 23;  // and its low byte
@@ -69,8 +69,8 @@ enum class AuMagic { Required, Ignored };
 
 struct AuHeader {
   std::int8_t encoding = 0;
-  std::uint32_t rate = 0;       // R
-  bool stereoPair = false;      // linear path: channel count's low half is 2
+  std::uint32_t rate = 0;        // R
+  bool stereoPair = false;       // linear path: channel count's low half is 2
   std::uint8_t channelByte = 0;  // C
   bool magic = false;
 };

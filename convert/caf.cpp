@@ -34,15 +34,15 @@
 namespace {
 
 // --- Header fields --------------------------------------------------------------
-constexpr std::size_t CAF_RATE_CODE = 20;         // desc chunk (8) + tag and size (12): the rate's first bytes
-constexpr std::size_t CAF_FORMAT_ID = 28;         // rate (20) + 8
-constexpr std::size_t CAF_CHANNELS_LOW = 46;      // channels per frame at 44, its low half
-constexpr std::size_t CAF_BITS_LOW = 50;          // bits per channel at 48, its low half
-constexpr std::size_t CAF_NEXT_CHUNK_TYPE = 52;   // desc chunk (8 + 12 + 32) ends here
+constexpr std::size_t CAF_RATE_CODE = 20;        // desc chunk (8) + tag and size (12): the rate's first bytes
+constexpr std::size_t CAF_FORMAT_ID = 28;        // rate (20) + 8
+constexpr std::size_t CAF_CHANNELS_LOW = 46;     // channels per frame at 44, its low half
+constexpr std::size_t CAF_BITS_LOW = 50;         // bits per channel at 48, its low half
+constexpr std::size_t CAF_NEXT_CHUNK_TYPE = 52;  // desc chunk (8 + 12 + 32) ends here
 
 constexpr std::uint16_t CAF_ONE_CHANNEL = 0x0001;
 constexpr std::uint16_t CAF_TWO_CHANNELS = 0x0002;
-constexpr char CAF_FREE_CHUNK_START[] = "fr";     // "free", as far as it is read
+constexpr char CAF_FREE_CHUNK_START[] = "fr";  // "free", as far as it is read
 
 // --- Sample data -------------------------------------------------------------------
 // The samples of a 4096-byte header start at 4096. The 24-bit and G.711 paths
@@ -69,7 +69,7 @@ constexpr RateCode CAF_RATES[] = {
 // One way through the converter. bytesPerSample gives B = bytesPerSample × R
 // (before the stereo doubling), the block align per channel and the bits.
 struct CafPath {
-  std::uint16_t bitsCode;           // bytes 50-51
+  std::uint16_t bitsCode;  // bytes 50-51
   std::uint32_t externalDefaultRate;
   std::uint32_t storedDefaultRate;
   std::int64_t dataOffset;
@@ -84,18 +84,18 @@ struct CafPath {
 // 16- and 32-bit: 2-byte units swapped. For 32-bit samples, which begin two
 // bytes after the copy start, this puts a sample's high half into the high
 // half of one output sample and its low half into the low half of the next.
-constexpr CafPath CAF_PCM16 = {0x10, 192000, 22050, CAF_EARLY_START, 2, WaveFamily::Pcm, WAVE_FORMAT_PCM,
-                               2, UnitTransform::ReverseGroups, 2};
-constexpr CafPath CAF_PCM32 = {0x20, 192000, 88200, CAF_EARLY_START, 4, WaveFamily::Pcm, WAVE_FORMAT_PCM,
-                               2, UnitTransform::ReverseGroups, 2};
-constexpr CafPath CAF_PCM24 = {0x18, 192000, 88200, CAF_SAMPLES_START, 3, WaveFamily::Pcm, WAVE_FORMAT_PCM,
-                               3, UnitTransform::ReverseGroups, 3};
-constexpr CafPath CAF_LINEAR8 = {0x08, 192000, 22050, CAF_EARLY_START, 1, WaveFamily::Pcm, WAVE_FORMAT_PCM,
-                                 2, UnitTransform::AddSignBit, 2};
-constexpr CafPath CAF_MULAW = {0x08, 192000, 192000, CAF_SAMPLES_START, 1, WaveFamily::G711, WAVE_FORMAT_MULAW,
-                               2, UnitTransform::Unchanged, 2};
-constexpr CafPath CAF_ALAW = {0x08, 192000, 192000, CAF_SAMPLES_START, 1, WaveFamily::G711, WAVE_FORMAT_ALAW,
-                              2, UnitTransform::Unchanged, 2};
+constexpr CafPath CAF_PCM16 = {
+    0x10, 192000, 22050, CAF_EARLY_START, 2, WaveFamily::Pcm, WAVE_FORMAT_PCM, 2, UnitTransform::ReverseGroups, 2};
+constexpr CafPath CAF_PCM32 = {
+    0x20, 192000, 88200, CAF_EARLY_START, 4, WaveFamily::Pcm, WAVE_FORMAT_PCM, 2, UnitTransform::ReverseGroups, 2};
+constexpr CafPath CAF_PCM24 = {
+    0x18, 192000, 88200, CAF_SAMPLES_START, 3, WaveFamily::Pcm, WAVE_FORMAT_PCM, 3, UnitTransform::ReverseGroups, 3};
+constexpr CafPath CAF_LINEAR8 = {
+    0x08, 192000, 22050, CAF_EARLY_START, 1, WaveFamily::Pcm, WAVE_FORMAT_PCM, 2, UnitTransform::AddSignBit, 2};
+constexpr CafPath CAF_MULAW = {
+    0x08, 192000, 192000, CAF_SAMPLES_START, 1, WaveFamily::G711, WAVE_FORMAT_MULAW, 2, UnitTransform::Unchanged, 2};
+constexpr CafPath CAF_ALAW = {
+    0x08, 192000, 192000, CAF_SAMPLES_START, 1, WaveFamily::G711, WAVE_FORMAT_ALAW, 2, UnitTransform::Unchanged, 2};
 
 void ConvertCaf(const ConversionTarget& target);
 

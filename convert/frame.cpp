@@ -68,7 +68,7 @@ std::vector<unsigned char> EncodeG711Header(const WaveHeader& h) {
 std::vector<unsigned char> EncodeFloatHeader(const WaveHeader& h) {
   const std::size_t peakEntries = h.channels == 2 ? 2 : 1;
   const std::size_t peakBytes = 8 + 8 * peakEntries;  // version, time stamp, entries
-  const std::size_t dataTag = 56 + peakBytes;          // 72 mono, 80 stereo
+  const std::size_t dataTag = 56 + peakBytes;         // 72 mono, 80 stereo
   std::vector<unsigned char> b(dataTag + 8 + 2);
   WriteTag(&b[0], "RIFF");
   WriteU32Le(&b[4], h.riffSize);
@@ -120,15 +120,14 @@ inline __attribute__((always_inline)) void ForEachWord(unsigned char* bytes, std
 // Applies the rule's transform to whole units in place. The loops work on
 // 16- and 32-bit words so that the compiler can vectorise them.
 inline __attribute__((always_inline)) void TransformUnitsBody(unsigned char* bytes, std::size_t size,
-                                                             const CopyRule& rule) {
+                                                              const CopyRule& rule) {
   switch (rule.transform) {
     case UnitTransform::Unchanged:
       break;
     case UnitTransform::ReverseGroups:
       if (rule.groupSize == 2) {
-        ForEachWord<std::uint16_t>(bytes, size, [](std::uint16_t w) {
-          return static_cast<std::uint16_t>((w << 8) | (w >> 8));
-        });
+        ForEachWord<std::uint16_t>(bytes, size,
+                                   [](std::uint16_t w) { return static_cast<std::uint16_t>((w << 8) | (w >> 8)); });
       } else if (rule.groupSize == 4) {
         ForEachWord<std::uint32_t>(bytes, size, [](std::uint32_t w) {
           return (w >> 24) | ((w >> 8) & 0xFF00u) | ((w << 8) & 0xFF0000u) | (w << 24);
@@ -164,8 +163,7 @@ void TransformUnitsGeneric(unsigned char* bytes, std::size_t size, const CopyRul
 // The same loops compiled for AVX2, chosen at run time on processors that
 // have it. The two reorderings the compiler cannot vectorise by itself (3-byte
 // groups, the 32-bit high half) use byte shuffles, 16 bytes at a time.
-__attribute__((target("avx2"))) void TransformUnitsAvx2(unsigned char* bytes, std::size_t size,
-                                                         const CopyRule& rule) {
+__attribute__((target("avx2"))) void TransformUnitsAvx2(unsigned char* bytes, std::size_t size, const CopyRule& rule) {
   std::size_t done = 0;
   if (rule.transform == UnitTransform::ReverseGroups && rule.groupSize == 3) {
     // Five 3-byte groups per step; lane 15 keeps its byte, the next step's first.
@@ -275,8 +273,7 @@ bool CopyPayload(std::FILE* in, std::FILE* out, const CopyRule& rule) {
       if (want - got >= unit || static_cast<std::int64_t>(want) != remaining) return false;
       std::size_t lastUnit = want - unit;
       if (lastUnit > 0) std::copy(block.get() + lastUnit - unit, block.get() + lastUnit, previous.begin());
-      std::copy(previous.begin() + static_cast<std::ptrdiff_t>(got - lastUnit), previous.end(),
-                block.get() + got);
+      std::copy(previous.begin() + static_cast<std::ptrdiff_t>(got - lastUnit), previous.end(), block.get() + got);
     }
     std::copy(block.get() + want - unit, block.get() + want, previous.begin());
     TransformUnits(block.get(), want, rule);
@@ -362,8 +359,8 @@ void SetDurationResults(const ConversionTarget& target, double seconds) {
   s.durationSeconds = seconds;
   double whole = std::trunc(seconds);
   s.durationMs = whole >= LARGEST_DURATION_MS / 1000 ? LARGEST_DURATION_MS
-                 : whole > 0                           ? static_cast<std::uint32_t>(whole) * 1000u
-                                                       : 0u;
+                 : whole > 0                         ? static_cast<std::uint32_t>(whole) * 1000u
+                                                     : 0u;
   if (target.stored) {
     s.replayDurationMs = s.durationMs;
     s.durationText = FormatDuration(seconds);

@@ -66,7 +66,7 @@ struct CopyRule {
   std::int64_t dataOffset = 0;  // input offset of the first sample byte
   int unitSize = 1;             // 1, 2, 3, 4 or 6 bytes
   UnitTransform transform = UnitTransform::Unchanged;
-  int groupSize = 2;            // for ReverseGroups
+  int groupSize = 2;  // for ReverseGroups
   // The copy runs while payloadBytes is greater than the bytes counted so far,
   // so the last unit may reach past it. Normally S minus dataOffset.
   std::int64_t payloadBytes = 0;

@@ -23,9 +23,9 @@
 
 namespace {
 
-constexpr std::size_t HTK_PERIOD_LOW = 6;         // 4-byte sample period at 4, its low half
-constexpr std::size_t HTK_SAMPLE_BYTES = 8;       // after sample count (4) and period (4)
-constexpr std::int64_t HTK_DATA_OFFSET = 12;      // count 4 + period 4 + sample bytes 2 + kind 2
+constexpr std::size_t HTK_PERIOD_LOW = 6;     // 4-byte sample period at 4, its low half
+constexpr std::size_t HTK_SAMPLE_BYTES = 8;   // after sample count (4) and period (4)
+constexpr std::int64_t HTK_DATA_OFFSET = 12;  // count 4 + period 4 + sample bytes 2 + kind 2
 constexpr std::uint16_t HTK_WAVEFORM_SAMPLE_BYTES = 2;
 constexpr std::uint32_t HTK_WAVE_HEADER_BYTES = 44;  // the PCM header written before the samples
 constexpr std::uint32_t HTK_DEFAULT_RATE = 22050;
@@ -37,7 +37,7 @@ struct PeriodRate {
 
 // Each period is 10 000 000 / rate, rounded down, as writers store it.
 constexpr PeriodRate HTK_PERIODS[] = {
-    {1250, 8000}, {907, 11025}, {625, 16000}, {453, 22050}, {312, 32000},  {226, 44100},
+    {1250, 8000}, {907, 11025}, {625, 16000}, {453, 22050}, {312, 32000}, {226, 44100},
     {208, 48000}, {113, 88200}, {104, 96000}, {56, 176400}, {52, 192000},
 };
 
@@ -80,8 +80,7 @@ static void ConvertHtk(const ConversionTarget& target, HtkDuration duration) {
   h.blockAlign = 2;
   h.bitsPerSample = 16;
   plan.copy = CopyToEnd(input, HTK_DATA_OFFSET, 2, UnitTransform::ReverseGroups);
-  plan.durationSeconds = duration == HtkDuration::WholeSeconds
-                             ? static_cast<double>(size / h.byteRate)
-                             : Quotient(static_cast<double>(size), h.byteRate);
+  plan.durationSeconds = duration == HtkDuration::WholeSeconds ? static_cast<double>(size / h.byteRate)
+                                                               : Quotient(static_cast<double>(size), h.byteRate);
   RunConversion(target, input, plan);
 }

@@ -21,9 +21,9 @@
 
 namespace {
 
-constexpr std::size_t FORM_TYPE_AT = 8;   // after "FORM" and its 32-bit size
+constexpr std::size_t FORM_TYPE_AT = 8;  // after "FORM" and its 32-bit size
 constexpr std::size_t FIRST_CHUNK_AT = 12;
-constexpr std::size_t RATE_AT = 30;       // VHDR data starts at 20; its rate field is at 32
+constexpr std::size_t RATE_AT = 30;  // VHDR data starts at 20; its rate field is at 32
 constexpr std::int64_t IFF_DATA_OFFSET = 100;
 constexpr std::uint32_t RIFF_SIZE_LESS = 64;  // S - 100 data bytes + 36 bytes of WAVE header
 
@@ -59,8 +59,7 @@ void ConvertIff(const ConversionTarget& target) {
   h.bitsPerSample = eightBit ? 8 : 16;
   h.riffSize = static_cast<std::uint32_t>(input.size - RIFF_SIZE_LESS);
   h.dataSize = static_cast<std::uint32_t>(input.size - IFF_DATA_OFFSET);
-  plan.copy = CopyToEnd(input, IFF_DATA_OFFSET, 2,
-                        eightBit ? UnitTransform::AddSignBit : UnitTransform::ReverseGroups);
+  plan.copy = CopyToEnd(input, IFF_DATA_OFFSET, 2, eightBit ? UnitTransform::AddSignBit : UnitTransform::ReverseGroups);
   plan.durationSeconds = Quotient(static_cast<double>(input.size), static_cast<double>(byteRate));
   RunConversion(target, input, plan);
 }

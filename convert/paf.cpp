@@ -29,10 +29,10 @@
 namespace {
 
 // --- Header fields --------------------------------------------------------------
-constexpr std::size_t PAF_RATE = 12;            // marker (0), version (4), endianness (8), then the rate
-constexpr std::size_t PAF_RATE_LOW = 14;        // the rate's low half
-constexpr std::size_t PAF_FORMAT_LOW = 18;      // low half of the sample format at 16
-constexpr std::size_t PAF_CHANNELS_LOW = 22;    // low half of the channel count at 20
+constexpr std::size_t PAF_RATE = 12;          // marker (0), version (4), endianness (8), then the rate
+constexpr std::size_t PAF_RATE_LOW = 14;      // the rate's low half
+constexpr std::size_t PAF_FORMAT_LOW = 18;    // low half of the sample format at 16
+constexpr std::size_t PAF_CHANNELS_LOW = 22;  // low half of the channel count at 20
 
 constexpr std::uint16_t PAF_FORMAT_16 = 0;
 constexpr std::uint16_t PAF_FORMAT_24 = 1;
@@ -40,15 +40,15 @@ constexpr std::uint16_t PAF_FORMAT_8 = 2;
 constexpr std::uint16_t PAF_ONE_CHANNEL = 1;
 constexpr std::uint16_t PAF_TWO_CHANNELS = 2;
 
-constexpr std::uint32_t PAF_DEFAULT_RATE = 192000;     // rate code not in the table
-constexpr std::uint32_t PAF_DEFAULT_RATE_24 = 22050;   // 24-bit file with a rate of 0
+constexpr std::uint32_t PAF_DEFAULT_RATE = 192000;    // rate code not in the table
+constexpr std::uint32_t PAF_DEFAULT_RATE_24 = 22050;  // 24-bit file with a rate of 0
 
 // --- Sample data -------------------------------------------------------------------
-constexpr std::int64_t PAF_HEADER_BYTES = 2048;   // samples start here
+constexpr std::int64_t PAF_HEADER_BYTES = 2048;  // samples start here
 
 // A 24-bit block: 16 units of 2 bytes, ten 3-byte samples then the padding.
 constexpr int PAF24_UNIT_BYTES = 2;
-constexpr int PAF24_UNITS_PER_BLOCK = 16;          // the last one is dropped
+constexpr int PAF24_UNITS_PER_BLOCK = 16;  // the last one is dropped
 
 // Bytes of the output header that the RIFF size counts: all but "RIFF" and the size.
 constexpr std::uint32_t PCM_HEADER_AFTER_RIFF_SIZE = 44 - 8;
@@ -104,7 +104,8 @@ ConversionPlan PlanPafLinear(const ConversionInput& input, std::uint16_t format,
   h.bitsPerSample = static_cast<std::uint16_t>(8 * bytesPerSample);
   h.dataSize = static_cast<std::uint32_t>(input.size - PAF_HEADER_BYTES);
   h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;
-  plan.copy = CopyToEnd(input, PAF_HEADER_BYTES, 2, eightBit ? UnitTransform::AddSignBit : UnitTransform::ReverseGroups);
+  plan.copy =
+      CopyToEnd(input, PAF_HEADER_BYTES, 2, eightBit ? UnitTransform::AddSignBit : UnitTransform::ReverseGroups);
   plan.durationSeconds = Quotient(static_cast<double>(input.size), byteRate);
   if (stereo) plan.durationSeconds /= 2;
   return plan;

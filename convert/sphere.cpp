@@ -26,10 +26,10 @@
 namespace {
 
 constexpr char TOKEN_END = ' ';
-constexpr int SCANNED_STEPS = 10;           // tokens that may start a scan step
-constexpr std::size_t LONG_VALUE_MIN = 6;   // a value this long carries a field name behind it
-constexpr std::size_t RATE_TEXT_KEEP = 5;   // a long value cut to five characters
-constexpr std::size_t CODING_KEEP = 4;      // "ulaw" / "alaw"
+constexpr int SCANNED_STEPS = 10;          // tokens that may start a scan step
+constexpr std::size_t LONG_VALUE_MIN = 6;  // a value this long carries a field name behind it
+constexpr std::size_t RATE_TEXT_KEEP = 5;  // a long value cut to five characters
+constexpr std::size_t CODING_KEEP = 4;     // "ulaw" / "alaw"
 constexpr std::int64_t SPHERE_DATA_OFFSET = 1024;
 constexpr std::uint32_t PCM_RIFF_SIZE_LESS = 988;   // S - 1024 data bytes + 36 bytes of PCM header
 constexpr std::uint32_t G711_RIFF_SIZE_LESS = 974;  // S - 1024 data bytes + 50 bytes of G.711 header

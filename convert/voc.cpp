@@ -33,9 +33,9 @@ namespace {
 
 // --- Header fields --------------------------------------------------------------
 // The first block's type (26) and 3-byte size (27) come before these.
-constexpr std::size_t VOC_RATE = 30;              // new-format rate; the time constant(s) of the others
+constexpr std::size_t VOC_RATE = 30;  // new-format rate; the time constant(s) of the others
 constexpr std::size_t VOC_TIME_CONSTANT = 30;
-constexpr std::size_t VOC_BITS = 34;              // rate (30) + 4
+constexpr std::size_t VOC_BITS = 34;  // rate (30) + 4
 constexpr std::size_t VOC_CHANNELS = 35;
 constexpr std::size_t VOC_CODEC = 36;
 
@@ -70,15 +70,14 @@ struct TimeConstant {
 
 // Classic blocks: 256 - floor(1000000 / rate).
 constexpr TimeConstant VOC_CLASSIC_RATES[] = {
-    {131, 8000},  {166, 11025}, {194, 16000}, {211, 22050},
-    {225, 32000}, {234, 44100}, {236, 48000}, {245, 88200},
+    {131, 8000}, {166, 11025}, {194, 16000}, {211, 22050}, {225, 32000}, {234, 44100}, {236, 48000}, {245, 88200},
 };
 
 // Extended blocks: the 16-bit constant 65536 - floor(256000000 / (2 * rate))
 // read as signed, that is -floor(128000000 / rate).
 constexpr TimeConstant VOC_EXTENDED_RATES[] = {
-    {-16000, 8000},  {-11609, 11025}, {-8000, 16000}, {-5804, 22050}, {-4000, 32000},
-    {-2902, 44100},  {-2666, 48000},  {-1451, 88200}, {-1333, 96000},
+    {-16000, 8000}, {-11609, 11025}, {-8000, 16000}, {-5804, 22050}, {-4000, 32000},
+    {-2902, 44100}, {-2666, 48000},  {-1451, 88200}, {-1333, 96000},
 };
 
 void ConvertVoc(const ConversionTarget& target);
@@ -165,8 +164,7 @@ void WriteVocG711Wave(const ConversionTarget& target, ConversionInput& input) {
   RunConversion(target, input, plan);
 }
 
-std::uint32_t LookUpTimeConstant(const TimeConstant* table, std::size_t entries, std::int16_t value,
-                                 bool& known) {
+std::uint32_t LookUpTimeConstant(const TimeConstant* table, std::size_t entries, std::int16_t value, bool& known) {
   for (std::size_t i = 0; i < entries; ++i) {
     if (table[i].value == value) {
       known = true;

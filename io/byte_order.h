@@ -5,12 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-inline std::uint16_t ReadU16Le(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint16_t ReadU16Be(const unsigned char* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
+inline std::uint16_t ReadU16Le(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t ReadU16Be(const unsigned char* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
 inline std::uint32_t ReadU32Le(const unsigned char* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -23,9 +19,7 @@ inline std::int16_t ReadI16Le(const unsigned char* p) { return static_cast<std::
 inline std::int16_t ReadI16Be(const unsigned char* p) { return static_cast<std::int16_t>(ReadU16Be(p)); }
 inline std::int8_t ReadI8(const unsigned char* p) { return static_cast<std::int8_t>(p[0]); }
 // True when the bytes at p spell tag (its length, without the terminator).
-inline bool ReadTag(const unsigned char* p, const char* tag) {
-  return std::memcmp(p, tag, std::strlen(tag)) == 0;
-}
+inline bool ReadTag(const unsigned char* p, const char* tag) { return std::memcmp(p, tag, std::strlen(tag)) == 0; }
 
 inline void WriteU16Le(unsigned char* p, std::uint32_t v) {
   p[0] = static_cast<unsigned char>(v);

@@ -107,9 +107,7 @@ std::int64_t MeasureFile(const std::string& path) {
 
 bool FileReadable(const std::string& path) { return static_cast<bool>(OpenStream(path, "rb")); }
 
-std::size_t ReadBytes(std::FILE* file, void* buffer, std::size_t size) {
-  return std::fread(buffer, 1, size, file);
-}
+std::size_t ReadBytes(std::FILE* file, void* buffer, std::size_t size) { return std::fread(buffer, 1, size, file); }
 
 bool ReadAt(std::FILE* file, std::int64_t offset, void* buffer, std::size_t size) {
   return SeekStream(file, offset) && ReadBytes(file, buffer, size) == size;
@@ -138,8 +136,8 @@ bool FlushStream(std::FILE* file) {
 bool CopyStreamBytes(std::FILE* in, std::FILE* out, std::int64_t size) {
   std::unique_ptr<unsigned char[]> block = NewIoBlock();
   while (size > 0) {
-    std::size_t want = size < static_cast<std::int64_t>(IO_BLOCK_BYTES) ? static_cast<std::size_t>(size)
-                                                                         : IO_BLOCK_BYTES;
+    std::size_t want =
+        size < static_cast<std::int64_t>(IO_BLOCK_BYTES) ? static_cast<std::size_t>(size) : IO_BLOCK_BYTES;
     std::size_t got = ReadBytes(in, block.get(), want);
     if (got != want || !WriteBytes(out, block.get(), got)) return false;
     size -= static_cast<std::int64_t>(got);

@@ -43,8 +43,8 @@ void RestoreNameList(const std::string& path, std::int64_t oldSize) {
 
 // Puts a ".kvf" back as it was before an append: its old length, entry count
 // and the record slot that the append used.
-void RestoreContainer(const std::string& path, std::int64_t oldSize, const unsigned char* oldCount,
-                      std::int64_t slot, const unsigned char* oldRecord) {
+void RestoreContainer(const std::string& path, std::int64_t oldSize, const unsigned char* oldCount, std::int64_t slot,
+                      const unsigned char* oldRecord) {
   TruncateFile(path, oldSize);
   Stream kvf = OpenStream(path, "rb+");
   if (!kvf) return;

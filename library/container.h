@@ -18,10 +18,10 @@
 constexpr int MAX_ENTRIES = 499;
 constexpr std::int64_t ENTRY_COUNT_OFFSET = 12;
 constexpr std::int64_t RECORD_BYTES = 16;
-constexpr std::int64_t INDEX_AREA_SIZE = 8000;                   // 500 slots; the last stays zero
-constexpr std::int64_t DATA_AREA_START = 16 + INDEX_AREA_SIZE;   // header + index = 8016
+constexpr std::int64_t INDEX_AREA_SIZE = 8000;                  // 500 slots; the last stays zero
+constexpr std::int64_t DATA_AREA_START = 16 + INDEX_AREA_SIZE;  // header + index = 8016
 constexpr std::int64_t LARGE_CONTAINER_BYTES = 120000000;
-constexpr std::int64_t MAX_CONTAINER_BYTES = 2147483647;         // sizes are measured as signed 32-bit
+constexpr std::int64_t MAX_CONTAINER_BYTES = 2147483647;  // sizes are measured as signed 32-bit
 constexpr std::uint32_t KEY_TRIM_THRESHOLD = 0x10000000;
 
 struct EntryRecord {

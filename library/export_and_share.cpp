@@ -3,8 +3,8 @@
 // "Export" folder or to the Documents folder as the options say.
 #include <algorithm>
 
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"
 #include "state/feedback.h"
@@ -17,7 +17,7 @@ const char* ExtensionOfStoredBytes(const unsigned char* b) {
   struct Row {
     char b0, b1;
     const char* extension;
-  } static const rows[] = {{'.', 's', ".au"}, {'F', 'O', ".aiff"}, {'C', 'r', ".voc"}, {'R', 'I', ".wav"},
+  } static const rows[] = {{'.', 's', ".au"},  {'F', 'O', ".aiff"}, {'C', 'r', ".voc"}, {'R', 'I', ".wav"},
                            {'c', 'a', ".caf"}, {' ', 'p', ".paf"},  {'P', 'V', ".pvf"}, {'N', 'I', ".sph"}};
   for (const Row& row : rows) {
     if (b[0] == static_cast<unsigned char>(row.b0) && b[1] == static_cast<unsigned char>(row.b1)) return row.extension;
@@ -42,8 +42,8 @@ std::string ExtensionOfLastPlayed() {
 
 bool LastPlayedWasConverted() {
   const AppState& s = appState;
-  return s.isAiff == 1 || s.isAu == 1 || s.isHtk == 1 || s.isVoc == 1 || s.isCaf == 1 || s.isPaf == 1 ||
-         s.isPvf == 1 || s.isSph == 1;
+  return s.isAiff == 1 || s.isAu == 1 || s.isHtk == 1 || s.isVoc == 1 || s.isCaf == 1 || s.isPaf == 1 || s.isPvf == 1 ||
+         s.isSph == 1;
 }
 
 }  // namespace
@@ -91,12 +91,12 @@ void ExportCurrentWav() {
   }
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
   ++s.exportCounter;
-  const std::string target = (s.saveInDocuments == 0 ? s.singleExportPrefix
-                                                     : s.documentsWavDir + PATH_SEPARATOR + "KVFS_Wav") +
-                             std::to_string(s.exportCounter) + ExtensionOfLastPlayed();
+  const std::string target =
+      (s.saveInDocuments == 0 ? s.singleExportPrefix : s.documentsWavDir + PATH_SEPARATOR + "KVFS_Wav") +
+      std::to_string(s.exportCounter) + ExtensionOfLastPlayed();
   StopPlayAnimationIfRunning();
-  const bool decoded = (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) ||
-                       (s.exportAsPcm == 1 && LastPlayedWasConverted());
+  const bool decoded =
+      (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) || (s.exportAsPcm == 1 && LastPlayedWasConverted());
   // A conversion that failed left decoded.wav as an earlier play wrote it:
   // that is not this entry.
   const bool sourceHoldsEntry = !decoded || s.wavTypeKnown == 1;
@@ -144,8 +144,7 @@ void ShareCurrentContainer() {
   PlayStartSound();
   const bool kvfCopied =
       DocumentsKnown() && PlatformCopyFile(s.containerPath, s.shareKvfPrefix + s.containerTitle + ".kvf");
-  const bool datCopied =
-      DocumentsKnown() && PlatformCopyFile(s.datPath, s.shareDatPrefix + s.containerTitle + ".dat");
+  const bool datCopied = DocumentsKnown() && PlatformCopyFile(s.datPath, s.shareDatPrefix + s.containerTitle + ".dat");
   PlayFinishSound();
   if (kvfCopied && datCopied) {
     ShowStatus("Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder");

@@ -15,8 +15,8 @@
 namespace {
 
 constexpr std::size_t RIFF_FIELDS_BYTES = 36;
-constexpr std::size_t FMT_BODY_OFFSET = 20;  // RIFF, size, WAVE, "fmt ", and its length before it
-constexpr std::size_t PCM_FMT_BYTES = 16;    // tag, channels, rate, byte rate, block align, bits
+constexpr std::size_t FMT_BODY_OFFSET = 20;   // RIFF, size, WAVE, "fmt ", and its length before it
+constexpr std::size_t PCM_FMT_BYTES = 16;     // tag, channels, rate, byte rate, block align, bits
 constexpr std::size_t FMT_QUERY_BYTES = 256;  // more than any format's extension needs
 
 struct ExternalRow {

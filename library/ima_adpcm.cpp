@@ -31,12 +31,12 @@ constexpr int DECODED_PER_BLOCK = 2047;  // the block's last nibble is not writt
 constexpr std::size_t PCM_HEADER_BYTES = 44;
 
 const std::int16_t stepTable[89] = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 const int indexTable[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
 std::uint8_t HeldStepIndex(std::uint8_t index) {
@@ -99,8 +99,7 @@ void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsi
   }
 }
 
-void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input,
-                              int count) {
+void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count) {
   state.predictor = appState.adpcmLeftPredictor;
   state.stepIndex = appState.adpcmLeftStepIndex;
   for (int i = 0; i < count; ++i) {

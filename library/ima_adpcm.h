@@ -19,5 +19,4 @@ std::int16_t DecodeImaNibble(ImaDecoderState& state, unsigned nibble);
 void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);
 // count samples of the left channel of a stereo block (4 bytes left, 4 bytes
 // right, alternating), from adpcmLeftPredictor / adpcmLeftStepIndex.
-void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input,
-                              int count);
+void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);

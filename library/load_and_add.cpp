@@ -1,12 +1,12 @@
 // Loading a container (File > Load_KVF) and adding a file to it
 // (Wavs > Add_Wav), with their command frames.
 #include "convert/frame.h"
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"
-#include "state/feedback.h"
 #include "state/commands.h"
+#include "state/feedback.h"
 #include "state/play_timer.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"
-#include "state/feedback.h"
 #include "state/commands.h"
+#include "state/feedback.h"
 #include "state/play_timer.h"
 
 namespace {
@@ -18,8 +18,8 @@ bool IsDeviceName(const std::string& name) {
   std::string base = name.substr(0, name.find('.'));
   std::transform(base.begin(), base.end(), base.begin(), [](unsigned char c) { return std::toupper(c); });
   if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '1' && base[3] <= '9';
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+         base[3] <= '9';
 }
 
 // A name that can only make a file in the program folder itself.
@@ -33,9 +33,7 @@ bool IsValidContainerName(const std::string& name) {
 
 }  // namespace
 
-void ReportNewContainerNameMissing() {
-  ShowStatus("You must enter a name before a KorvelFile (.kvf)export can occur");
-}
+void ReportNewContainerNameMissing() { ShowStatus("You must enter a name before a KorvelFile (.kvf)export can occur"); }
 
 void ReportNewContainerExists() { ShowStatus("Export error - kvf filename already exists. . ."); }
 

@@ -23,8 +23,8 @@ void OpenExternalAudioFile();
 
 // --- Exports and sharing ------------------------------------------------------------
 void ExportAllEntries();
-void ExportCurrentWav();   // command 1200
-void ExportExternalWav();  // command 4100
+void ExportCurrentWav();       // command 1200
+void ExportExternalWav();      // command 4100
 void ShareCurrentContainer();  // command 4000
 
 // --- New container ------------------------------------------------------------------

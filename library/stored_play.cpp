@@ -15,8 +15,8 @@
 #include "convert/formats.h"
 #include "convert/frame.h"
 #include "io/byte_order.h"
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"
 
@@ -179,8 +179,8 @@ void PlayStoredEntry() {
   }
   s.storedEntryExtracted = 1;
 
-  const bool plainWave = s.isRiff == 1 && s.isAiff + s.isAu + s.isVoc + s.isCaf + s.isPaf + s.isPvf + s.isSph +
-                                                  s.isHtk == 0;
+  const bool plainWave =
+      s.isRiff == 1 && s.isAiff + s.isAu + s.isVoc + s.isCaf + s.isPaf + s.isPvf + s.isSph + s.isHtk == 0;
   if (plainWave) {
     MeasureStoredWave(record.dataEnd - record.dataStart);
     if (s.durationText.size() > DURATION_TEXT_KEEP) s.durationText.resize(DURATION_TEXT_KEEP);

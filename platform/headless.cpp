@@ -34,9 +34,7 @@ HeadlessState& State() {
   return state;
 }
 
-void Record(const char* role, std::string detail) {
-  State().calls.push_back({role, std::move(detail)});
-}
+void Record(const char* role, std::string detail) { State().calls.push_back({role, std::move(detail)}); }
 
 void* NewHandle() { return reinterpret_cast<void*>(State().nextHandle++); }
 
@@ -48,9 +46,7 @@ WindowHandle ChildOf(WindowHandle parent, int controlId) {
   return child;
 }
 
-std::string HandleText(const void* handle) {
-  return std::to_string(reinterpret_cast<std::uintptr_t>(handle));
-}
+std::string HandleText(const void* handle) { return std::to_string(reinterpret_cast<std::uintptr_t>(handle)); }
 
 }  // namespace
 
@@ -165,12 +161,11 @@ WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
 
 WindowHandle PlatformCreateControl(const ControlSpec& spec) {
   WindowHandle control = ChildOf(spec.parent, spec.id);
-  Record("control-create", HandleText(control) + " " + spec.className + "|" + spec.text + "|" +
-                               std::to_string(spec.id) + "|" + HandleText(spec.parent) + "|" +
-                               std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
-                               std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" +
-                               std::to_string(spec.styles) + "|" + (spec.defaultFont ? "gui-font" : "system-font") +
-                               "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
+  Record("control-create",
+         HandleText(control) + " " + spec.className + "|" + spec.text + "|" + std::to_string(spec.id) + "|" +
+             HandleText(spec.parent) + "|" + std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
+             std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" + std::to_string(spec.styles) + "|" +
+             (spec.defaultFont ? "gui-font" : "system-font") + "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
   State().windowTexts[control] = spec.text;
   return control;
 }

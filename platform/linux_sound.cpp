@@ -9,7 +9,7 @@
 namespace {
 
 constexpr sf_count_t CHUNK_FRAMES = 2048;
-constexpr unsigned LATENCY_US = 200000;       // what ALSA may buffer ahead of the ear
+constexpr unsigned LATENCY_US = 200000;  // what ALSA may buffer ahead of the ear
 constexpr double PROGRESS_EVERY_SECONDS = 0.25;
 
 struct SoundFileCloser {

@@ -146,8 +146,7 @@ void PlatformPlaySoundResource(int resourceId);
 // --- Dialogs -----------------------------------------------------------------
 // The system's open-file dialog. filterText and pattern form its one filter
 // row. Returns the confirmed full path, or empty for Cancel.
-std::string PlatformAskOpenFileName(WindowHandle owner, const std::string& filterText,
-                                    const std::string& pattern);
+std::string PlatformAskOpenFileName(WindowHandle owner, const std::string& filterText, const std::string& pattern);
 void PlatformMessageBox(WindowHandle owner, const std::string& text, const std::string& caption);
 
 // --- Shell -------------------------------------------------------------------

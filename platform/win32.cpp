@@ -75,7 +75,9 @@ std::string PlatformFindFirstName(const std::string& path) {
 
 bool PlatformCreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
-void PlatformSetWindowText(WindowHandle window, const std::string& text) { SetWindowTextA(Window(window), text.c_str()); }
+void PlatformSetWindowText(WindowHandle window, const std::string& text) {
+  SetWindowTextA(Window(window), text.c_str());
+}
 
 std::string PlatformGetWindowText(WindowHandle window) { return TextOf(Window(window)); }
 
@@ -114,8 +116,8 @@ bool PlatformRegisterWindowClass(const std::string& className, int backgroundBit
   windowClass.lpfnWndProc = ProgramWindowProc;
   windowClass.hInstance = Instance();
   windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  windowClass.hIconSm = static_cast<HICON>(
-      LoadImageA(Instance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE), IMAGE_ICON, 16, 16, 0));
+  windowClass.hIconSm =
+      static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE), IMAGE_ICON, 16, 16, 0));
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = brush;
   windowClass.lpszClassName = className.c_str();
@@ -132,15 +134,15 @@ WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
   // quick-start windows are pop-ups so that they keep a dialog frame only.
   const DWORD style = spec.frame == WindowFrame::Main ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
                                                       : WS_POPUP | WS_DLGFRAME;
-  return CreateWindowExA(0, spec.className.c_str(), spec.title.c_str(), style, spec.x, spec.y, spec.width,
-                         spec.height, nullptr, nullptr, Instance(), nullptr);
+  return CreateWindowExA(0, spec.className.c_str(), spec.title.c_str(), style, spec.x, spec.y, spec.width, spec.height,
+                         nullptr, nullptr, Instance(), nullptr);
 }
 
 WindowHandle PlatformCreateControl(const ControlSpec& spec) {
-  HWND control = CreateWindowExA(spec.sunkenEdge ? WS_EX_CLIENTEDGE : 0, spec.className.c_str(), spec.text.c_str(),
-                                 ControlStyles(spec.styles), spec.x, spec.y, spec.width, spec.height,
-                                 Window(spec.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                 Instance(), nullptr);
+  HWND control =
+      CreateWindowExA(spec.sunkenEdge ? WS_EX_CLIENTEDGE : 0, spec.className.c_str(), spec.text.c_str(),
+                      ControlStyles(spec.styles), spec.x, spec.y, spec.width, spec.height, Window(spec.parent),
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), Instance(), nullptr);
   if (control != nullptr && spec.defaultFont) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
   }
@@ -180,7 +182,8 @@ int PlatformRunMessageLoop() {
 MenuHandle PlatformCreateMenu() { return CreateMenu(); }
 
 void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled) {
-  EnableMenuItem(static_cast<HMENU>(menu), static_cast<UINT>(commandId), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(static_cast<HMENU>(menu), static_cast<UINT>(commandId),
+                 MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 BitmapHandle PlatformLoadBitmap(int bitmapId) { return LoadBitmapResource(bitmapId); }
@@ -237,9 +240,12 @@ WaveFormatAnswer PlatformQueryWaveFormat(const unsigned char* fmt, std::size_t s
   // The wave mapper answers for every device and for the codecs that
   // could convert the format to one of theirs.
   switch (waveOutOpen(nullptr, WAVE_MAPPER, header, 0, 0, WAVE_FORMAT_QUERY)) {
-    case MMSYSERR_NOERROR: return WaveFormatAnswer::Playable;
-    case WAVERR_BADFORMAT: return WaveFormatAnswer::Unplayable;
-    default: return WaveFormatAnswer::NoAnswer;
+    case MMSYSERR_NOERROR:
+      return WaveFormatAnswer::Playable;
+    case WAVERR_BADFORMAT:
+      return WaveFormatAnswer::Unplayable;
+    default:
+      return WaveFormatAnswer::NoAnswer;
   }
 }
 
@@ -267,8 +273,8 @@ void PlatformMessageBox(WindowHandle owner, const std::string& text, const std::
 }
 
 long PlatformShellOpen(const std::string& path) {
-  return static_cast<long>(reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW)));
+  return static_cast<long>(
+      reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW)));
 }
 
 bool PlatformCopyFile(const std::string& from, const std::string& to) {

@@ -3,8 +3,8 @@
 #include "convert/frame.h"
 #include "library/operations.h"
 #include "state/app_state.h"
-#include "state/feedback.h"
 #include "state/commands.h"
+#include "state/feedback.h"
 #include "state/play_timer.h"
 
 namespace {

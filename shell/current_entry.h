@@ -4,9 +4,9 @@
 // the play clock.
 #pragma once
 
-void StartStoredPlay();       // steps S1 to S3 of every stored play
-void StepToNextEntry();       // "-->"
-void StepToPreviousEntry();   // "<--"
-void PlayListSelection();     // a click in the entry list
-void PinEntryNumber();        // "Set ID#"
-void ReplayLastEntry();       // "Replay"
+void StartStoredPlay();      // steps S1 to S3 of every stored play
+void StepToNextEntry();      // "-->"
+void StepToPreviousEntry();  // "<--"
+void PlayListSelection();    // a click in the entry list
+void PinEntryNumber();       // "Set ID#"
+void ReplayLastEntry();      // "Replay"

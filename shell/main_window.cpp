@@ -1,11 +1,11 @@
 #include "shell/main_window.h"
 
 #include "library/operations.h"
-#include "state/app_state.h"
-#include "state/feedback.h"
-#include "state/commands.h"
 #include "shell/current_entry.h"
 #include "shell/options.h"
+#include "state/app_state.h"
+#include "state/commands.h"
+#include "state/feedback.h"
 #include "state/play_timer.h"
 #include "state/shutdown.h"
 
@@ -20,31 +20,80 @@ bool ContainerLoaded() { return appState.loadedContainerPath.size() > 1; }
 
 void DispatchCommand(unsigned command, unsigned notification) {
   switch (command) {
-    case CMD_ADD_WAV: AddWavCommand(); break;
-    case CMD_LOAD_KVF: LoadContainerCommand(); break;
-    case CMD_HELP_FILES: OpenHelpFile(); break;
-    case IDC_EXPORT_BUTTON: CreateNewContainer(); break;
-    case CMD_PLAY_EXTERNAL: PlayExternalCommand(); break;
-    case CMD_EXPORT_CURRENT: ExportCurrentWav(); break;
-    case IDC_NEXT: StepToNextEntry(); break;
-    case IDC_PREVIOUS: StepToPreviousEntry(); break;
-    case IDC_REPLAY: ReplayLastEntry(); break;
-    case IDC_CLEAR_STATUS: ClearStatus(); break;
-    case CMD_EXPORT_ALL: ExportAllCommand(); break;
-    case IDC_SET_ID: PinEntryNumber(); break;
-    case IDC_STOP: StopPlayback(); break;
-    case IDC_ENTRY_LIST: if (notification == LIST_SELECTION_CHANGED) PlayListSelection(); break;
-    case CMD_SAVE_AS_PCM: SetExportAsPcm(); break;
-    case CMD_SAVE_AS_ORG: SetExportAsOriginal(); break;
-    case CMD_NEW_KVF: ShowExportWindow(); break;
-    case IDC_EXPORT_CANCEL: HideExportWindow(); break;
-    case CMD_SHARE_CURRENT: ShareCurrentContainer(); break;
-    case CMD_EXPORT_EXTERNAL: ExportExternalWav(); break;
-    case CMD_SAVE_IN_DOCUMENTS: SetSaveInDocuments(); break;
-    case CMD_SAVE_IN_DEFAULT: SetSaveInDefault(); break;
-    case CMD_QUICK_START: ShowQuickStart(); break;
-    case IDC_QUICK_START_CLOSE: HideQuickStart(); break;
-    default: break;
+    case CMD_ADD_WAV:
+      AddWavCommand();
+      break;
+    case CMD_LOAD_KVF:
+      LoadContainerCommand();
+      break;
+    case CMD_HELP_FILES:
+      OpenHelpFile();
+      break;
+    case IDC_EXPORT_BUTTON:
+      CreateNewContainer();
+      break;
+    case CMD_PLAY_EXTERNAL:
+      PlayExternalCommand();
+      break;
+    case CMD_EXPORT_CURRENT:
+      ExportCurrentWav();
+      break;
+    case IDC_NEXT:
+      StepToNextEntry();
+      break;
+    case IDC_PREVIOUS:
+      StepToPreviousEntry();
+      break;
+    case IDC_REPLAY:
+      ReplayLastEntry();
+      break;
+    case IDC_CLEAR_STATUS:
+      ClearStatus();
+      break;
+    case CMD_EXPORT_ALL:
+      ExportAllCommand();
+      break;
+    case IDC_SET_ID:
+      PinEntryNumber();
+      break;
+    case IDC_STOP:
+      StopPlayback();
+      break;
+    case IDC_ENTRY_LIST:
+      if (notification == LIST_SELECTION_CHANGED) PlayListSelection();
+      break;
+    case CMD_SAVE_AS_PCM:
+      SetExportAsPcm();
+      break;
+    case CMD_SAVE_AS_ORG:
+      SetExportAsOriginal();
+      break;
+    case CMD_NEW_KVF:
+      ShowExportWindow();
+      break;
+    case IDC_EXPORT_CANCEL:
+      HideExportWindow();
+      break;
+    case CMD_SHARE_CURRENT:
+      ShareCurrentContainer();
+      break;
+    case CMD_EXPORT_EXTERNAL:
+      ExportExternalWav();
+      break;
+    case CMD_SAVE_IN_DOCUMENTS:
+      SetSaveInDocuments();
+      break;
+    case CMD_SAVE_IN_DEFAULT:
+      SetSaveInDefault();
+      break;
+    case CMD_QUICK_START:
+      ShowQuickStart();
+      break;
+    case IDC_QUICK_START_CLOSE:
+      HideQuickStart();
+      break;
+    default:
+      break;
   }
 }
 
@@ -52,14 +101,21 @@ void DispatchCommand(unsigned command, unsigned notification) {
 
 std::intptr_t MainWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
-    case MESSAGE_DESTROY: ShutDownProgram(); return 0;
-    case MESSAGE_COMMAND: DispatchCommand(LowWord(wParam), HighWord(wParam)); break;
-    case MESSAGE_TIMER: OnPlayTimerTick(); return 0;
+    case MESSAGE_DESTROY:
+      ShutDownProgram();
+      return 0;
+    case MESSAGE_COMMAND:
+      DispatchCommand(LowWord(wParam), HighWord(wParam));
+      break;
+    case MESSAGE_TIMER:
+      OnPlayTimerTick();
+      return 0;
     case MESSAGE_MOUSE_MOVE:
       UpdateStopHint(window, static_cast<int>(LowWord(static_cast<std::uintmax_t>(lParam))),
                      static_cast<int>(HighWord(static_cast<std::uintmax_t>(lParam))));
       return 0;
-    default: break;
+    default:
+      break;
   }
   return PlatformDefaultWindowProc(window, message, wParam, lParam);
 }
@@ -78,8 +134,7 @@ void PlayExternalCommand() {
   s.replayMode = 0;
   OpenExternalAudioFile();
   // The clock runs only for a file that was really handed to the sound service.
-  if (s.externalFileBusy == 0 && s.conversionFailed == 0 && s.externalFilePicked == 1 &&
-      s.externalWavReady == 1) {
+  if (s.externalFileBusy == 0 && s.conversionFailed == 0 && s.externalFilePicked == 1 && s.externalWavReady == 1) {
     StartPlayAnimation();
   }
 }

@@ -13,12 +13,12 @@
 std::intptr_t MainWindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
 // Command routines whose frame lives with the dispatch.
-void OpenHelpFile();          // 500
-void PlayExternalCommand();   // 1100
-void ClearStatus();           // 1600
-void ExportAllCommand();      // 1700
-void ShowExportWindow();      // 3800
-void HideExportWindow();      // 3900
-void ShowQuickStart();        // 4250
-void HideQuickStart();        // 4300
+void OpenHelpFile();         // 500
+void PlayExternalCommand();  // 1100
+void ClearStatus();          // 1600
+void ExportAllCommand();     // 1700
+void ShowExportWindow();     // 3800
+void HideExportWindow();     // 3900
+void ShowQuickStart();       // 4250
+void HideQuickStart();       // 4300
 void UpdateStopHint(WindowHandle window, int x, int y);

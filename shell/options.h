@@ -2,7 +2,7 @@
 // exports. Neither switch is saved; every run starts with both at 0.
 #pragma once
 
-void SetExportAsPcm();        // "Save as Pcm"
-void SetExportAsOriginal();   // "Save as Org"
-void SetSaveInDocuments();    // "Save in Documents"
-void SetSaveInDefault();      // "Save in Default Loc"
+void SetExportAsPcm();       // "Save as Pcm"
+void SetExportAsOriginal();  // "Save as Org"
+void SetSaveInDocuments();   // "Save in Documents"
+void SetSaveInDefault();     // "Save in Default Loc"

@@ -18,8 +18,8 @@ struct WindowRow {
 };
 
 const WindowRow WINDOWS[] = {
-    {&AppState::mainClassName, &AppState::hwndMain, "Korvel_Player  (" KORVEL_VERSION ")", WindowFrame::Main, 800, -250, -200,
-     500, 387},
+    {&AppState::mainClassName, &AppState::hwndMain, "Korvel_Player  (" KORVEL_VERSION ")", WindowFrame::Main, 800, -250,
+     -200, 500, 387},
     {&AppState::exportClassName, &AppState::hwndExportWindow, " Korvel_File - Export", WindowFrame::Dialog, 700, 20,
      -330, 300, 100},
     {&AppState::quickStartClassName, &AppState::hwndQuickStart, " Quick Start - Help", WindowFrame::Dialog, 420, 282,
@@ -59,8 +59,7 @@ const ControlRow CONTROLS[] = {
     {"EDIT", "0", IDC_ENTRY_NUMBER, Parent::Main, 444, 292, 36, 24, CONTROL_DIGITS_ONLY | CONTROL_CENTERED, true, true,
      nullptr},
     {"EDIT", "", IDC_STATUS, Parent::Main, 75, 230, 278, 52, CONTROL_STATUS_TEXT, true, true, &AppState::hwndStatus},
-    {"LISTBOX", "", IDC_ENTRY_LIST, Parent::Main, 75, 286, 278, 36, CONTROL_LIST, true, true,
-     &AppState::hwndEntryList},
+    {"LISTBOX", "", IDC_ENTRY_LIST, Parent::Main, 75, 286, 278, 36, CONTROL_LIST, true, true, &AppState::hwndEntryList},
     {"STATIC", "", IDC_ANIMATION, Parent::Main, 24, 9, 331, 337, CONTROL_PICTURE, false, false,
      &AppState::hwndAnimation},
     {"STATIC", "", IDC_STOP_HINT, Parent::Main, 160, 186, 27, 16, CONTROL_PICTURE, false, false,
@@ -81,9 +80,9 @@ struct MenuItemRow {
 const struct {
   BitmapHandle AppState::*field;
   int bitmapId;
-} MENU_PICTURES[] = {{&AppState::bmpMenuLoad, 24},          {&AppState::bmpMenuWav, 32},
-                     {&AppState::bmpMenuKvf, 40},           {&AppState::bmpMenuExportCurrent, 48},
-                     {&AppState::bmpMenuExportAll, 56},     {&AppState::bmpMenuOption, 120}};
+} MENU_PICTURES[] = {{&AppState::bmpMenuLoad, 24},      {&AppState::bmpMenuWav, 32},
+                     {&AppState::bmpMenuKvf, 40},       {&AppState::bmpMenuExportCurrent, 48},
+                     {&AppState::bmpMenuExportAll, 56}, {&AppState::bmpMenuOption, 120}};
 
 const struct {
   MenuHandle AppState::*popup;
@@ -111,9 +110,12 @@ const MenuItemRow MENU_ITEMS[] = {
 
 WindowHandle ParentHandle(Parent parent) {
   switch (parent) {
-    case Parent::Export: return appState.hwndExportWindow;
-    case Parent::QuickStart: return appState.hwndQuickStart;
-    case Parent::Main: break;
+    case Parent::Export:
+      return appState.hwndExportWindow;
+    case Parent::QuickStart:
+      return appState.hwndQuickStart;
+    case Parent::Main:
+      break;
   }
   return appState.hwndMain;
 }

@@ -76,8 +76,7 @@ void SetUpProgramPaths() {
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
 }
 
-const char* const MSG_CREATION_FAILED =
-    "Oops.  It seems something went wrong and file creation has failed . . .";
+const char* const MSG_CREATION_FAILED = "Oops.  It seems something went wrong and file creation has failed . . .";
 
 void EnsureFolderExists(const std::string& path, const std::string& name) {
   if (path.empty()) return;  // no Documents folder: there is nothing to create

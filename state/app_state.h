@@ -20,8 +20,8 @@ struct AppState {
   std::string massExportPrefix;
   std::string crcLogPath;
   std::string helpFilePath;
-  std::string aiffWavPath, auWavPath, vocWavPath, htkWavPath, cafWavPath, pafWavPath, pvfWavPath,
-      sphWavPath, wveWavPath, iffWavPath, mpcWavPath;
+  std::string aiffWavPath, auWavPath, vocWavPath, htkWavPath, cafWavPath, pafWavPath, pvfWavPath, sphWavPath,
+      wveWavPath, iffWavPath, mpcWavPath;
   std::string rawSampleTempPath;
   std::string documentsWavDir;
   std::string shareDir;
@@ -54,8 +54,7 @@ struct AppState {
   std::uint32_t replayDurationMs = 0;
   std::int32_t wavTypeKnown = 1;
   std::int32_t specialDecodeDone = 0, specialDecodeDone2 = 0;
-  std::int32_t isAiff = 0, isAu = 0, isVoc = 0, isHtk = 0, isCaf = 0, isPaf = 0, isPvf = 0, isSph = 0,
-               isRiff = 0;
+  std::int32_t isAiff = 0, isAu = 0, isVoc = 0, isHtk = 0, isCaf = 0, isPaf = 0, isPvf = 0, isSph = 0, isRiff = 0;
 
   // --- Adding files ------------------------------------------------------------
   std::string addWavPickedPath;
@@ -75,18 +74,17 @@ struct AppState {
   std::uint8_t adpcmRightStepIndex = 0;
 
   // --- External files ------------------------------------------------------------
-  std::string aiffSourcePath, auSourcePath, vocSourcePath, htkSourcePath, cafSourcePath, pafSourcePath,
-      pvfSourcePath, sphSourcePath, wveSourcePath, iffSourcePath, mpcSourcePath;
+  std::string aiffSourcePath, auSourcePath, vocSourcePath, htkSourcePath, cafSourcePath, pafSourcePath, pvfSourcePath,
+      sphSourcePath, wveSourcePath, iffSourcePath, mpcSourcePath;
   std::int32_t externalFilePicked = 0;
   std::int32_t externalFileBusy = 0;
   std::int32_t conversionFailed = 0;
   std::int32_t externalWavReady = 0;
   std::string externalWavPath;
-  std::string msgSharedAccess =
-      "Shared access violation. This file cannot be loaded while  Korvel_Player is in use.";
+  std::string msgSharedAccess = "Shared access violation. This file cannot be loaded while  Korvel_Player is in use.";
 
   // --- Exports, share, new container ---------------------------------------------
-  std::int32_t exportsFailed = 0;  // 1 when the last export of all entries missed one
+  std::int32_t exportsFailed = 0;         // 1 when the last export of all entries missed one
   std::int32_t storedEntryExtracted = 0;  // 1 when the last stored play extracted its entry
   std::int32_t saveInDocuments = 0;
   std::int32_t exportAsPcm = 0;
@@ -109,13 +107,13 @@ struct AppState {
 
   // --- Windows, menus and pictures ---------------------------------------------------
   WindowHandle hwndMain = nullptr, hwndStatus = nullptr, hwndEntryList = nullptr, hwndStopButton = nullptr,
-               hwndStopHint = nullptr, hwndStopHintZone = nullptr, hwndAnimation = nullptr,
-               hwndExportWindow = nullptr, hwndExportNameEdit = nullptr, hwndExportCancel = nullptr,
-               hwndQuickStart = nullptr, hwndQuickStartClose = nullptr;
-  MenuHandle menuBar = nullptr, menuFile = nullptr, menuWavs = nullptr, menuExport = nullptr,
-             menuOptions = nullptr, menuShare = nullptr, menuHelp = nullptr;
-  BitmapHandle bmpMenuLoad = nullptr, bmpMenuWav = nullptr, bmpMenuKvf = nullptr,
-               bmpMenuExportCurrent = nullptr, bmpMenuExportAll = nullptr, bmpMenuOption = nullptr;
+               hwndStopHint = nullptr, hwndStopHintZone = nullptr, hwndAnimation = nullptr, hwndExportWindow = nullptr,
+               hwndExportNameEdit = nullptr, hwndExportCancel = nullptr, hwndQuickStart = nullptr,
+               hwndQuickStartClose = nullptr;
+  MenuHandle menuBar = nullptr, menuFile = nullptr, menuWavs = nullptr, menuExport = nullptr, menuOptions = nullptr,
+             menuShare = nullptr, menuHelp = nullptr;
+  BitmapHandle bmpMenuLoad = nullptr, bmpMenuWav = nullptr, bmpMenuKvf = nullptr, bmpMenuExportCurrent = nullptr,
+               bmpMenuExportAll = nullptr, bmpMenuOption = nullptr;
   BitmapHandle currentBitmap = nullptr;
   int showCommand = 5;  // how the main window is first shown (given to the entry routine)
   std::string mainClassName = "Korvel_Player  (" KORVEL_VERSION ")";

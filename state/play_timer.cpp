@@ -1,14 +1,14 @@
 #include "state/play_timer.h"
 
 #include "state/app_state.h"
-#include "state/feedback.h"
 #include "state/commands.h"
+#include "state/feedback.h"
 
 namespace {
 
-constexpr int ANIMATION_FRAMES = 12;          // bitmaps 2400 ... 3500
-constexpr int ANIMATION_FRAME_STEP = 100;     // resource numbers between frames
-constexpr int IDLE_CLOCK_MS = 140;            // the clock's value whenever no play runs
+constexpr int ANIMATION_FRAMES = 12;       // bitmaps 2400 ... 3500
+constexpr int ANIMATION_FRAME_STEP = 100;  // resource numbers between frames
+constexpr int IDLE_CLOCK_MS = 140;         // the clock's value whenever no play runs
 
 }  // namespace
 

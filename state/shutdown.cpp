@@ -7,8 +7,8 @@ void ShutDownProgram() {
   AppState& s = appState;
   s.containerFile.reset();
   StopPlayAnimationIfRunning();
-  for (BitmapHandle* bitmap : {&s.bmpMenuLoad, &s.bmpMenuWav, &s.bmpMenuKvf, &s.bmpMenuExportCurrent,
-                               &s.bmpMenuExportAll, &s.bmpMenuOption}) {
+  for (BitmapHandle* bitmap :
+       {&s.bmpMenuLoad, &s.bmpMenuWav, &s.bmpMenuKvf, &s.bmpMenuExportCurrent, &s.bmpMenuExportAll, &s.bmpMenuOption}) {
     PlatformReleaseBitmap(*bitmap);
     *bitmap = nullptr;
   }

@@ -7,12 +7,12 @@
 #include <fstream>
 
 #include "io/byte_order.h"
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "platform/headless.h"
+#include "shell/main_window.h"
 #include "state/app_state.h"
 #include "state/commands.h"
-#include "shell/main_window.h"
 #include "state/play_timer.h"
 #include "tests/test_support.h"
 
@@ -103,13 +103,18 @@ TEST_F(CommandTest, ShutdownClosesStopsReleasesAndQuits) {
 }
 
 TEST_F(CommandTest, OptionsHelpAndUnknownCommands) {
-  const struct { int command; const std::int32_t& option; std::int32_t value; std::string text; } cases[] = {
-      {CMD_SAVE_AS_PCM, appState.exportAsPcm, 1, "Option set:  Export single wavs as pcm . . ."},
-      {CMD_SAVE_AS_ORG, appState.exportAsPcm, 0, "Option set:  Export single wavs in original format . . ."},
-      {CMD_SAVE_IN_DOCUMENTS, appState.saveInDocuments, 1,
-       "Option Set: stored wav files will export to Documents\\KVP_Wavs"},
-      {CMD_SAVE_IN_DEFAULT, appState.saveInDocuments, 0, "Option Set: stored wav files will export to default "
-                                                        "directory, Korvel_Player\\Export"}};
+  const struct {
+    int command;
+    const std::int32_t& option;
+    std::int32_t value;
+    std::string text;
+  } cases[] = {{CMD_SAVE_AS_PCM, appState.exportAsPcm, 1, "Option set:  Export single wavs as pcm . . ."},
+               {CMD_SAVE_AS_ORG, appState.exportAsPcm, 0, "Option set:  Export single wavs in original format . . ."},
+               {CMD_SAVE_IN_DOCUMENTS, appState.saveInDocuments, 1,
+                "Option Set: stored wav files will export to Documents\\KVP_Wavs"},
+               {CMD_SAVE_IN_DEFAULT, appState.saveInDocuments, 0,
+                "Option Set: stored wav files will export to default "
+                "directory, Korvel_Player\\Export"}};
   for (const auto& c : cases)
     EXPECT_TRUE(Run(c.command) == Strings({"asterisk", "status " + c.text}) && c.option == c.value) << c.text;
   EXPECT_EQ(Run(CMD_HELP_FILES), (Strings{"box Error - Korvel_Player: Help file could not be opened..."}));
@@ -144,14 +149,32 @@ TEST_F(CommandTest, NewContainerNames) {
   WriteWholeFile(ProgramFile("orphan.dat"), BytesOf(" 1 \"x\"\r\n"));
   const std::string exists = "status Export error - kvf filename already exists. . .";
   const std::string invalid = "status Export error - kvf filename is not valid. . .";
-  const struct { const char* typed; std::string outcome; } cases[] = {  // the status, or the file made
-      {nullptr, "Type_in_desired_name.kvf"},  // the box's initial text
-      {"Type_in_desired_name", exists}, {"orphan", exists},
-      {"", "status You must enter a name before a KorvelFile (.kvf)export can occur"},
-      {"a/b", invalid}, {"a\\b", invalid}, {"what?", invalid}, {"x:y", invalid}, {"star*", invalid}, {"\"q\"", invalid},
-      {"<", invalid}, {"pipe|", invalid}, {"tab\there", invalid}, {".", invalid}, {"..", invalid}, {"CON", invalid},
-      {"nul", invalid}, {"com1", invalid}, {"LPT9.txt", invalid}, {"aux.kvf", invalid},
-      {"console", "console.kvf"}, {"a.kvf", "a.kvf.kvf"}};
+  const struct {
+    const char* typed;
+    std::string outcome;
+  } cases[] = {                                        // the status, or the file made
+               {nullptr, "Type_in_desired_name.kvf"},  // the box's initial text
+               {"Type_in_desired_name", exists},
+               {"orphan", exists},
+               {"", "status You must enter a name before a KorvelFile (.kvf)export can occur"},
+               {"a/b", invalid},
+               {"a\\b", invalid},
+               {"what?", invalid},
+               {"x:y", invalid},
+               {"star*", invalid},
+               {"\"q\"", invalid},
+               {"<", invalid},
+               {"pipe|", invalid},
+               {"tab\there", invalid},
+               {".", invalid},
+               {"..", invalid},
+               {"CON", invalid},
+               {"nul", invalid},
+               {"com1", invalid},
+               {"LPT9.txt", invalid},
+               {"aux.kvf", invalid},
+               {"console", "console.kvf"},
+               {"a.kvf", "a.kvf.kvf"}};
   for (const auto& c : cases) {
     if (c.typed != nullptr) PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, c.typed);
     const Strings feedback = Run(IDC_EXPORT_BUTTON);
@@ -160,8 +183,9 @@ TEST_F(CommandTest, NewContainerNames) {
     EXPECT_EQ(feedback, (refused ? Strings{"beep", c.outcome} : Strings{"finish", "status " + made}));
     // The box is emptied after a made file (whose bytes FaultTest checks) or a bad name.
     const std::string box = PlatformGetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME);
-    EXPECT_TRUE(refused ? c.outcome != invalid || box.empty() : box.empty() && FileExists(ProgramFile(c.outcome)) &&
-                                                                    HeadlessCallsOf("window-hide").size() == 1);
+    EXPECT_TRUE(refused
+                    ? c.outcome != invalid || box.empty()
+                    : box.empty() && FileExists(ProgramFile(c.outcome)) && HeadlessCallsOf("window-hide").size() == 1);
   }
   EXPECT_EQ(ReadWholeFile(ProgramFile("orphan.dat")), BytesOf(" 1 \"x\"\r\n"));
   fs::remove_all(programFolder);  // nowhere to write
@@ -218,8 +242,9 @@ TEST_F(CommandTest, AddingFiles) {
   EXPECT_EQ(appState.entryCount, 499);
   const Bytes full = ReadWholeFile(kvf);
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("last.wav")),
-            (Strings{"beep", "status The selected KVF has reached its entry limits. No further wave files can be "
-                             "added . . ."}));
+            (Strings{"beep",
+                     "status The selected KVF has reached its entry limits. No further wave files can be "
+                     "added . . ."}));
   EXPECT_EQ(ReadWholeFile(kvf), full);
 }
 
@@ -235,7 +260,8 @@ TEST_F(CommandTest, ExportAllNamesEachEntryByItsFirstBytes) {
   EXPECT_EQ(Run(CMD_EXPORT_ALL), done);
   for (std::size_t n = 0; n < std::size(starts); ++n) {
     EXPECT_EQ(ReadWholeFile(appState.massExportPrefix + std::to_string(n + 1) + extensions[n]),
-              ReadWholeFile(ScratchFile("e" + std::to_string(n)))) << extensions[n];
+              ReadWholeFile(ScratchFile("e" + std::to_string(n))))
+        << extensions[n];
   }
   Command(CMD_SAVE_IN_DOCUMENTS);
   EXPECT_EQ(Run(CMD_EXPORT_ALL).back(), "status Completed. All wav files exported to Documents\\KVP_Wavs");
@@ -265,17 +291,22 @@ TEST_F(CommandTest, ShareReplacesEarlierCopiesAndNeedsBothFiles) {
 // 2 x length / (r x channels) for fmt 18); external d = (RIFF size / bps) in whole seconds, the same corrections
 // after. Text "": the stored entry is not played; external -1: the file is not played.
 TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
-  const struct { const char* what; Bytes wave; double stored; const char* text; double external; } cases[] = {
-      {"16-bit stereo", WaveWith(16, 1, 2, 44100, 4, 16, 176444), 176444 / 176400.0, "1.0002", 1},
-      {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0},
-      {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0},
-      {"32-bit halves", WaveWith(16, 1, 1, 8000, 4, 32, 64000), 2, "unknown", 1.5},
-      {"fmt 18 float", WaveWith(18, 3, 1, 8000, 4, 32, 32000), 4, "unknown", 3},
-      {"fmt 30, tag 0x55 doubles", WaveWith(30, 0x55, 2, 22050, 1, 0, 661500), 2, "unknown", 1},
-      {"fmt 40, tag 0xFFFE is negative", WaveWith(40, 0xFFFE, 2, 48000, 6, 24, 480000), 3, "unknown", 2},
-      {"fmt 50 MS ADPCM", WaveWith(50, 2, 1, 22050, 256, 4, 551250), 2, "unknown", 1},
-      {"fmt 20, IMA block 1024 plays as it is", WaveWith(20, 0x11, 1, 8000, 1024, 4, 80000), 2, "unknown", 1},
-      {"fmt 24 is unknown", WaveWith(24, 1, 1, 8000, 2, 16, 8000), 0, "", -1}};
+  const struct {
+    const char* what;
+    Bytes wave;
+    double stored;
+    const char* text;
+    double external;
+  } cases[] = {{"16-bit stereo", WaveWith(16, 1, 2, 44100, 4, 16, 176444), 176444 / 176400.0, "1.0002", 1},
+               {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0},
+               {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0},
+               {"32-bit halves", WaveWith(16, 1, 1, 8000, 4, 32, 64000), 2, "unknown", 1.5},
+               {"fmt 18 float", WaveWith(18, 3, 1, 8000, 4, 32, 32000), 4, "unknown", 3},
+               {"fmt 30, tag 0x55 doubles", WaveWith(30, 0x55, 2, 22050, 1, 0, 661500), 2, "unknown", 1},
+               {"fmt 40, tag 0xFFFE is negative", WaveWith(40, 0xFFFE, 2, 48000, 6, 24, 480000), 3, "unknown", 2},
+               {"fmt 50 MS ADPCM", WaveWith(50, 2, 1, 22050, 256, 4, 551250), 2, "unknown", 1},
+               {"fmt 20, IMA block 1024 plays as it is", WaveWith(20, 0x11, 1, 8000, 1024, 4, 80000), 2, "unknown", 1},
+               {"fmt 24 is unknown", WaveWith(24, 1, 1, 8000, 2, 16, 8000), 0, "", -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     AddFile("w.wav", c.wave);
@@ -286,18 +317,32 @@ TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
       EXPECT_TRUE(appState.durationText == c.text && appState.replayDurationMs == std::uint32_t(c.stored) * 1000u);
     }
     Play("w.wav", c.wave);
-    EXPECT_TRUE(c.external < 0 ? appState.externalWavReady == 0 : appState.externalWavReady == 1 &&
-                appState.durationSeconds == c.external && appState.durationMs == std::uint32_t(c.external) * 1000u);
+    EXPECT_TRUE(c.external < 0 ? appState.externalWavReady == 0
+                               : appState.externalWavReady == 1 && appState.durationSeconds == c.external &&
+                                     appState.durationMs == std::uint32_t(c.external) * 1000u);
     Command(IDC_STOP);
   }
 }
 
 TEST_F(PlayTest, StoredEntriesAreRecognisedByTheirFirstBytes) {
-  const struct { std::string start; const std::int32_t* flag; } cases[] = {  // no flag: nothing, still extracted
-      {"FORM", &appState.isAiff}, {".snd", &appState.isAu}, {"Xsnd", &appState.isAu}, {"Crea", &appState.isVoc},
-      {"caff", &appState.isCaf}, {"RIFF", &appState.isRiff}, {" paf", &appState.isPaf}, {"PVF1", &appState.isPvf},
-      {"NIST", &appState.isSph}, {std::string("\0\0", 2), &appState.isHtk}, {std::string("\0\1", 2), &appState.isHtk},
-      {std::string("\0\2zz", 4), nullptr}, {"zzzz", nullptr}, {"RIxF", nullptr}};
+  const struct {
+    std::string start;
+    const std::int32_t* flag;
+  } cases[] = {// no flag: nothing, still extracted
+               {"FORM", &appState.isAiff},
+               {".snd", &appState.isAu},
+               {"Xsnd", &appState.isAu},
+               {"Crea", &appState.isVoc},
+               {"caff", &appState.isCaf},
+               {"RIFF", &appState.isRiff},
+               {" paf", &appState.isPaf},
+               {"PVF1", &appState.isPvf},
+               {"NIST", &appState.isSph},
+               {std::string("\0\0", 2), &appState.isHtk},
+               {std::string("\0\1", 2), &appState.isHtk},
+               {std::string("\0\2zz", 4), nullptr},
+               {"zzzz", nullptr},
+               {"RIxF", nullptr}};
   for (const auto& c : cases) {
     Bytes bytes = BytesOf(c.start);
     if (c.flag != nullptr) bytes.resize(64, 0xEE);
@@ -307,7 +352,9 @@ TEST_F(PlayTest, StoredEntriesAreRecognisedByTheirFirstBytes) {
                                   appState.isPaf,  appState.isPvf, appState.isSph, appState.isHtk};
     EXPECT_EQ(std::count(std::begin(flags), std::end(flags), 1), c.flag != nullptr ? 1 : 0) << c.start;
     EXPECT_TRUE(c.flag != nullptr ? *c.flag == 1 : Status() == UNIDENTIFIED) << c.start;
-    if (c.flag == nullptr) { EXPECT_EQ(ReadWholeFile(appState.tempWavPath), bytes); }
+    if (c.flag == nullptr) {
+      EXPECT_EQ(ReadWholeFile(appState.tempWavPath), bytes);
+    }
   }
 }
 
@@ -332,12 +379,17 @@ TEST_F(PlayTest, NamesAreFoundByEitherLineOfTheirPair) {
 TEST_F(PlayTest, SetIdListAndReplay) {
   AddWaves(5);
   for (const char* typed : {"5", "6", "0", "", "x"}) {  // the last entry cannot be pinned either
-    EXPECT_EQ(PinEntry(typed), (Strings{"beep", "status The index number you have entered is out of range, or is set "
-                                             "to last entry (not allowed)"})) << typed;
+    EXPECT_EQ(PinEntry(typed), (Strings{"beep",
+                                        "status The index number you have entered is out of range, or is set "
+                                        "to last entry (not allowed)"}))
+        << typed;
   }
-  EXPECT_EQ(Run(IDC_REPLAY), BEEP);  // nothing chosen since the load
+  EXPECT_EQ(Run(IDC_REPLAY), BEEP);        // nothing chosen since the load
   EXPECT_TRUE(PinEntry(" 3abc").empty());  // leading digits
-  for (int expected : {3, 4}) { Command(IDC_NEXT); EXPECT_EQ(appState.currentIndex, expected); }
+  for (int expected : {3, 4}) {
+    Command(IDC_NEXT);
+    EXPECT_EQ(appState.currentIndex, expected);
+  }
   Command(IDC_PREVIOUS);
   EXPECT_EQ(ReadWholeFile(appState.tempWavPath), PcmWave(1, 8000, 16, 300));
   EXPECT_EQ(Run(IDC_REPLAY), (Strings{"timer off", "timer on", "play " + appState.tempWavPath}));
@@ -360,9 +412,9 @@ TEST_F(PlayTest, ARefusedPlayUsesUpThePinAndLeavesNothingToExport) {
   fs::remove(appState.tempWavPath);
   Command(IDC_NEXT);
   EXPECT_TRUE(Status() == UNIDENTIFIED && !FileExists(appState.tempWavPath));  // a damaged record is never extracted
-  EXPECT_EQ(Run(CMD_EXPORT_CURRENT), BEEP);        // not entry 1 under entry 2's name
-  Command(IDC_NEXT);                               // the pin is gone: the step moves on
-  EXPECT_TRUE(appState.currentIndex == 3 && Run(IDC_NEXT) == BEEP);  // the last entry: no further step
+  EXPECT_EQ(Run(CMD_EXPORT_CURRENT), BEEP);                                    // not entry 1 under entry 2's name
+  Command(IDC_NEXT);                                                           // the pin is gone: the step moves on
+  EXPECT_TRUE(appState.currentIndex == 3 && Run(IDC_NEXT) == BEEP);            // the last entry: no further step
   Command(CMD_EXPORT_CURRENT);
   EXPECT_EQ(ReadWholeFile(ProgramFile("Export/KVFS_Wav1.wav")), PcmWave(1, 8000, 16, 300));
   PinEntry("2");  // a load, even a failed one, ends the pin
@@ -377,8 +429,12 @@ TEST_F(PlayTest, ARefusedPlayUsesUpThePinAndLeavesNothingToExport) {
 
 TEST_F(PlayTest, ImaEntriesDecodeToOneChannelAtTheirOwnRate) {
   // The decoded sizes and headers, short last blocks too: the stored_wave seeds of the regression replay.
-  const struct { std::uint16_t channels; std::uint32_t rate; std::size_t blocks; const char* text; } cases[] = {
-      {1, 44100, 3, "0.1711"}, {2, 22050, 2, "0.2270"}};
+  const struct {
+    std::uint16_t channels;
+    std::uint32_t rate;
+    std::size_t blocks;
+    const char* text;
+  } cases[] = {{1, 44100, 3, "0.1711"}, {2, 22050, 2, "0.2270"}};
   for (const auto& c : cases) {
     AddFile("ima.wav", ImaWave(c.channels, c.rate, c.blocks));
     Command(IDC_NEXT);
@@ -403,11 +459,17 @@ TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
   AddFile("c.wav", ImaWave(1, 8000, 1));
   const std::string program = "Completed. Wav file exported to program's directory";
   const std::string docs = appState.documentsWavDir + PATH_SEPARATOR;
-  const struct { int row, pcm, documents; bool decoded; const char* name; std::string text; } cases[] = {
-      {0, 0, 0, false, "KVFS_Wav1.au", program}, {0, 1, 0, true, "KVFS_Wav2.wav", program + " (Export Folder)"},
-      {1, 1, 0, false, "KVFS_Wav3.wav", program}, {2, 0, 0, true, "KVFS_Wav4.wav", program + " (Export Folder)"},
-      {0, 1, 1, true, "KVFS_Wav5.wav", "Completed. Wave file exported to Documents\\KVP_Wavs"},
-      {0, 0, 1, false, "KVFS_Wav6.au", "Completed. Wav file exported to Documents\\KVP_Wavs"}};
+  const struct {
+    int row, pcm, documents;
+    bool decoded;
+    const char* name;
+    std::string text;
+  } cases[] = {{0, 0, 0, false, "KVFS_Wav1.au", program},
+               {0, 1, 0, true, "KVFS_Wav2.wav", program + " (Export Folder)"},
+               {1, 1, 0, false, "KVFS_Wav3.wav", program},
+               {2, 0, 0, true, "KVFS_Wav4.wav", program + " (Export Folder)"},
+               {0, 1, 1, true, "KVFS_Wav5.wav", "Completed. Wave file exported to Documents\\KVP_Wavs"},
+               {0, 0, 1, false, "KVFS_Wav6.au", "Completed. Wav file exported to Documents\\KVP_Wavs"}};
   for (const auto& c : cases) {
     Command(c.pcm == 1 ? CMD_SAVE_AS_PCM : CMD_SAVE_AS_ORG);
     Command(c.documents == 1 ? CMD_SAVE_IN_DOCUMENTS : CMD_SAVE_IN_DEFAULT);
@@ -416,7 +478,8 @@ TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
     Command(CMD_EXPORT_CURRENT);
     EXPECT_EQ(Status(), c.text) << c.name;
     EXPECT_EQ(ReadWholeFile((c.documents == 1 ? docs : ProgramFile("Export/")) + c.name),
-              ReadWholeFile(c.decoded ? appState.decodedWavPath : appState.tempWavPath)) << c.name;
+              ReadWholeFile(c.decoded ? appState.decodedWavPath : appState.tempWavPath))
+        << c.name;
   }
   PinEntry("1");  // choosing another entry without playing it changes nothing
   Command(CMD_EXPORT_CURRENT);
@@ -437,10 +500,15 @@ TEST_F(ExternalTest, WaveFilesPlayAsTheyAreOrAreRefused) {
   EXPECT_EQ(appState.durationSeconds, 0.0);
   Bytes unplayable = PcmWave(1, 8000, 16, 100);
   WriteU16Le(&unplayable[20], 0x1234);  // a format tag no codec of the sound output takes
-  const struct { const char* name; Bytes bytes; } refused[] = {
-      {"mixed.Wav", PcmWave(1, 8000, 16, 100)}, {"noext", PcmWave(1, 8000, 16, 100)},
-      {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)}, {"norate.wav", PcmWave(1, 0, 16, 100)},
-      {"tiny.wav", Bytes(10, 0)}, {"unplayable.wav", unplayable}};
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } refused[] = {{"mixed.Wav", PcmWave(1, 8000, 16, 100)},
+                 {"noext", PcmWave(1, 8000, 16, 100)},
+                 {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)},
+                 {"norate.wav", PcmWave(1, 0, 16, 100)},
+                 {"tiny.wav", Bytes(10, 0)},
+                 {"unplayable.wav", unplayable}};
   for (const auto& c : refused)
     EXPECT_TRUE(Play(c.name, c.bytes) == Strings({"start", "beep"}) && appState.externalWavReady == 0) << c.name;
   EXPECT_EQ(Run(CMD_EXPORT_EXTERNAL), BEEP);  // nothing of the refused file is exported
@@ -461,10 +529,14 @@ TEST_F(ExternalTest, ForeignAndWorkingFiles) {
   Play("sphere.wav", SphereFile(SPHERE, PatternBytes(800)));
   EXPECT_EQ(appState.externalWavPath, appState.sphWavPath);  // a SPHERE file named .wav
   Command(IDC_STOP);
-  const struct { const std::string& path; Bytes bytes; Strings more; } cases[] = {  // working files: never played
-      {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}},             // durations still read
-      {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                   // IMA block sizes still beep
-      {appState.tempWavPath, SphereFile(SPHERE, PatternBytes(800)), {}}};  // still converted
+  const struct {
+    const std::string& path;
+    Bytes bytes;
+    Strings more;
+  } cases[] = {                                                                     // working files: never played
+               {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}},             // durations still read
+               {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                   // IMA block sizes still beep
+               {appState.tempWavPath, SphereFile(SPHERE, PatternBytes(800)), {}}};  // still converted
   for (const auto& c : cases) {
     WriteWholeFile(c.path, c.bytes);
     fs::remove(appState.sphWavPath);

@@ -1,8 +1,8 @@
 // The container format below the commands: name keys and name-list lines,
 // companion paths, appends the container cannot take, and records that
 // cannot be trusted.
-#include "io/byte_order.h"
 #include "library/container.h"
+#include "io/byte_order.h"
 #include "io/file_io.h"
 #include "state/app_state.h"
 #include "tests/test_support.h"
@@ -11,8 +11,12 @@ namespace {
 
 TEST(NameKey, StandardCrcKeyRuleAndListLines) {
   EXPECT_EQ(~ComputeNameCrc("123456789"), 0xCBF43926u);  // the standard check value
-  EXPECT_EQ(~ComputeNameCrc("\xe9t\xe9"), 0xCBF7D413u);   // bytes above 127 count as unsigned (zlib's crc32)
-  const struct { std::uint32_t crc, key; const char* text; const char* pair; } cases[] = {
+  EXPECT_EQ(~ComputeNameCrc("\xe9t\xe9"), 0xCBF7D413u);  // bytes above 127 count as unsigned (zlib's crc32)
+  const struct {
+    std::uint32_t crc, key;
+    const char* text;
+    const char* pair;
+  } cases[] = {
       {0xCBF43926u, 0xCBF43900u, "cbf43926", " cbf43926 \"n\"\r\n cbf43900 \"n\"\r\n"},  // 8 digits: low byte cleared
       {0x0ABC1234u, 0x0ABC1234u, "0abc1234", " 0abc1234 \"n\"\r\n abc12300 \"n\"\r\n"},
       {0xABC123u, 0xABC123u, "00abc123", " 00abc123 \"n\"\r\n abc12300 \"n\"\r\n"},
@@ -20,7 +24,9 @@ TEST(NameKey, StandardCrcKeyRuleAndListLines) {
       {0, 0, "00000000", nullptr}};
   for (const auto& c : cases) {
     EXPECT_EQ(KeyText(c.crc), c.text);
-    if (c.pair != nullptr) { EXPECT_TRUE(NameKeyOf(c.crc) == c.key && NameListPair(c.crc, "n") == c.pair) << c.text; }
+    if (c.pair != nullptr) {
+      EXPECT_TRUE(NameKeyOf(c.crc) == c.key && NameListPair(c.crc, "n") == c.pair) << c.text;
+    }
   }
 }
 
@@ -50,10 +56,16 @@ TEST_F(ContainerTest, AppendsTheContainerCannotTakeChangeNothing) {
 }
 
 TEST_F(ContainerTest, DamagedRecordsAreNotUsable) {
-  const struct { const char* what; std::uint32_t size, start, end; std::int64_t k; } cases[] = {
-      {"valid", 50, 8016, 8066, 1}, {"entry 0", 50, 8016, 8066, 0}, {"entry 500", 50, 8016, 8066, 500},
-      {"end is not start plus size", 50, 8016, 8067, 1}, {"end past the file", 51, 8016, 8067, 1},
-      {"sum overflows 32 bits", 0x20, 0xFFFFFFF0u, 0x10, 1}};
+  const struct {
+    const char* what;
+    std::uint32_t size, start, end;
+    std::int64_t k;
+  } cases[] = {{"valid", 50, 8016, 8066, 1},
+               {"entry 0", 50, 8016, 8066, 0},
+               {"entry 500", 50, 8016, 8066, 500},
+               {"end is not start plus size", 50, 8016, 8067, 1},
+               {"end past the file", 51, 8016, 8067, 1},
+               {"sum overflows 32 bits", 0x20, 0xFFFFFFF0u, 0x10, 1}};
   for (const auto& c : cases) {
     Bytes bytes = KvfFile({PatternBytes(50)});
     WriteU32Le(&bytes[16 + 4], c.size), WriteU32Le(&bytes[16 + 8], c.start), WriteU32Le(&bytes[16 + 12], c.end);

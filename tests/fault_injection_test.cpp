@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "platform/headless.h"
 #include "state/app_state.h"
 #include "state/commands.h"
@@ -83,9 +83,13 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
     if (names == appState.crcLogPath) fs::remove(CompanionDatPath(kvf));
     const Bytes namesBefore = ReadWholeFile(names);
     const Bytes namesAfter = BytesOf(std::string(namesBefore.begin(), namesBefore.end()) + pair);
-    ForEveryFailure("add, names in " + names, [&] { Load(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, second); },
+    ForEveryFailure(
+        "add, names in " + names, [&] { Load(kvf); }, [&] { CommandWithDialog(CMD_ADD_WAV, second); },
         [&] { return ReadWholeFile(kvf) != kvfBefore; },
-        [&] { ExpectFailureText(); EXPECT_EQ(ReadWholeFile(names), namesBefore); },
+        [&] {
+          ExpectFailureText();
+          EXPECT_EQ(ReadWholeFile(names), namesBefore);
+        },
         [&] {
           EXPECT_EQ(Status(), "The wav file labeled ' second.wav ' has been added to slected kvf file . . ");
           EXPECT_TRUE(ReadWholeFile(kvf) == kvfAfter && ReadWholeFile(names) == namesAfter);
@@ -98,7 +102,10 @@ TEST_F(FaultTest, NewContainerIsWrittenWholeOrNotAtAll) {
   ForEveryFailure(
       "new container", [] { PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, "Fresh"); },
       [&] { Command(IDC_EXPORT_BUTTON); }, [&] { return FileExists(kvf); },
-      [&] { EXPECT_FALSE(FileExists(dat)); ExpectFailureText(); },
+      [&] {
+        EXPECT_FALSE(FileExists(dat));
+        ExpectFailureText();
+      },
       [&] {
         EXPECT_TRUE(ReadWholeFile(kvf) == KvfFile({}) && FileExists(dat));
         EXPECT_EQ(Status(), "New KorvelFile ( Fresh.kvf ) has been exported to this program's directory . . .");
@@ -111,25 +118,42 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
   AddFile("b.wav", PcmWave(1, 8000, 16, IO_BLOCK_BYTES + 7));
   WriteWholeFile(external, PcmWave(1, 8000, 16, 5000));
   const Step load = [&] { Load(kvf); };
-  struct { const char* what; Step prepare; int command; std::string success;
-           std::vector<std::pair<std::string, std::string>> copies; } cases[] = {  // target, source once it succeeded
-      {"export current", [&] { Load(kvf), Select(0); }, CMD_EXPORT_CURRENT,
-       "Completed. Wav file exported to program's directory",
-       {{appState.singleExportPrefix + "1.au", appState.tempWavPath}}},
-      {"export external", [&] { CommandWithDialog(CMD_PLAY_EXTERNAL, external); }, CMD_EXPORT_EXTERNAL,
-       "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)",
-       {{appState.documentsWavDir + PATH_SEPARATOR + "ext_wav1.wav", external}}},
-      {"export all", load, CMD_EXPORT_ALL, "Completed. All wav files exported to program's directory",
-       {{appState.massExportPrefix + "1.au", ScratchFile("a.au")},
-        {appState.massExportPrefix + "2.wav", ScratchFile("b.wav")}}},
-      {"share", load, CMD_SHARE_CURRENT, "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
-       {{appState.shareKvfPrefix + "Exports.kvf", kvf},
-        {appState.shareDatPrefix + "Exports.dat", CompanionDatPath(kvf)}}}};
+  struct {
+    const char* what;
+    Step prepare;
+    int command;
+    std::string success;
+    std::vector<std::pair<std::string, std::string>> copies;
+  } cases[] = {// target, source once it succeeded
+               {"export current",
+                [&] { Load(kvf), Select(0); },
+                CMD_EXPORT_CURRENT,
+                "Completed. Wav file exported to program's directory",
+                {{appState.singleExportPrefix + "1.au", appState.tempWavPath}}},
+               {"export external",
+                [&] { CommandWithDialog(CMD_PLAY_EXTERNAL, external); },
+                CMD_EXPORT_EXTERNAL,
+                "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)",
+                {{appState.documentsWavDir + PATH_SEPARATOR + "ext_wav1.wav", external}}},
+               {"export all",
+                load,
+                CMD_EXPORT_ALL,
+                "Completed. All wav files exported to program's directory",
+                {{appState.massExportPrefix + "1.au", ScratchFile("a.au")},
+                 {appState.massExportPrefix + "2.wav", ScratchFile("b.wav")}}},
+               {"share",
+                load,
+                CMD_SHARE_CURRENT,
+                "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
+                {{appState.shareKvfPrefix + "Exports.kvf", kvf},
+                 {appState.shareDatPrefix + "Exports.dat", CompanionDatPath(kvf)}}}};
   for (auto& c : cases) {
     ForEveryFailure(
         c.what, [&] { appState.exportCounter = appState.externalExportCounter = 0, c.prepare(); },
         [&] { Command(c.command); }, [&] { return Status() == c.success; }, [&] { ExpectFailureText(); },
-        [&] { for (const auto& [to, from] : c.copies) EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from)) << to; });
+        [&] {
+          for (const auto& [to, from] : c.copies) EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from)) << to;
+        });
   }
 }
 

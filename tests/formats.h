@@ -6,7 +6,10 @@
 #include "state/app_state.h"
 #include "tests/sample_files.h"
 
-struct FormatSample { const char* path; Bytes bytes; };  // path: what the sample exercises, for messages
+struct FormatSample {
+  const char* path;
+  Bytes bytes;
+};  // path: what the sample exercises, for messages
 
 struct FormatRow {
   const char* name;  // the input's extension, and the fuzzers' import_<name> and stored_<name>

@@ -82,7 +82,8 @@ const char* const SHARED = "Currently loaded kvf/dat files exported to Documents
 TEST_F(KvpCommandsTest, NamesLoggedBecauseTheListWasMissing) {
   MakeBox(true);
   EXPECT_EQ(ListedRows(), Strings{"No playlist was found for selected .kvf file . . ."});
-  RunEveryCommand("\"b.au\"", "Now playing stored  \"b.au\"", "Oops.  It seems something went wrong and file creation has failed . . .");
+  RunEveryCommand("\"b.au\"", "Now playing stored  \"b.au\"",
+                  "Oops.  It seems something went wrong and file creation has failed . . .");
 }
 
 TEST_F(KvpCommandsTest, ListMissingEverywhere) {

@@ -4,8 +4,8 @@
 #include <regex>
 
 #include "platform/headless.h"
-#include "state/app_state.h"
 #include "shell/program_windows.h"
+#include "state/app_state.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -20,8 +20,8 @@ class ProgramWindowsTest : public ProgramTest {  // start-up without its windows
 TEST_F(ProgramWindowsTest, BitmapsAndPlacesFromTheScreenCentre) {
   HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
   ASSERT_TRUE(CreateProgramWindows());
-  EXPECT_EQ(HeadlessCallsOf("class-register"),
-            (Strings{"Korvel_Player  (" KORVEL_VERSION ") 800", " Korvel_File - Export 700", " Quick Start - Help 420"}));
+  EXPECT_EQ(HeadlessCallsOf("class-register"), (Strings{"Korvel_Player  (" KORVEL_VERSION ") 800",
+                                                        " Korvel_File - Export 700", " Quick Start - Help 420"}));
   Strings places, systemFont, pictures;  // controls as "handle class|text|id|parent|place|styles|font|edge"
   for (const std::string& call : HeadlessCallsOf("window-create")) places.push_back(call.substr(call.rfind('|') + 1));
   EXPECT_EQ(places, (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220"}));

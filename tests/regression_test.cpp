@@ -20,8 +20,10 @@ TEST(Regressions, ReplayThroughTheirEntries) {
     const std::string target = file.path().parent_path().filename().string();
     replaying = *folders.insert(target).first + "/" + file.path().filename().string();
     std::ifstream in(file.path(), std::ios::binary);
-    if (FuzzEntries().count(target) == 1) FuzzEntries().at(target).run({std::istreambuf_iterator<char>(in), {}});
-    else ADD_FAILURE() << replaying << " names no fuzzer";
+    if (FuzzEntries().count(target) == 1)
+      FuzzEntries().at(target).run({std::istreambuf_iterator<char>(in), {}});
+    else
+      ADD_FAILURE() << replaying << " names no fuzzer";
   }
   for (const auto& [name, entry] : FuzzEntries()) {
     EXPECT_EQ(folders.count(name), 1u) << "no regression inputs for " << name;

@@ -12,17 +12,20 @@ namespace {
 Bytes Generated(const std::string& name) { return ReadWholeFile(std::string(KORVEL_GENERATED_DIR) + "/" + name); }
 
 TEST(GeneratedResources, SoundsPicturesAndIcons) {
-  for (const auto& [name, channels, rate, dataSize] : {std::tuple<const char*, unsigned, unsigned, unsigned>{
-           "wave400.wav", 1, 22050, 3302}, {"wave600.wav", 2, 44100, 179456}}) {
+  for (const auto& [name, channels, rate, dataSize] :
+       {std::tuple<const char*, unsigned, unsigned, unsigned>{"wave400.wav", 1, 22050, 3302},
+        {"wave600.wav", 2, 44100, 179456}}) {
     const WaveInfo i = ParseWave(Generated(name));
     EXPECT_TRUE(i.ok && i.formatTag == 1 && i.bitsPerSample == 16 && i.dataOffset == 44) << name;
     EXPECT_EQ(std::vector<unsigned>({i.channels, i.sampleRate, i.byteRate, i.dataSize}),
-              std::vector<unsigned>({channels, rate, rate * channels * 2, dataSize})) << name;
+              std::vector<unsigned>({channels, rate, rate * channels * 2, dataSize}))
+        << name;
   }
   // Bottom-up BITMAPINFOHEADER bitmaps: width, height, depth, and rows padded to 4 bytes.
-  std::vector<std::vector<std::uint32_t>> pictures = {
-      {24, 16, 16, 24}, {32, 16, 16, 24}, {40, 16, 16, 24}, {48, 17, 16, 24},  {56, 16, 16, 24},   {120, 16, 16, 24},
-      {220, 27, 16, 24}, {320, 24, 12, 24}, {420, 300, 200, 24}, {700, 300, 100, 24}, {800, 499, 345, 24}};
+  std::vector<std::vector<std::uint32_t>> pictures = {{24, 16, 16, 24},    {32, 16, 16, 24},   {40, 16, 16, 24},
+                                                      {48, 17, 16, 24},    {56, 16, 16, 24},   {120, 16, 16, 24},
+                                                      {220, 27, 16, 24},   {320, 24, 12, 24},  {420, 300, 200, 24},
+                                                      {700, 300, 100, 24}, {800, 499, 345, 24}};
   for (std::uint32_t frame = 2300; frame <= 3500; frame += 100) pictures.push_back({frame, 331, 137, 8});
   for (const auto& p : pictures) {
     const Bytes b = Generated("bmp" + std::to_string(p[0]) + ".bmp");
@@ -30,7 +33,8 @@ TEST(GeneratedResources, SoundsPicturesAndIcons) {
     EXPECT_TRUE(b[0] == 'B' && b[1] == 'M' && ReadU32Le(&b[2]) == b.size() && ReadU32Le(&b[14]) == 40) << p[0];
     EXPECT_EQ(std::vector<std::uint32_t>({ReadU32Le(&b[18]), ReadU32Le(&b[22]), ReadU16Le(&b[28]),
                                           static_cast<std::uint32_t>(b.size() - ReadU32Le(&b[10]))}),
-              std::vector<std::uint32_t>({p[1], p[2], p[3], ((p[1] * p[3] / 8 + 3) & ~3u) * p[2]})) << p[0];
+              std::vector<std::uint32_t>({p[1], p[2], p[3], ((p[1] * p[3] / 8 + 3) & ~3u) * p[2]}))
+        << p[0];
   }
   const Bytes small = Generated("icon16.ico"), program = Generated("icon8.ico");
   ASSERT_TRUE(small.size() >= 22 && program.size() >= 38);

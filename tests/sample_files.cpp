@@ -12,7 +12,9 @@ Bytes ReadWholeFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
-  return std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
+  return std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()))
+      .good();
 }
 void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
 Bytes With(Bytes b, std::size_t at, std::initializer_list<int> vs) { return Put(b, at, vs), b; }
@@ -58,9 +60,11 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
   for (std::size_t k = 0; k < blocks; ++k) {
     for (std::uint16_t c = 0; c < channels; ++c) {
       const auto first = static_cast<std::uint16_t>(100 * (k + 1) + c);
-      b.insert(b.end(), {static_cast<unsigned char>(first), static_cast<unsigned char>(first >> 8), static_cast<unsigned char>(k % 89), 0});
+      b.insert(b.end(), {static_cast<unsigned char>(first), static_cast<unsigned char>(first >> 8),
+                         static_cast<unsigned char>(k % 89), 0});
     }
-    const Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock, static_cast<std::uint32_t>(k + 1));
+    const Bytes data = PatternBytes(k + 1 == blocks && lastBlockBytes > 0 ? lastBlockBytes : dataPerBlock,
+                                    static_cast<std::uint32_t>(k + 1));
     b.insert(b.end(), data.begin(), data.end());
   }
   RiffFmt(b, 20, 0x11, channels, rate, 0, static_cast<std::uint32_t>(dataPerBlock + 4u * channels), 4);
@@ -71,8 +75,10 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
 WaveInfo ParseWave(const Bytes& b) {
   WaveInfo w;
   if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
-  w.riffSize = ReadU32Le(&b[4]), w.fmtSize = ReadU32Le(&b[16]), w.formatTag = ReadU16Le(&b[20]), w.channels = ReadU16Le(&b[22]);
-  w.sampleRate = ReadU32Le(&b[24]), w.byteRate = ReadU32Le(&b[28]), w.blockAlign = ReadU16Le(&b[32]), w.bitsPerSample = ReadU16Le(&b[34]);
+  w.riffSize = ReadU32Le(&b[4]), w.fmtSize = ReadU32Le(&b[16]), w.formatTag = ReadU16Le(&b[20]),
+  w.channels = ReadU16Le(&b[22]);
+  w.sampleRate = ReadU32Le(&b[24]), w.byteRate = ReadU32Le(&b[28]), w.blockAlign = ReadU16Le(&b[32]),
+  w.bitsPerSample = ReadU16Le(&b[34]);
   std::size_t dataTag = 0;
   if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
     dataTag = 36;
@@ -94,7 +100,8 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t r
                const char* blockSizeTag) {
   Bytes b = Framed(BytesOf("FORM    AIFFCOMM"), 54, 0, samples);
   WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteU32Be(&b[16], 18), WriteU16Be(&b[20], channels), WriteU32Be(&b[22], 1000), WriteU16Be(&b[26], sampleSize), WriteU32Be(&b[28], rate);
+  WriteU32Be(&b[16], 18), WriteU16Be(&b[20], channels), WriteU32Be(&b[22], 1000), WriteU16Be(&b[26], sampleSize),
+      WriteU32Be(&b[28], rate);
   WriteTag(&b[38], "SSND"), WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
   if (blockSizeTag) WriteTag(&b[50], blockSizeTag);
   return b;
@@ -104,7 +111,8 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
   Bytes b = Framed(BytesOf("FORM    AIFCFVER"), 72, 0, samples);
   WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
   WriteU32Be(&b[16], 4), WriteU32Be(&b[20], 0xA2805140);
-  WriteTag(&b[24], "COMM"), WriteU32Be(&b[28], 24), WriteU16Be(&b[32], channels), WriteU32Be(&b[34], 1000), WriteU16Be(&b[38], 16);
+  WriteTag(&b[24], "COMM"), WriteU32Be(&b[28], 24), WriteU16Be(&b[32], channels), WriteU32Be(&b[34], 1000),
+      WriteU16Be(&b[38], 16);
   WriteU32Be(&b[40], rate), WriteTag(&b[50], compression);
   WriteTag(&b[56], "SSND"), WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
   return b;
@@ -134,7 +142,9 @@ Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
   return Head(b, size);
 }
 
-Bytes PvfFile(const std::string& line, const Bytes& payload) { return Framed(BytesOf("PVF1\n" + line + "\n"), 1024, 0, payload); }
+Bytes PvfFile(const std::string& line, const Bytes& payload) {
+  return Framed(BytesOf("PVF1\n" + line + "\n"), 1024, 0, payload);
+}
 Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {

@@ -50,10 +50,18 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd");
 // A CAF file of size bytes: a pattern with the fields the converter reads, at 20-21 (rate), 28-31, 46-47, 50-51, 52-55.
-struct CafFields { int rateHi, rateLo; const char* format; int channels, bits; const char* nextChunk; };
+struct CafFields {
+  int rateHi, rateLo;
+  const char* format;
+  int channels, bits;
+  const char* nextChunk;
+};
 Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
 // A big-endian PAF file of size bytes: a pattern with its fields at 12-15, 18-19 and 22-23.
-struct PafFields { std::initializer_list<int> rate; int format, channels; };
+struct PafFields {
+  std::initializer_list<int> rate;
+  int format, channels;
+};
 Bytes PafFile(std::size_t size, const PafFields& fields, std::uint32_t seed = 1);
 // "PVF1", the given second line, zeros up to 1024, then payload.
 Bytes PvfFile(const std::string& line, const Bytes& payload);

@@ -10,12 +10,15 @@
 
 #include "io/file_io.h"
 #include "platform/headless.h"
-#include "state/app_state.h"
-#include "state/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 
-bool FileExists(const std::string& path) { std::error_code error; return std::filesystem::exists(path, error); }
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
 
 void ProgramTest::SetUp() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -56,7 +59,10 @@ void ProgramTest::Command(int id, unsigned notification) {
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-void ProgramTest::CommandWithDialog(int id, const std::string& path) { HeadlessQueueDialogAnswer(path); Command(id); }
+void ProgramTest::CommandWithDialog(int id, const std::string& path) {
+  HeadlessQueueDialogAnswer(path);
+  Command(id);
+}
 
 std::string ProgramTest::Status() const { return PlatformGetWindowText(appState.hwndStatus); }
 
@@ -77,9 +83,16 @@ Strings ProgramTest::Feedback() const {
   return events;
 }
 
-Strings ProgramTest::Run(int id, unsigned note) { HeadlessClearCalls(); Command(id, note); return Feedback(); }
+Strings ProgramTest::Run(int id, unsigned note) {
+  HeadlessClearCalls();
+  Command(id, note);
+  return Feedback();
+}
 
-Strings ProgramTest::RunWithDialog(int id, const std::string& path) { HeadlessQueueDialogAnswer(path); return Run(id); }
+Strings ProgramTest::RunWithDialog(int id, const std::string& path) {
+  HeadlessQueueDialogAnswer(path);
+  return Run(id);
+}
 
 void ProgramTest::Select(int row) {
   HeadlessSelectRow(appState.hwndEntryList, row);

@@ -14,12 +14,12 @@
 #include "app/kvp_commands.h"
 #include "convert/frame.h"
 #include "io/byte_order.h"
-#include "library/container.h"
 #include "io/file_io.h"
+#include "library/container.h"
 #include "platform/headless.h"
-#include "state/commands.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
+#include "state/commands.h"
 #include "tests/formats.h"
 
 namespace fs = std::filesystem;
@@ -187,16 +187,15 @@ void PlayAndExport(const Bytes& kvf) {
     if (select) HeadlessSelectRow(s.hwndEntryList, 0);
     Command(select ? IDC_ENTRY_LIST : IDC_NEXT, select ? LIST_SELECTION_CHANGED : 0);
     FUZZ_CHECK(s.currentIndex == plays + 1, "the play did not step to the next entry");
-    const std::optional<Bytes> stored =
-        s.currentIndex > s.entryCount ? std::nullopt : StoredEntry(kvf, s.currentIndex);
-    FUZZ_CHECK((s.wavTypeKnown == 0 || (s.wavTypeKnown == 1 && stored)) &&
-                   (!stored || ReadAll(s.tempWavPath) == *stored),
-               "wavTypeKnown " + std::to_string(s.wavTypeKnown) + ", or a damaged entry played or not extracted whole");
+    const std::optional<Bytes> stored = s.currentIndex > s.entryCount ? std::nullopt : StoredEntry(kvf, s.currentIndex);
+    FUZZ_CHECK(
+        (s.wavTypeKnown == 0 || (s.wavTypeKnown == 1 && stored)) && (!stored || ReadAll(s.tempWavPath) == *stored),
+        "wavTypeKnown " + std::to_string(s.wavTypeKnown) + ", or a damaged entry played or not extracted whole");
     const bool wave = stored && stored->size() >= 3 && ReadTag(stored->data(), "RIF");
     if (wave) CheckStoredWave(*stored);
     const std::vector<std::string> played = HeadlessCallsOf("sound-file");
-    FUZZ_CHECK(s.wavTypeKnown == 0 || (!played.empty() && played.back() == s.playWavPath &&
-                                       fs::exists(s.playWavPath) && std::isfinite(s.durationSeconds)),
+    FUZZ_CHECK(s.wavTypeKnown == 0 || (!played.empty() && played.back() == s.playWavPath && fs::exists(s.playWavPath) &&
+                                       std::isfinite(s.durationSeconds)),
                "the prepared wave " + s.playWavPath + " was not handed to the sound service, or has no duration");
     const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadAll(s.playWavPath) : stored.value_or(Bytes());
     for (const fs::path& old : Exports("KVFS_Wav")) fs::remove(old);
@@ -233,8 +232,10 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
              "the container was not loaded, or its entry count differs from offset 12");
   Bytes kvfAfter = kvf, datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
-  if (add) WriteAll(Input("add.wav"), added), Command(CMD_ADD_WAV, 0, Input("add.wav"));
-  else PlayAndExport(kvf);
+  if (add)
+    WriteAll(Input("add.wav"), added), Command(CMD_ADD_WAV, 0, Input("add.wav"));
+  else
+    PlayAndExport(kvf);
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
   FUZZ_CHECK(!add || (s.entryAppended == acceptable && ReadAll(Input("add.wav")) == added),
              "an add was refused or taken wrongly, or changed the file added");
@@ -254,9 +255,9 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
 }
 
 // The extension the first byte of an external_any input picks (byte % 32).
-const char* const EXTENSIONS[] = {"htk", "HTK", "voc", "VOC", "au",  "AU",  "snd", "SND",  "aiff", "AIFF", "aif",
-                                  "AIF", "caf", "CAF", "paf", "PAF", "pvf", "PVF", "sph",  "SPH",  "wve",  "WVE",
-                                  "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav", "txt"};
+const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "snd", "SND", "aiff", "AIFF", "aif",
+                                  "AIF", "caf", "CAF",  "paf",  "PAF", "pvf", "PVF", "sph", "SPH",  "wve",  "WVE",
+                                  "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav",  "txt"};
 
 // Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
@@ -275,9 +276,9 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
                  (!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
                               (format != nullptr || wave))),
              "conversionFailed not 0 or 1, the file changed, or a failed, missing, unknown or other file played");
-  FUZZ_CHECK(!format || (played != (s.conversionFailed == 1) &&
-                         (played || format->mayWriteAndFail || !fs::exists(output))),
-             "a failed conversion was played or wrote its output, or a converted file was not played");
+  FUZZ_CHECK(
+      !format || (played != (s.conversionFailed == 1) && (played || format->mayWriteAndFail || !fs::exists(output))),
+      "a failed conversion was played or wrote its output, or a converted file was not played");
   if (format != nullptr && fs::exists(output)) CheckConvertedWave(ReadAll(output), file.size());
   const Bytes playedBytes = played ? ReadAll(s.externalWavPath) : Bytes();
   Command(CMD_EXPORT_EXTERNAL);
@@ -298,8 +299,9 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
   WriteAll(box, kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
   WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
-  const std::vector<Strings> commands = {{"list", box},        {"play", box, entry}, {"export", box, entry},
-                                         {"export-all", box},  {"share", box},       {"add", box, Input("add.wav").string()},
+  const std::vector<Strings> commands = {{"list", box},          {"play", box, entry},
+                                         {"export", box, entry}, {"export-all", box},
+                                         {"share", box},         {"add", box, Input("add.wav").string()},
                                          {"play", box, entry}};
   std::ostringstream out;
   KvpHost host;
@@ -341,7 +343,8 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     for (const FormatSample& sample : row.samples) seeds.push_back(sample.bytes);
     const auto pick = std::find(std::begin(EXTENSIONS), std::end(EXTENSIONS), std::string(row.name)) - EXTENSIONS;
     anySeeds.push_back(Join({static_cast<unsigned char>(pick)}, seeds[0]));
-    add(std::string("import_") + row.name, [&row](const Bytes& in) { RunConverter(row, false, in); }, seeds);
+    add(
+        std::string("import_") + row.name, [&row](const Bytes& in) { RunConverter(row, false, in); }, seeds);
     if (row.convertStored == nullptr) continue;
     storable.push_back(seeds[0]);
     // The faces may differ on purpose (VOC's stored G.711 blocks, CAF's rates): each meets the checks alone.
@@ -358,18 +361,24 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("container", container,
       {ContainerInput({}), ContainerInput({waves[0]}), ContainerInput(waves), ContainerInput(storable)});
   // One entry of a valid container, its first four bytes made "RIFF".
-  add("stored_wave", [container](const Bytes& in) {
-    container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
-  }, waves);
-  add("external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
-  add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
+  add(
+      "stored_wave",
+      [container](const Bytes& in) {
+        container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+      },
+      waves);
+  add(
+      "external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
+  add(
+      "external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
   // A kvp input: its first byte picks the entry number (1 to 8) and the options (--pcm, --documents); a container
   // input follows.
   const auto kvp = [](const Bytes& in) {
     if (in.size() < 3) return;
     const unsigned choice = in[0];
-    Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir", (root / "Documents").string()};
+    Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir",
+                       (root / "Documents").string()};
     if ((choice & 8) != 0) options.push_back("--pcm");
     if ((choice & 16) != 0) options.push_back("--documents");
     const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(3 + ReadU16Le(&in[1]), std::ptrdiff_t(in.size()));

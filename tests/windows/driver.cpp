@@ -2,10 +2,10 @@
 // in a scratch copy of its folder: windows and controls against LAYOUT, menus against MENU, SESSION a row at a
 // time, then the container left. Three plays are kept with what the sound device received (the host file
 // KORVEL_SOUND_CAPTURE) in sound/ beside the screenshots' folder, for sound_test.sh. Exits 0 when all passed.
-#include <windows.h>
 #include <mmsystem.h>
 #include <process.h>
 #include <shlobj.h>
+#include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,11 +22,12 @@ int passed = 0, failed = 0;
 string group = "installation and start", scratch, documents, snapshotTool, screenshot, soundCapture, soundFolder;
 std::error_code ignored;
 enum { MAIN, EXPORT, QUICK, DESKTOP };
-DWORD programId = 0; HWND windows[3];  // the program's process and its windows by MAIN, EXPORT, QUICK
+DWORD programId = 0;
+HWND windows[3];  // the program's process and its windows by MAIN, EXPORT, QUICK
 bool Check(const string& what, const string& expected, const string& found) {
   if (expected == found) return ++passed, true;
-  std::printf("[FAIL] %s: %s:\n  expected \"%s\"\n  found    \"%s\"\n", group.c_str(), what.c_str(),
-              expected.c_str(), found.c_str());
+  std::printf("[FAIL] %s: %s:\n  expected \"%s\"\n  found    \"%s\"\n", group.c_str(), what.c_str(), expected.c_str(),
+              found.c_str());
   return ++failed, false;
 }
 string Yes(bool condition) { return condition ? "yes" : "no"; }
@@ -36,8 +37,10 @@ string WindowsPath(const string& path) { return path[0] == '/' ? "Z:" + path : p
 string PathOf(const string& name) { return name[0] == '~' ? documents + name.substr(1) : scratch + "\\" + name; }
 Bytes Read(const string& name) { return ReadWholeFile(PathOf(name)); }
 bool Write(const string& name, const Bytes& b) { return WriteWholeFile(PathOf(name), b); }
-template <typename Done> bool WaitFor(Done done, DWORD timeoutMs) {
-  for (DWORD start = GetTickCount(); !done(); Sleep(50)) if (GetTickCount() - start >= timeoutMs) return false;
+template <typename Done>
+bool WaitFor(Done done, DWORD timeoutMs) {
+  for (DWORD start = GetTickCount(); !done(); Sleep(50))
+    if (GetTickCount() - start >= timeoutMs) return false;
   return true;
 }
 // Once the device has stopped receiving (Wine plays in real time), keeps it beside the wave handed over.
@@ -59,7 +62,10 @@ string TextOf(HWND window, UINT message = WM_GETTEXT, WPARAM wParam = 4096) {
   WCHAR text[4096] = {};
   return Send(window, message, wParam, text), fs::path(text).string();
 }
-string ClassOf(HWND window) { char name[256] = {}; return string(name, GetClassNameA(window, name, sizeof name)); }
+string ClassOf(HWND window) {
+  char name[256] = {};
+  return string(name, GetClassNameA(window, name, sizeof name));
+}
 HWND Item(int window, int id) { return GetDlgItem(windows[window], id); }
 string Status() { return TextOf(Item(MAIN, 2000)); }
 string Rows(HWND list = Item(MAIN, 2200)) {  // joined by '|'
@@ -99,26 +105,27 @@ const struct Control {
   DWORD on, off;                // style bits set and clear
   bool sunkenEdge;              // WS_EX_CLIENTEDGE
 } LAYOUT[] = {
-  {DESKTOP, "Korvel_Player  (" KORVEL_VERSION ")", "Korvel_Player  (" KORVEL_VERSION ")", MAIN, -250, -200, 500, 387,
-   WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_CHILD | WS_THICKFRAME | WS_MAXIMIZEBOX},
-  {DESKTOP, " Korvel_File - Export", " Korvel_File - Export", EXPORT, 20, -330, 300, 100, DIALOG, NO_CAPTION},
-  {DESKTOP, " Quick Start - Help", " Quick Start - Help", QUICK, 282, -200, 300, 220, DIALOG, NO_CAPTION},
-  {EXPORT, "Edit", "Type_in_desired_name", 300, 15, 20, 150, 24, SHOWN, ES_MULTILINE, true},
-  {EXPORT, "Button", "Export", 900, 176, 20, 52, 24, SHOWN, BUTTON},
-  {EXPORT, "Button", "Cancel", 3900, 230, 20, 52, 24, SHOWN, BUTTON},
-  {QUICK, "Button", "Close", 4300, 120, 168, 36, 20, SHOWN, BUTTON},
-  {MAIN, "Button", "-->", 1300, 227, 150, 30, 24, SHOWN, BUTTON},
-  {MAIN, "Button", "<--", 1400, 115, 150, 30, 24, SHOWN, BUTTON},
-  {MAIN, "Button", "Replay", 1500, 169, 150, 56, 24, SHOWN, BUTTON},
-  {MAIN, "Button", "[]", 2100, 147, 150, 20, 24, SHOWN, BUTTON},
-  {MAIN, "Button", "Clr MsgBox", 1600, 390, 228, 90, 54, SHOWN, BUTTON},
-  {MAIN, "Button", "Set ID#", 1900, 390, 291, 50, 24, SHOWN, BUTTON},
-  {MAIN, "Edit", "0", 1800, 444, 292, 36, 24, SHOWN | ES_NUMBER | ES_CENTER, 0, true},
-  {MAIN, "Edit", "", 2000, 75, 230, 278, 52, SHOWN | ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, 0, true},
-  {MAIN, "ListBox", "", 2200, 75, 286, 278, 36, SHOWN | LBS_NOTIFY, LBS_SORT, true},
-  {MAIN, "Static", "", 1000, 24, 9, 331, 137, SHOWN | SS_BITMAP, PICTURE},
-  {MAIN, "Static", "", 220, 160, 186, 27, 16, WS_CHILD | SS_BITMAP, WS_VISIBLE | PICTURE},
-  {MAIN, "Static", "", 320, 145, 174, 24, 12, SHOWN | SS_BITMAP, PICTURE},
+    {DESKTOP, "Korvel_Player  (" KORVEL_VERSION ")", "Korvel_Player  (" KORVEL_VERSION ")", MAIN, -250, -200, 500, 387,
+     WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_CHILD | WS_THICKFRAME | WS_MAXIMIZEBOX},
+    {DESKTOP, " Korvel_File - Export", " Korvel_File - Export", EXPORT, 20, -330, 300, 100, DIALOG, NO_CAPTION},
+    {DESKTOP, " Quick Start - Help", " Quick Start - Help", QUICK, 282, -200, 300, 220, DIALOG, NO_CAPTION},
+    {EXPORT, "Edit", "Type_in_desired_name", 300, 15, 20, 150, 24, SHOWN, ES_MULTILINE, true},
+    {EXPORT, "Button", "Export", 900, 176, 20, 52, 24, SHOWN, BUTTON},
+    {EXPORT, "Button", "Cancel", 3900, 230, 20, 52, 24, SHOWN, BUTTON},
+    {QUICK, "Button", "Close", 4300, 120, 168, 36, 20, SHOWN, BUTTON},
+    {MAIN, "Button", "-->", 1300, 227, 150, 30, 24, SHOWN, BUTTON},
+    {MAIN, "Button", "<--", 1400, 115, 150, 30, 24, SHOWN, BUTTON},
+    {MAIN, "Button", "Replay", 1500, 169, 150, 56, 24, SHOWN, BUTTON},
+    {MAIN, "Button", "[]", 2100, 147, 150, 20, 24, SHOWN, BUTTON},
+    {MAIN, "Button", "Clr MsgBox", 1600, 390, 228, 90, 54, SHOWN, BUTTON},
+    {MAIN, "Button", "Set ID#", 1900, 390, 291, 50, 24, SHOWN, BUTTON},
+    {MAIN, "Edit", "0", 1800, 444, 292, 36, 24, SHOWN | ES_NUMBER | ES_CENTER, 0, true},
+    {MAIN, "Edit", "", 2000, 75, 230, 278, 52, SHOWN | ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL, 0,
+     true},
+    {MAIN, "ListBox", "", 2200, 75, 286, 278, 36, SHOWN | LBS_NOTIFY, LBS_SORT, true},
+    {MAIN, "Static", "", 1000, 24, 9, 331, 137, SHOWN | SS_BITMAP, PICTURE},
+    {MAIN, "Static", "", 220, 160, 186, 27, 16, WS_CHILD | SS_BITMAP, WS_VISIBLE | PICTURE},
+    {MAIN, "Static", "", 320, 145, 174, 24, 12, SHOWN | SS_BITMAP, PICTURE},
 };
 string Row(const string& cls, const string& text, const RECT& r, DWORD on, DWORD off, bool sunken) {
   return cls + "|" + text + "|" + N(r.left) + "," + N(r.top) + "," + N(r.right - r.left) + "," + N(r.bottom - r.top) +
@@ -132,8 +139,10 @@ void CheckLayout() {
     RECT r = {};
     GetWindowRect(w, &r);
     MapWindowPoints(nullptr, top ? nullptr : windows[c.parent], reinterpret_cast<POINT*>(&r), 2);
-    if (top) OffsetRect(&r, -GetSystemMetrics(SM_CXSCREEN) / 2, -GetSystemMetrics(SM_CYSCREEN) / 2);
-    else order[c.parent] += N(c.id) + " ";
+    if (top)
+      OffsetRect(&r, -GetSystemMetrics(SM_CXSCREEN) / 2, -GetSystemMetrics(SM_CYSCREEN) / 2);
+    else
+      order[c.parent] += N(c.id) + " ";
     const DWORD style = GetWindowLongA(w, GWL_STYLE), edge = GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_CLIENTEDGE;
     Check((top ? "window " : "control ") + N(c.id) + " class|text|x,y,width,height|style set|style clear|sunken",
           Row(c.className, c.text, {c.x, c.y, c.x + c.width, c.y + c.height}, c.on, 0, c.sunkenEdge),
@@ -147,7 +156,8 @@ void CheckLayout() {
 }
 // The menu bar as korvel_probe.dll writes it, a line a popup ("P text") or item (text|id|grayed) before a load;
 // every item is enabled once a container is loaded.
-const char* const MENU = "P File\n  Load_KVF|200|0\nP Wavs\n   Add_Wav|100|1\n   Play_Wav|1100|0\n"
+const char* const MENU =
+    "P File\n  Load_KVF|200|0\nP Wavs\n   Add_Wav|100|1\n   Play_Wav|1100|0\n"
     "P Export\n   Wav (Current)|1200|1\n   Wav (En_Mass)|1700|1\n   Kvf (New_File)|3800|0\n   Wav (External)|4100|0\n"
     "P Options\n   Save as Pcm|3600|0\n   Save as Org|3700|0\n   Save in Documents|4150|0\n"
     "   Save in Default Loc|4200|0\nP Share\n   Kvf/Dat (Current)|4000|1\n"
@@ -168,14 +178,20 @@ constexpr int OPEN = 0;  // an input's control: the text answers the open dialog
 // A command, sent to the window holding its control (else to the main one), or posted when it opens an open
 // dialog to answer; then what it leaves.
 struct Step {
-  const char* group;                           // "": the row before's
-  int command;                                 // 0: none
-  struct { int id; const char* text; } input;  // typed into a control of the command's window before it
-  const char* status;                          // "=": as before, "...*": a beginning
-  struct { const char *path, *sameAs; int waveFormat; } files[3];  // sameAs: whose bytes it holds ("-": none)
-  void (*also)();                              // more checks
-  const char *entry, *rows;                    // nullptr: not checked
-  int shown;                                   // EXPORT or QUICK when that window is visible afterwards
+  const char* group;  // "": the row before's
+  int command;        // 0: none
+  struct {
+    int id;
+    const char* text;
+  } input;             // typed into a control of the command's window before it
+  const char* status;  // "=": as before, "...*": a beginning
+  struct {
+    const char *path, *sameAs;
+    int waveFormat;
+  } files[3];                // sameAs: whose bytes it holds ("-": none)
+  void (*also)();            // more checks
+  const char *entry, *rows;  // nullptr: not checked
+  int shown;                 // EXPORT or QUICK when that window is visible afterwards
 };
 void Photograph() {
   Check("list WS_VSCROLL once rows do not fit", "yes", Yes(GetWindowLongA(Item(MAIN, 2200), GWL_STYLE) & WS_VSCROLL));
@@ -188,49 +204,89 @@ void Photograph() {
 #define DECODED "Export\\Conversions\\decoded.wav"
 #define KEEP(name, played) [] { KeepCapture(name, "Export\\Conversions\\" played); }
 const Step SESSION[] = {
-  {"layout and menus at start", 0, {}, "", {}, [] { CheckLayout(), CheckMenus(false); }, "0", ""},
-  {"Export > Kvf (New_File)", 3800, {}, "", {}, nullptr, nullptr, nullptr, EXPORT},
-  {"", 900, {300, "Session"}, "New KorvelFile ( Session.kvf ) has been exported to this program's directory . . .",
-   {{"Session.kvf", "Expected\\empty.kvf"}, {"Session.dat", "Expected\\empty.dat"}},
-   [] { Check("name box emptied", "", TextOf(Item(EXPORT, 300))); }},
-  {"", 3800, {}, "=", {}, nullptr, nullptr, nullptr, EXPORT},
-  {"", 900, {300, "Session"}, "Export error - kvf filename already exists. . .", {}, nullptr, nullptr, nullptr, EXPORT},
-  {"", 3900, {}, "="},
-  {"File > Load_KVF", 200, {OPEN, "Session.kvf"}, "There are 0 to 0 valid entries within .kvf file", {},
-   [] { CheckMenus(true); }, "0", ""},
-  {"Wavs > Add_Wav", 100, {OPEN, "Media\\tone.wav"}, ADDED("tone.wav"), {}, nullptr, nullptr, " \"tone.wav\""},
-  {"", 100, {OPEN, "Media\\chime.aiff"}, ADDED("chime.aiff"), {}, nullptr, nullptr, " \"tone.wav\"| \"chime.aiff\""},
-  {"", 100, {OPEN, "Media\\bell.au"}, ADDED("bell.au"), {}, Photograph, nullptr,
-   " \"tone.wav\"| \"chime.aiff\"| \"bell.au\""},
-  {"plays: -->, Replay, Set ID#, <--", 1300, {}, PLAYING("tone.wav") "0.5027", {}, KEEP("stored", "temp_wav.wav"), "1"},
-  {"", 1300, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
-  {"", 1500, {}, "=", {}, nullptr, "2"},
-  {"", 1900, {1800, "1"}, "="},
-  {"", 1300, {}, PLAYING("tone.wav") "0.5027", {}, nullptr, "1"},
-  {"", 1300, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
-  {"", 1300, {}, PLAYING("bell.au") "*", {}, nullptr, "3"},
-  {"", 1300, {}, "=", {}, nullptr, "3"},
-  {"", 1400, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
-  {"", 1900, {1800, "3"}, "The index number you have entered is out of range, or is set to last entry (not allowed)"},
-  {"Export > Wav (Current) of entry 2", 3700, {}, "Option set:  Export single wavs in original format . . ."},
-  {"", 1200, {}, EXPORTED("Wav file", ""), {{"Export\\KVFS_Wav1.aiff", "Media\\chime.aiff"}}},
-  {"", 3600, {}, "Option set:  Export single wavs as pcm . . ."},
-  {"", 1200, {}, EXPORTED("Wav file", " (Export Folder)"), {{"Export\\KVFS_Wav2.wav", DECODED, 1}}},
-  {"Export > Wav (En_Mass)", 1700, {}, EXPORTED("All wav files", ""), {{"Export\\KVFM_Wav1.wav", "Media\\tone.wav", 1},
-   {"Export\\KVFM_Wav2.aiff", "Media\\chime.aiff"}, {"Export\\KVFM_Wav3.au", "Media\\bell.au"}}},
-  {"Share > Kvf/Dat (Current)", 4000, {}, "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
-   {{"~\\Export_KVF\\Session.kvf", "Session.kvf"}, {"~\\Export_KVF\\Session.dat", "Session.dat"}}},
-  {"Play_Wav, Wav (External)", 1100, {OPEN, "Media\\bell.au"}, " ", {{NEXT, nullptr, 7}}, KEEP("g711", "NeXT.wav")},
-  {"", 4100, {}, "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)",
-   {{"~\\KVP_Wavs\\ext_wav1.wav", NEXT, 7}}},
-  {"Play_Wav of a float AU", 1100, {OPEN, "Media\\float.au"}, " ", {{NEXT, nullptr, 3}}, KEEP("float", "NeXT.wav")},
-  // The sound service would sound its default for a format no codec takes: the program must ask it first.
-  {"Play_Wav with a wave the sound output cannot play, then Wav (External)", 0, {2000, "before"}, "before"},
-  {"", 1100, {OPEN, "Media\\odd.wav"}, "before"},
-  {"", 4100, {}, "before", {{"~\\KVP_Wavs\\ext_wav2.wav", "-"}}},
-  {"Clr MsgBox, Quik_Start and Close", 1600, {}, " "},
-  {"", 4250, {}, "=", {}, nullptr, nullptr, nullptr, QUICK},
-  {"", 4300, {}, "="},
+    {"layout and menus at start", 0, {}, "", {}, [] { CheckLayout(), CheckMenus(false); }, "0", ""},
+    {"Export > Kvf (New_File)", 3800, {}, "", {}, nullptr, nullptr, nullptr, EXPORT},
+    {"",
+     900,
+     {300, "Session"},
+     "New KorvelFile ( Session.kvf ) has been exported to this program's directory . . .",
+     {{"Session.kvf", "Expected\\empty.kvf"}, {"Session.dat", "Expected\\empty.dat"}},
+     [] { Check("name box emptied", "", TextOf(Item(EXPORT, 300))); }},
+    {"", 3800, {}, "=", {}, nullptr, nullptr, nullptr, EXPORT},
+    {"",
+     900,
+     {300, "Session"},
+     "Export error - kvf filename already exists. . .",
+     {},
+     nullptr,
+     nullptr,
+     nullptr,
+     EXPORT},
+    {"", 3900, {}, "="},
+    {"File > Load_KVF",
+     200,
+     {OPEN, "Session.kvf"},
+     "There are 0 to 0 valid entries within .kvf file",
+     {},
+     [] { CheckMenus(true); },
+     "0",
+     ""},
+    {"Wavs > Add_Wav", 100, {OPEN, "Media\\tone.wav"}, ADDED("tone.wav"), {}, nullptr, nullptr, " \"tone.wav\""},
+    {"", 100, {OPEN, "Media\\chime.aiff"}, ADDED("chime.aiff"), {}, nullptr, nullptr, " \"tone.wav\"| \"chime.aiff\""},
+    {"",
+     100,
+     {OPEN, "Media\\bell.au"},
+     ADDED("bell.au"),
+     {},
+     Photograph,
+     nullptr,
+     " \"tone.wav\"| \"chime.aiff\"| \"bell.au\""},
+    {"plays: -->, Replay, Set ID#, <--",
+     1300,
+     {},
+     PLAYING("tone.wav") "0.5027",
+     {},
+     KEEP("stored", "temp_wav.wav"),
+     "1"},
+    {"", 1300, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
+    {"", 1500, {}, "=", {}, nullptr, "2"},
+    {"", 1900, {1800, "1"}, "="},
+    {"", 1300, {}, PLAYING("tone.wav") "0.5027", {}, nullptr, "1"},
+    {"", 1300, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
+    {"", 1300, {}, PLAYING("bell.au") "*", {}, nullptr, "3"},
+    {"", 1300, {}, "=", {}, nullptr, "3"},
+    {"", 1400, {}, PLAYING("chime.aiff") "*", {}, nullptr, "2"},
+    {"", 1900, {1800, "3"}, "The index number you have entered is out of range, or is set to last entry (not allowed)"},
+    {"Export > Wav (Current) of entry 2", 3700, {}, "Option set:  Export single wavs in original format . . ."},
+    {"", 1200, {}, EXPORTED("Wav file", ""), {{"Export\\KVFS_Wav1.aiff", "Media\\chime.aiff"}}},
+    {"", 3600, {}, "Option set:  Export single wavs as pcm . . ."},
+    {"", 1200, {}, EXPORTED("Wav file", " (Export Folder)"), {{"Export\\KVFS_Wav2.wav", DECODED, 1}}},
+    {"Export > Wav (En_Mass)",
+     1700,
+     {},
+     EXPORTED("All wav files", ""),
+     {{"Export\\KVFM_Wav1.wav", "Media\\tone.wav", 1},
+      {"Export\\KVFM_Wav2.aiff", "Media\\chime.aiff"},
+      {"Export\\KVFM_Wav3.au", "Media\\bell.au"}}},
+    {"Share > Kvf/Dat (Current)",
+     4000,
+     {},
+     "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
+     {{"~\\Export_KVF\\Session.kvf", "Session.kvf"}, {"~\\Export_KVF\\Session.dat", "Session.dat"}}},
+    {"Play_Wav, Wav (External)", 1100, {OPEN, "Media\\bell.au"}, " ", {{NEXT, nullptr, 7}}, KEEP("g711", "NeXT.wav")},
+    {"",
+     4100,
+     {},
+     "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)",
+     {{"~\\KVP_Wavs\\ext_wav1.wav", NEXT, 7}}},
+    {"Play_Wav of a float AU", 1100, {OPEN, "Media\\float.au"}, " ", {{NEXT, nullptr, 3}}, KEEP("float", "NeXT.wav")},
+    // The sound service would sound its default for a format no codec takes: the program must ask it first.
+    {"Play_Wav with a wave the sound output cannot play, then Wav (External)", 0, {2000, "before"}, "before"},
+    {"", 1100, {OPEN, "Media\\odd.wav"}, "before"},
+    {"", 4100, {}, "before", {{"~\\KVP_Wavs\\ext_wav2.wav", "-"}}},
+    {"Clr MsgBox, Quik_Start and Close", 1600, {}, " "},
+    {"", 4250, {}, "=", {}, nullptr, nullptr, nullptr, QUICK},
+    {"", 4300, {}, "="},
 };
 // Runs a row and checks its columns in one line each, "name value; ...".
 void Run(const Step& s) {
@@ -274,7 +330,8 @@ int main(int argc, char** argv) {
   scratch = string(path, GetTempPathA(MAX_PATH, path)) + "korvel_session_" + N(GetCurrentProcessId());
   auto clean = [] {  // before too: Wine hands out process ids again
     for (const Step& s : SESSION)
-      for (const auto& f : s.files) if (f.path != nullptr && *f.path == '~') fs::remove(PathOf(f.path), ignored);
+      for (const auto& f : s.files)
+        if (f.path != nullptr && *f.path == '~') fs::remove(PathOf(f.path), ignored);
     fs::remove_all(scratch, ignored);
   };
   clean();
@@ -287,11 +344,12 @@ int main(int argc, char** argv) {
   Bytes floats = PatternBytes(8000);  // big-endian floats, kept within (-0.5, 0.5) by their exponents
   for (std::size_t i = 0; i < floats.size(); i += 4) floats[i] = 0x3E | (floats[i] & 0x80);
   const string exe = PathOf("Korvel_Player.exe");
-  Check("program copied, sample files written", "yes", Yes(CopyFileA(WindowsPath(argv[1]).c_str(), exe.c_str(), 0) &&
-        Write("Media\\tone.wav", tone) && Write("Media\\chime.aiff", chime) && Write("Media\\bell.au", bell) &&
-        Write("Media\\odd.wav", With(tone, 20, {0x34, 0x12})) &&  // a format tag no codec takes
-        Write("Media\\float.au", AuFile(6, 8000, 1, floats)) && Write("Expected\\empty.kvf", KvfFile({})) &&
-        Write("Expected\\empty.dat", {})));
+  Check("program copied, sample files written", "yes",
+        Yes(CopyFileA(WindowsPath(argv[1]).c_str(), exe.c_str(), 0) && Write("Media\\tone.wav", tone) &&
+            Write("Media\\chime.aiff", chime) && Write("Media\\bell.au", bell) &&
+            Write("Media\\odd.wav", With(tone, 20, {0x34, 0x12})) &&  // a format tag no codec takes
+            Write("Media\\float.au", AuFile(6, 8000, 1, floats)) && Write("Expected\\empty.kvf", KvfFile({})) &&
+            Write("Expected\\empty.dat", {})));
   Check("a sound output to ask, captured (scripts/test gives one)", "yes", Yes(waveOutGetNumDevs() && capture));
   SetCurrentDirectoryA(scratch.c_str());  // the program starts in its folder
   const auto process = reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, exe.c_str(), "Korvel_Player", nullptr));
@@ -316,7 +374,8 @@ int main(int argc, char** argv) {
   std::vector<std::uint32_t> keys;  // the program's to choose
   for (std::size_t record = 16; record <= 48 && kvf.size() >= 64; record += 16) keys.push_back(ReadU32Le(&kvf[record]));
   Check("Session.kvf: the three files under their keys", "yes", Yes(kvf == KvfFile({tone, chime, bell}, keys)));
-  Check("Session.dat: two CR LF lines an entry, a key and the name", " # \"tone.wav\"\r\n # \"tone.wav\"\r\n"
+  Check("Session.dat: two CR LF lines an entry, a key and the name",
+        " # \"tone.wav\"\r\n # \"tone.wav\"\r\n"
         " # \"chime.aiff\"\r\n # \"chime.aiff\"\r\n # \"bell.au\"\r\n # \"bell.au\"\r\n",
         std::regex_replace(string(dat.begin(), dat.end()), std::regex(" [0-9a-f]{8} \""), " # \""));
   if (failed == 0) clean();  // else kept for inspection
