@@ -19,8 +19,11 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
+#include "io/text_tokens.h"
 #include "state/app_state.h"
 
 namespace {
@@ -28,7 +31,6 @@ namespace {
 constexpr char TOKEN_END = ' ';
 constexpr std::int64_t TOKENS_AT = 5;  // after "PVF1" and its line break
 constexpr std::int64_t PVF_DATA_OFFSET = 1024;
-constexpr std::int64_t RIFF_SIZE_LESS = 988;  // S - 1024 data bytes + 36 bytes of PCM header
 
 void ConvertPvf(const ConversionTarget& target);
 
@@ -90,8 +92,8 @@ void ConvertPvf(const ConversionTarget& target) {
   h.byteRate = static_cast<std::uint32_t>(byteRate);
   h.bitsPerSample = thirtyTwo ? 32 : 16;
   h.blockAlign = thirtyTwo ? (mono ? 4 : 8) : (mono ? 2 : 4);
-  h.riffSize = static_cast<std::uint32_t>(input.size - RIFF_SIZE_LESS + oddExtra);
   h.dataSize = static_cast<std::uint32_t>(input.size - PVF_DATA_OFFSET + oddExtra);
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 988, and the odd extra
   plan.copy = CopyToEnd(input, PVF_DATA_OFFSET, thirtyTwo ? 4 : 2, UnitTransform::ReverseGroups);
   plan.copy.groupSize = thirtyTwo ? 4 : 2;
   plan.durationSeconds = Quotient(static_cast<double>(input.size), static_cast<double>((thirtyTwo ? 4 : 2) * rate));
