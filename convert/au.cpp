@@ -124,7 +124,8 @@ static void WriteAuLinearWave(const ConversionTarget& target, ConversionInput& i
   const AuHeader au = ReadAuHeader(input);
   const std::uint32_t size = static_cast<std::uint32_t>(input.size);
   // Output rate and byte rate of the 16-bit words the swap produces.
-  std::uint32_t rate = au.rate, byteRate = 2 * au.rate;
+  std::uint32_t rate = au.rate;
+  std::uint32_t byteRate = 2 * au.rate;
   if (au.encoding == AU_ENCODING_LINEAR_8) {
     rate = au.rate / 2;
     byteRate = au.rate;

@@ -67,8 +67,11 @@ void ConvertPvf(const ConversionTarget& target) {
   ConversionInput input;
   if (!OpenConversionInput(target, input)) return;
   const PvfFields f = ReadFields(input);
-  const bool sixteen = f.kind == 1, eight = f.kind == 8, thirtyTwo = f.kind == 3;
-  const bool mono = f.channels == 1, stereo = f.channels == 2;
+  const bool sixteen = f.kind == 1;
+  const bool eight = f.kind == 8;
+  const bool thirtyTwo = f.kind == 3;
+  const bool mono = f.channels == 1;
+  const bool stereo = f.channels == 2;
 
   // Decided in 64 bits: a negative rate or one whose byte rate does not fit
   // the 32-bit field is refused instead of written wrapped.

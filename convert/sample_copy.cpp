@@ -129,14 +129,16 @@ std::size_t DropUnits(unsigned char* bytes, std::size_t size, const CopyRule& ru
   std::size_t i = 0;
   // The 24-bit block layout (16 units of 2 bytes, the last dropped) moves
   // 30 bytes per block; a fixed-size move is much cheaper than a variable one.
-  constexpr std::size_t BLOCK = 32, KEEP = 30;
+  constexpr std::size_t BLOCK = 32;
+  constexpr std::size_t KEEP = 30;
   if (unit * static_cast<std::size_t>(rule.dropEvery) == BLOCK && unit == 2 && unitIndex % rule.dropEvery == 0) {
     // Each block is moved whole through a temporary; its last two bytes land
     // where the next block's first ones go, or past what is kept.
-    for (; i + BLOCK <= size; i += BLOCK, kept += KEEP) {
+    for (; i + BLOCK <= size; i += BLOCK) {
       unsigned char moved[BLOCK];
       std::memcpy(moved, bytes + i, BLOCK);
       std::memcpy(bytes + kept, moved, BLOCK);
+      kept += KEEP;
     }
     unitIndex += static_cast<std::int64_t>(i / unit);
   }
