@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "convert/frame.h"
+#include "convert/sample_copy.h"
 #include "io/file_io.h"
 
 namespace {

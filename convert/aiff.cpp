@@ -31,8 +31,10 @@
 // exactly 2 doubles the byte rate.
 #include <cstdint>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -59,9 +61,6 @@ constexpr std::int64_t AIFF_DATA_OFFSET = 58;
 constexpr std::int64_t AIFC_DATA_OFFSET = 72;
 // The AIFF-C copy stops two bytes short of the input's end (bound S − 74).
 constexpr std::int64_t AIFC_LEFT_OUT_BYTES = 2;
-
-constexpr std::uint32_t PCM_WAVE_HEADER_BYTES = 44;
-constexpr std::uint32_t G711_WAVE_HEADER_BYTES = 58;
 
 struct RateRow {
   std::uint32_t leadingBytes;  // first four bytes of the 80-bit rate
@@ -133,7 +132,7 @@ static Channels DecideChannels(std::uint16_t field) {
 static WaveHeader AiffPcmHeader(const ConversionInput& input, std::int64_t dataOffset) {
   WaveHeader h;
   h.dataSize = static_cast<std::uint32_t>(input.size - dataOffset);
-  h.riffSize = PCM_WAVE_HEADER_BYTES + h.dataSize - 8;
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;
   return h;
 }
 
@@ -226,7 +225,7 @@ static ConversionPlan AifcPlan(const ConversionInput& input) {
   plan.copy.payloadBytes = h.dataSize;
   if (mulaw || alaw) {
     h.family = WaveFamily::G711;
-    h.riffSize = G711_WAVE_HEADER_BYTES + h.dataSize - 8;  // S − 24
+    h.riffSize = h.dataSize + G711_HEADER_AFTER_RIFF_SIZE;  // S − 24
     h.formatTag = mulaw ? WAVE_FORMAT_MULAW : WAVE_FORMAT_ALAW;
     h.channels = channels.written;
     h.sampleRate = rate;
@@ -237,7 +236,7 @@ static ConversionPlan AifcPlan(const ConversionInput& input) {
   } else {
     // Uncompressed AIFF-C plays as one channel; the 0x807F shift has always
     // been applied to make its words play.
-    h.riffSize = PCM_WAVE_HEADER_BYTES + h.dataSize - 8;  // S − 38
+    h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S − 38
     h.channels = 1;
     h.sampleRate = channelField == 1 ? rate / 2 : rate;
     h.byteRate = rate * channels.byteRateFactor;

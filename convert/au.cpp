@@ -24,8 +24,10 @@
 // rate; each 32-bit sample becomes two 16-bit ones at twice the rate.
 #include <cstdint>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -43,13 +45,6 @@ constexpr std::int64_t AU_COMPRESSED_DATA_OFFSET = 24;
 // the bare header is passed over whole; with a shorter one the first sample
 // bytes are passed over instead. Stored sizes (S − 32) rely on this offset.
 constexpr std::int64_t AU_LINEAR_DATA_OFFSET = 32;
-
-// Output header sizes, for the RIFF sizes (output length − 8).
-constexpr std::uint32_t PCM_WAVE_HEADER_BYTES = 44;
-constexpr std::uint32_t G711_WAVE_HEADER_BYTES = 58;
-constexpr std::uint32_t FLOAT_WAVE_HEADER_BYTES_MONO = 82;    // 80 + two zero bytes
-constexpr std::uint32_t FLOAT_WAVE_HEADER_BYTES_STEREO = 90;  // one more PEAK entry
-constexpr std::uint32_t FLOAT_LEADING_ZERO_BYTES = 2;
 
 // The float header's fact field has always held these fixed values, not a
 // count from the file; players ignore it for format 3.
@@ -129,7 +124,8 @@ static void WriteAuLinearWave(const ConversionTarget& target, ConversionInput& i
   const AuHeader au = ReadAuHeader(input);
   const std::uint32_t size = static_cast<std::uint32_t>(input.size);
   // Output rate and byte rate of the 16-bit words the swap produces.
-  std::uint32_t rate = au.rate, byteRate = 2 * au.rate;
+  std::uint32_t rate = au.rate;
+  std::uint32_t byteRate = 2 * au.rate;
   if (au.encoding == AU_ENCODING_LINEAR_8) {
     rate = au.rate / 2;
     byteRate = au.rate;
@@ -145,7 +141,7 @@ static void WriteAuLinearWave(const ConversionTarget& target, ConversionInput& i
   ConversionPlan plan;
   WaveHeader& h = plan.header;
   h.dataSize = size - static_cast<std::uint32_t>(AU_LINEAR_DATA_OFFSET);
-  h.riffSize = PCM_WAVE_HEADER_BYTES + h.dataSize - 8;  // S + 4
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S + 4
   h.channels = 1;
   h.sampleRate = rate;
   h.byteRate = byteRate;
@@ -169,7 +165,7 @@ static void WriteAuG711Wave(const ConversionTarget& target, ConversionInput& inp
   WaveHeader& h = plan.header;
   h.family = WaveFamily::G711;
   h.dataSize = size - static_cast<std::uint32_t>(AU_COMPRESSED_DATA_OFFSET);
-  h.riffSize = G711_WAVE_HEADER_BYTES + h.dataSize - 8;  // S + 26
+  h.riffSize = h.dataSize + G711_HEADER_AFTER_RIFF_SIZE;  // S + 26
   h.formatTag = au.encoding == AU_ENCODING_ALAW ? WAVE_FORMAT_ALAW : WAVE_FORMAT_MULAW;
   h.channels = channels;
   h.sampleRate = au.rate;
@@ -199,8 +195,8 @@ static void WriteAuFloatWave(const ConversionTarget& target, ConversionInput& in
   h.dataSize = size - static_cast<std::uint32_t>(AU_COMPRESSED_DATA_OFFSET) + FLOAT_LEADING_ZERO_BYTES;  // S − 22
   // S + 50 mono, S + 58 stereo: the header's length counts its zero bytes
   // once, the data size counts them again.
-  h.riffSize = (stereo ? FLOAT_WAVE_HEADER_BYTES_STEREO : FLOAT_WAVE_HEADER_BYTES_MONO) + h.dataSize - 8 -
-               FLOAT_LEADING_ZERO_BYTES;
+  h.riffSize = (stereo ? FLOAT_WAVE_HEADER_BYTES_STEREO : FLOAT_WAVE_HEADER_BYTES_MONO) + h.dataSize -
+               RIFF_SIZE_FIELD_END - FLOAT_LEADING_ZERO_BYTES;
   h.formatTag = WAVE_FORMAT_FLOAT;
   h.channels = stereo ? 2 : 1;
   h.sampleRate = au.rate;

@@ -27,7 +27,9 @@
 
 #include <cstdint>
 
-#include "convert/frame.h"
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -51,10 +53,6 @@ constexpr char CAF_FREE_CHUNK_START[] = "fr";  // "free", as far as it is read
 // Stored files rely on these offsets as they are.
 constexpr std::int64_t CAF_SAMPLES_START = 4096;
 constexpr std::int64_t CAF_EARLY_START = CAF_SAMPLES_START - 2;
-
-// Bytes of the output header that the RIFF size counts: all but "RIFF" and the size.
-constexpr std::uint32_t PCM_HEADER_AFTER_RIFF_SIZE = 44 - 8;
-constexpr std::uint32_t G711_HEADER_AFTER_RIFF_SIZE = 58 - 8;
 
 struct RateCode {
   std::uint16_t code;  // leading two bytes of the big-endian double

@@ -16,8 +16,10 @@
 // whole seconds, rounded down.
 #include <cstdint>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -27,7 +29,6 @@ constexpr std::size_t HTK_PERIOD_LOW = 6;     // 4-byte sample period at 4, its 
 constexpr std::size_t HTK_SAMPLE_BYTES = 8;   // after sample count (4) and period (4)
 constexpr std::int64_t HTK_DATA_OFFSET = 12;  // count 4 + period 4 + sample bytes 2 + kind 2
 constexpr std::uint16_t HTK_WAVEFORM_SAMPLE_BYTES = 2;
-constexpr std::uint32_t HTK_WAVE_HEADER_BYTES = 44;  // the PCM header written before the samples
 constexpr std::uint32_t HTK_DEFAULT_RATE = 22050;
 
 struct PeriodRate {
@@ -73,7 +74,7 @@ static void ConvertHtk(const ConversionTarget& target, HtkDuration duration) {
   ConversionPlan plan;
   WaveHeader& h = plan.header;
   h.dataSize = size - static_cast<std::uint32_t>(HTK_DATA_OFFSET);
-  h.riffSize = HTK_WAVE_HEADER_BYTES + h.dataSize - 8;  // S + 24
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S + 24
   h.channels = 1;
   h.sampleRate = rate;
   h.byteRate = 2 * rate;

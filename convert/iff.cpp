@@ -14,8 +14,10 @@
 //           128 added (signed to unsigned 8-bit), 16SV words are swapped
 #include <cstdint>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -25,7 +27,6 @@ constexpr std::size_t FORM_TYPE_AT = 8;  // after "FORM" and its 32-bit size
 constexpr std::size_t FIRST_CHUNK_AT = 12;
 constexpr std::size_t RATE_AT = 30;  // VHDR data starts at 20; its rate field is at 32
 constexpr std::int64_t IFF_DATA_OFFSET = 100;
-constexpr std::uint32_t RIFF_SIZE_LESS = 64;  // S - 100 data bytes + 36 bytes of WAVE header
 
 void ConvertIff(const ConversionTarget& target);
 
@@ -57,8 +58,8 @@ void ConvertIff(const ConversionTarget& target) {
   h.byteRate = static_cast<std::uint32_t>(byteRate);
   h.blockAlign = eightBit ? 1 : 2;
   h.bitsPerSample = eightBit ? 8 : 16;
-  h.riffSize = static_cast<std::uint32_t>(input.size - RIFF_SIZE_LESS);
   h.dataSize = static_cast<std::uint32_t>(input.size - IFF_DATA_OFFSET);
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 64
   plan.copy = CopyToEnd(input, IFF_DATA_OFFSET, 2, eightBit ? UnitTransform::AddSignBit : UnitTransform::ReverseGroups);
   plan.durationSeconds = Quotient(static_cast<double>(input.size), static_cast<double>(byteRate));
   RunConversion(target, input, plan);

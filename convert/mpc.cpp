@@ -11,8 +11,10 @@
 //   42  ..  samples, copied in 2-byte units to the end of the input
 #include <cstdint>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -21,7 +23,6 @@ namespace {
 constexpr std::size_t STEREO_FLAG_AT = 21;
 constexpr std::size_t RATE_AT = 40;
 constexpr std::int64_t MPC_DATA_OFFSET = 42;  // rate field at 40 plus its 2 bytes
-constexpr std::uint32_t RIFF_SIZE_LESS = 6;   // S - 42 data bytes + 36 bytes of WAVE header
 
 struct RateEntry {
   std::uint16_t v;
@@ -69,8 +70,8 @@ void ConvertMpc(const ConversionTarget& target) {
   h.byteRate = stereo ? 4 * rate : 2 * rate;
   h.blockAlign = twoChannels ? 4 : 2;
   h.bitsPerSample = 16;
-  h.riffSize = static_cast<std::uint32_t>(input.size - RIFF_SIZE_LESS);
   h.dataSize = static_cast<std::uint32_t>(input.size - MPC_DATA_OFFSET);
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 6
   plan.copy = CopyToEnd(input, MPC_DATA_OFFSET, 2);
   plan.durationSeconds = Quotient(static_cast<double>(input.size), 2.0 * rate) / (stereo ? 2 : 1);
   RunConversion(target, input, plan);

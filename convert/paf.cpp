@@ -22,7 +22,9 @@
 
 #include <cstdint>
 
-#include "convert/frame.h"
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -49,9 +51,6 @@ constexpr std::int64_t PAF_HEADER_BYTES = 2048;  // samples start here
 // A 24-bit block: 16 units of 2 bytes, ten 3-byte samples then the padding.
 constexpr int PAF24_UNIT_BYTES = 2;
 constexpr int PAF24_UNITS_PER_BLOCK = 16;  // the last one is dropped
-
-// Bytes of the output header that the RIFF size counts: all but "RIFF" and the size.
-constexpr std::uint32_t PCM_HEADER_AFTER_RIFF_SIZE = 44 - 8;
 
 struct RateCode {
   std::uint16_t code;  // low half of the rate

@@ -19,8 +19,11 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
+#include "io/text_tokens.h"
 #include "state/app_state.h"
 
 namespace {
@@ -28,7 +31,6 @@ namespace {
 constexpr char TOKEN_END = ' ';
 constexpr std::int64_t TOKENS_AT = 5;  // after "PVF1" and its line break
 constexpr std::int64_t PVF_DATA_OFFSET = 1024;
-constexpr std::int64_t RIFF_SIZE_LESS = 988;  // S - 1024 data bytes + 36 bytes of PCM header
 
 void ConvertPvf(const ConversionTarget& target);
 
@@ -65,8 +67,11 @@ void ConvertPvf(const ConversionTarget& target) {
   ConversionInput input;
   if (!OpenConversionInput(target, input)) return;
   const PvfFields f = ReadFields(input);
-  const bool sixteen = f.kind == 1, eight = f.kind == 8, thirtyTwo = f.kind == 3;
-  const bool mono = f.channels == 1, stereo = f.channels == 2;
+  const bool sixteen = f.kind == 1;
+  const bool eight = f.kind == 8;
+  const bool thirtyTwo = f.kind == 3;
+  const bool mono = f.channels == 1;
+  const bool stereo = f.channels == 2;
 
   // Decided in 64 bits: a negative rate or one whose byte rate does not fit
   // the 32-bit field is refused instead of written wrapped.
@@ -90,8 +95,8 @@ void ConvertPvf(const ConversionTarget& target) {
   h.byteRate = static_cast<std::uint32_t>(byteRate);
   h.bitsPerSample = thirtyTwo ? 32 : 16;
   h.blockAlign = thirtyTwo ? (mono ? 4 : 8) : (mono ? 2 : 4);
-  h.riffSize = static_cast<std::uint32_t>(input.size - RIFF_SIZE_LESS + oddExtra);
   h.dataSize = static_cast<std::uint32_t>(input.size - PVF_DATA_OFFSET + oddExtra);
+  h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 988, and the odd extra
   plan.copy = CopyToEnd(input, PVF_DATA_OFFSET, thirtyTwo ? 4 : 2, UnitTransform::ReverseGroups);
   plan.copy.groupSize = thirtyTwo ? 4 : 2;
   plan.durationSeconds = Quotient(static_cast<double>(input.size), static_cast<double>((thirtyTwo ? 4 : 2) * rate));

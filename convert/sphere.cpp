@@ -19,8 +19,11 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
+#include "io/text_tokens.h"
 #include "state/app_state.h"
 
 namespace {
@@ -31,8 +34,6 @@ constexpr std::size_t LONG_VALUE_MIN = 6;  // a value this long carries a field 
 constexpr std::size_t RATE_TEXT_KEEP = 5;  // a long value cut to five characters
 constexpr std::size_t CODING_KEEP = 4;     // "ulaw" / "alaw"
 constexpr std::int64_t SPHERE_DATA_OFFSET = 1024;
-constexpr std::uint32_t PCM_RIFF_SIZE_LESS = 988;   // S - 1024 data bytes + 36 bytes of PCM header
-constexpr std::uint32_t G711_RIFF_SIZE_LESS = 974;  // S - 1024 data bytes + 50 bytes of G.711 header
 constexpr std::int32_t FALLBACK_RATE = 44100;
 
 // Rate texts, in the order the scan tests them. "8000" matches any value that
@@ -152,20 +153,20 @@ void ConvertSph(const ConversionTarget& target) {
   if (scan.isMuLaw || scan.isALaw) {
     h.family = WaveFamily::G711;
     h.formatTag = scan.isMuLaw ? WAVE_FORMAT_MULAW : WAVE_FORMAT_ALAW;
-    h.riffSize = static_cast<std::uint32_t>(input.size - G711_RIFF_SIZE_LESS);
+    h.riffSize = h.dataSize + G711_HEADER_AFTER_RIFF_SIZE;  // S - 974
     h.sampleRate = static_cast<std::uint32_t>(rate);
     h.byteRate = mono ? h.sampleRate : 2 * h.sampleRate;
     h.blockAlign = mono ? 1 : 2;
     h.bitsPerSample = 8;
     h.factSamples = mono ? h.dataSize : h.dataSize / 2;
   } else if (scan.is24Bit) {
-    h.riffSize = static_cast<std::uint32_t>(input.size - PCM_RIFF_SIZE_LESS);
+    h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 988
     h.sampleRate = static_cast<std::uint32_t>(rate);
     h.byteRate = byteRate24;
     h.blockAlign = mono ? 3 : 6;
     h.bitsPerSample = 24;
   } else {
-    h.riffSize = static_cast<std::uint32_t>(input.size - PCM_RIFF_SIZE_LESS);
+    h.riffSize = h.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;  // S - 988
     h.sampleRate = rate16;
     h.byteRate = byteRate16;
     h.blockAlign = mono ? 2 : 4;

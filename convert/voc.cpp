@@ -25,7 +25,9 @@
 #include <cstdint>
 #include <iterator>
 
-#include "convert/frame.h"
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "state/app_state.h"
 
@@ -58,10 +60,6 @@ constexpr std::int64_t VOC_G711_START = 42;
 constexpr std::int64_t VOC_TERMINATOR_BYTES = 1;
 
 constexpr std::uint32_t VOC_FALLBACK_RATE = 22050;  // time constant missing from its table
-
-// Bytes of the output header that the RIFF size counts: all but "RIFF" and the size.
-constexpr std::uint32_t PCM_HEADER_AFTER_RIFF_SIZE = 44 - 8;
-constexpr std::uint32_t G711_HEADER_AFTER_RIFF_SIZE = 58 - 8;
 
 struct TimeConstant {
   std::int16_t value;  // T as read at 30

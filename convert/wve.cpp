@@ -14,9 +14,12 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/conversion_driver.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
+#include "io/text_tokens.h"
 #include "state/app_state.h"
 
 namespace {
@@ -26,7 +29,6 @@ constexpr std::size_t MARK_KEEP = 4;       // "alaw"
 constexpr std::size_t SHORT_MARK_MAX = 5;  // marks this short are not lower-cased
 constexpr std::size_t RATE_CODE_AT = 20;
 constexpr std::int64_t WVE_DATA_OFFSET = 32;
-constexpr std::uint32_t RIFF_SIZE_MORE = 18;  // S - 32 data bytes + 50 bytes of G.711 header
 constexpr std::uint32_t DEFAULT_RATE = 8000;
 
 struct RateEntry {
@@ -86,7 +88,7 @@ void ConvertWve(const ConversionTarget& target) {
   h.byteRate = rate;
   h.blockAlign = 1;
   h.bitsPerSample = 8;
-  h.riffSize = static_cast<std::uint32_t>(input.size + RIFF_SIZE_MORE);
+  h.riffSize = payload + G711_HEADER_AFTER_RIFF_SIZE;  // S + 18
   h.factSamples = payload;
   h.dataSize = payload;
   plan.copy = CopyToEnd(input, WVE_DATA_OFFSET, 2);

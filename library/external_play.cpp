@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "convert/formats.h"
-#include "convert/frame.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "library/operations.h"

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/frame.h"
+#include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "library/operations.h"
@@ -28,7 +28,6 @@ constexpr std::size_t BLOCK_HEADER_BYTES = 4;    // per channel
 constexpr std::size_t MONO_BLOCK_BYTES = 1024;
 constexpr std::size_t STEREO_BLOCK_BYTES = 2048;
 constexpr int DECODED_PER_BLOCK = 2047;  // the block's last nibble is not written
-constexpr std::size_t PCM_HEADER_BYTES = 44;
 
 const std::int16_t stepTable[89] = {
     7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
@@ -140,7 +139,7 @@ void DecodeStoredImaAdpcm() {
   std::vector<unsigned char> block(blockBytes);
   std::vector<std::int16_t> samples(DECODED_PER_BLOCK);
   std::uint64_t dataBytes = 0;
-  bool written = SeekStream(out.get(), PCM_HEADER_BYTES);
+  bool written = SeekStream(out.get(), PCM_WAVE_HEADER_BYTES);
   for (std::size_t got; written && (got = ReadBytes(in.get(), block.data(), block.size())) > 0;) {
     // A short last block decodes only what was read.
     std::size_t available = channels == 1 ? got : LeftBytesOf(got);
@@ -169,7 +168,7 @@ void DecodeStoredImaAdpcm() {
   header.blockAlign = 2;
   header.bitsPerSample = 16;
   header.dataSize = static_cast<std::uint32_t>(dataBytes);
-  header.riffSize = static_cast<std::uint32_t>(dataBytes + PCM_HEADER_BYTES - 8);
+  header.riffSize = header.dataSize + PCM_HEADER_AFTER_RIFF_SIZE;
   std::vector<unsigned char> headerBytes = EncodeWaveHeader(header);
   written = written && WriteAt(out.get(), 0, headerBytes.data(), headerBytes.size()) && CloseStream(out);
   if (!written) {

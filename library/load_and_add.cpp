@@ -1,7 +1,7 @@
 // Loading a container (File > Load_KVF) and adding a file to it
 // (Wavs > Add_Wav), with their command frames.
-#include "convert/frame.h"
 #include "io/file_io.h"
+#include "io/text_tokens.h"
 #include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"

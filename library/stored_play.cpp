@@ -12,10 +12,12 @@
 // be expected; stored durations have always been measured that way.
 #include <cmath>
 
+#include "convert/conversion_target.h"
+#include "convert/duration_results.h"
 #include "convert/formats.h"
-#include "convert/frame.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
+#include "io/text_tokens.h"
 #include "library/container.h"
 #include "library/operations.h"
 #include "state/app_state.h"

@@ -1,6 +1,6 @@
 #include "shell/current_entry.h"
 
-#include "convert/frame.h"
+#include "io/text_tokens.h"
 #include "library/operations.h"
 #include "state/app_state.h"
 #include "state/commands.h"

@@ -9,8 +9,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "convert/frame.h"
+#include "convert/conversion_target.h"
+#include "convert/duration_results.h"
+#include "convert/sample_copy.h"
 #include "io/byte_order.h"
+#include "io/text_tokens.h"
 #include "state/app_state.h"
 #include "tests/formats.h"
 #include "tests/test_support.h"

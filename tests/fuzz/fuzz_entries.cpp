@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "app/kvp_commands.h"
-#include "convert/frame.h"
+#include "convert/duration_results.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "library/container.h"
