@@ -124,4 +124,3 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
   }
   return "";
 }
-
