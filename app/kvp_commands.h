@@ -1,7 +1,8 @@
 // kvp's command handling: the words of a command line in, the program's texts
 // out, an exit status back. Each subcommand sends the very commands a user
 // would give through the window procedure, over the headless platform
-// backend, answering the open dialogs with its arguments. kvp's main supplies
+// backend, answering the open dialogs with its arguments; the console backend
+// prints what the program shows as it shows it. kvp's main supplies
 // the host's folders, its sound output and its streams; the tests and the
 // fuzzers drive the same routine with their own.
 #pragma once

@@ -1,5 +1,6 @@
-// Headless backend: records each request; files are real, on the folders the
-// driver chose. Nothing here decides anything for the program.
+// Headless backend: records each request and tells its listener of what it
+// shows; files are real, on the folders the driver chose. Nothing here
+// decides anything for the program.
 #include "platform/headless.h"
 
 #include "io/byte_order.h"
@@ -24,9 +25,11 @@ struct HeadlessState {
   std::map<WindowHandle, int> selections;
   std::map<std::pair<MenuHandle, int>, bool> menuItems;
   std::uintptr_t nextHandle = 1;
-  int screenWidth = 1024, screenHeight = 768;
+  int screenWidth = 1024;
+  int screenHeight = 768;
   std::string refusedClass;
   bool soundOutput = true;
+  HeadlessListener* listener = nullptr;
 };
 
 HeadlessState& State() {
@@ -69,6 +72,8 @@ void HeadlessRefuseWindowClass(const std::string& className) { State().refusedCl
 
 void HeadlessSetSoundOutput(bool present) { State().soundOutput = present; }
 
+void HeadlessSetListener(HeadlessListener* listener) { State().listener = listener; }
+
 const std::vector<PlatformCall>& HeadlessCalls() { return State().calls; }
 
 void HeadlessClearCalls() { State().calls.clear(); }
@@ -108,6 +113,7 @@ bool PlatformCreateFolder(const std::string& path) {
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
   Record("window-text", HandleText(window) + " " + text);
   State().windowTexts[window] = text;
+  if (State().listener != nullptr) State().listener->WindowTextSet(window, text);
 }
 
 std::string PlatformGetWindowText(WindowHandle window) { return State().windowTexts[window]; }
@@ -224,10 +230,14 @@ BitmapHandle PlatformShowPicture(WindowHandle, int bitmapId) {
   return NewHandle();
 }
 
-void PlatformBeep(BeepKind kind) { Record("beep", kind == BeepKind::Default ? "default" : "asterisk"); }
+void PlatformBeep(BeepKind kind) {
+  Record("beep", kind == BeepKind::Default ? "default" : "asterisk");
+  if (State().listener != nullptr) State().listener->Beeped(kind);
+}
 
 bool PlatformPlaySoundFile(const std::string& path, SoundFallback) {
   Record("sound-file", path);
+  if (State().listener != nullptr) State().listener->SoundFileHandedOver(path);
   return static_cast<bool>(OpenStream(path, "rb"));
 }
 
@@ -255,6 +265,7 @@ std::string PlatformAskOpenFileName(WindowHandle, const std::string& filterText,
 
 void PlatformMessageBox(WindowHandle, const std::string& text, const std::string& caption) {
   Record("message-box", caption + ": " + text);
+  if (State().listener != nullptr) State().listener->MessageBoxShown(text, caption);
 }
 
 long PlatformShellOpen(const std::string& path) {

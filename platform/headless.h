@@ -1,6 +1,8 @@
-// Test side of the headless backend: it records every platform request in
-// order, answers open dialogs from a queue, and takes the program and
-// Documents folders from whoever drives it (tests, the kvp front-end).
+// Driver's side of the headless backend: it keeps the windows' texts and
+// lists, answers open dialogs from a queue, and takes the program and
+// Documents folders from whoever drives it (tests, the kvp front-end). It
+// records every platform request in order for the tests, and tells a listener
+// (the console backend) of what the program shows as it shows it.
 #pragma once
 
 #include <string>
@@ -13,7 +15,19 @@ struct PlatformCall {
   std::string detail;  // the text, path, number or state the role was given
 };
 
-// Forgets every recorded call, queued answer, text and window.
+// Told of each platform request that shows the user something, after the
+// backend has taken it in.
+class HeadlessListener {
+ public:
+  virtual ~HeadlessListener() = default;
+  virtual void WindowTextSet(WindowHandle window, const std::string& text) = 0;
+  virtual void MessageBoxShown(const std::string& text, const std::string& caption) = 0;
+  virtual void Beeped(BeepKind kind) = 0;
+  // The wave file handed to the sound service, whether or not it could be opened.
+  virtual void SoundFileHandedOver(const std::string& path) = 0;
+};
+
+// Forgets every recorded call, queued answer, text, window and the listener.
 void HeadlessReset(const std::string& programFilePath, const std::string& documentsFolder);
 // Queues the answer of the next open dialog; an empty answer is Cancel.
 void HeadlessQueueDialogAnswer(const std::string& path);
@@ -26,6 +40,8 @@ void HeadlessSetScreenSize(int width, int height);
 void HeadlessRefuseWindowClass(const std::string& className);
 // Whether there is a sound output to answer format queries (there is unless set).
 void HeadlessSetSoundOutput(bool present);
+// The one listener told of the requests from now on; null for none.
+void HeadlessSetListener(HeadlessListener* listener);
 
 const std::vector<PlatformCall>& HeadlessCalls();
 // Forgets the recorded calls; texts, lists and queued answers stay.
