@@ -106,13 +106,12 @@ static void WriteAiff8OrAifcWave(const ConversionTarget& target, ConversionInput
 
 void ImportAiffFile() { ConvertAiff(ExternalTarget(appState.aiffSourcePath, appState.aiffWavPath)); }
 
-// The status line shows at most six characters of the duration; a text
-// shorter than two, as a failure leaves it, reads "unknown".
+// The status line shows a stored AIFF's duration cut as a plain wave's is;
+// the other converters' texts stay whole.
 void ConvertStoredAiff() {
   appState.durationText.clear();
   ConvertAiff(StoredTarget());
-  if (appState.durationText.size() > 6) appState.durationText.resize(6);
-  if (appState.durationText.size() < 2) appState.durationText = "unknown";
+  CutDurationTextForStatus();
 }
 
 template <std::size_t N>

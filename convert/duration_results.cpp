@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::uint32_t LARGEST_DURATION_MS = 4294967u * 1000u;  // whole seconds within 32 bits
+constexpr std::size_t SHORTEST_SHOWN_DURATION = 2;
 
 }  // namespace
 
@@ -34,4 +35,10 @@ void SetDurationResults(const ConversionTarget& target, double seconds) {
     s.replayDurationMs = s.durationMs;
     s.durationText = FormatDuration(seconds);
   }
+}
+
+void CutDurationTextForStatus() {
+  std::string& text = appState.durationText;
+  if (text.size() > DURATION_TEXT_KEEP) text.resize(DURATION_TEXT_KEEP);
+  if (text.size() < SHORTEST_SHOWN_DURATION) text = "unknown";
 }

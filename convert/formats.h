@@ -1,8 +1,10 @@
-// Entry points of the foreign-format converters. Each format module holds the
-// external importer (source path field to its output path field) and, for the
-// eight formats that can be stored in a container, the stored-entry converter
-// (tempWavPath to decodedWavPath). All take no arguments and report through
-// the state record, as the conversion frame describes.
+// Entry points of the foreign-format converters, each defined in its
+// format's module and kept apart from the registry (convert/format_registry.h),
+// which names them in its rows: the modules include this file, the registry
+// calls them. An importer reads its format's source path field and writes its
+// output path field; a stored-entry converter reads tempWavPath and writes
+// decodedWavPath. All take no arguments and report through the state record,
+// as the conversion frame describes.
 #pragma once
 
 void ImportMpcFile();

@@ -3,6 +3,7 @@
 // "Export" folder or to the Documents folder as the options say.
 #include <algorithm>
 
+#include "convert/format_registry.h"
 #include "io/file_io.h"
 #include "library/container.h"
 #include "library/operations.h"
@@ -12,38 +13,29 @@
 
 namespace {
 
+constexpr const char* WAVE_EXTENSION = ".wav";
+
 // Extension of an exported entry, from its first two stored bytes.
-const char* ExtensionOfStoredBytes(const unsigned char* b) {
-  struct Row {
-    char b0, b1;
-    const char* extension;
-  } static const rows[] = {{'.', 's', ".au"},  {'F', 'O', ".aiff"}, {'C', 'r', ".voc"}, {'R', 'I', ".wav"},
-                           {'c', 'a', ".caf"}, {' ', 'p', ".paf"},  {'P', 'V', ".pvf"}, {'N', 'I', ".sph"}};
-  for (const Row& row : rows) {
-    if (b[0] == static_cast<unsigned char>(row.b0) && b[1] == static_cast<unsigned char>(row.b1)) return row.extension;
+const char* ExtensionOfStoredBytes(const unsigned char* first) {
+  const char* otherwise = nullptr;  // the registry gives exactly one kind ANY_OTHER_LEAD
+  for (const StoredKind* kind : StoredKinds()) {
+    const char* lead = kind->exportLead.bytes;
+    if (lead == nullptr) {
+      otherwise = kind->exportExtension;
+    } else if (first[0] == static_cast<unsigned char>(lead[0]) && first[1] == static_cast<unsigned char>(lead[1])) {
+      return kind->exportExtension;
+    }
   }
-  return ".htk";
+  return otherwise;
 }
 
 // Extension of a single export of the entry played last.
-std::string ExtensionOfLastPlayed() {
-  const AppState& s = appState;
-  if (s.exportAsPcm == 1) return ".wav";
-  if (s.isAu == 1) return ".au";
-  if (s.isAiff == 1) return ".aiff";
-  if (s.isVoc == 1) return ".voc";
-  if (s.isHtk == 1) return ".htk";
-  if (s.isCaf == 1) return ".caf";
-  if (s.isPaf == 1) return ".paf";
-  if (s.isPvf == 1) return ".pvf";
-  if (s.isSph == 1) return ".sph";
-  return ".wav";
-}
-
-bool LastPlayedWasConverted() {
-  const AppState& s = appState;
-  return s.isAiff == 1 || s.isAu == 1 || s.isHtk == 1 || s.isVoc == 1 || s.isCaf == 1 || s.isPaf == 1 || s.isPvf == 1 ||
-         s.isSph == 1;
+const char* ExtensionOfLastPlayed() {
+  if (appState.exportAsPcm == 1) return WAVE_EXTENSION;
+  for (const StoredKind* kind : StoredKinds()) {
+    if (appState.*kind->flag == 1) return kind->exportExtension;
+  }
+  return WAVE_EXTENSION;
 }
 
 }  // namespace
@@ -96,7 +88,7 @@ void ExportCurrentWav() {
       std::to_string(s.exportCounter) + ExtensionOfLastPlayed();
   StopPlayAnimationIfRunning();
   const bool decoded =
-      (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) || (s.exportAsPcm == 1 && LastPlayedWasConverted());
+      (s.specialDecodeDone == 1 && s.specialDecodeDone2 == 1) || (s.exportAsPcm == 1 && ForeignStoredKindRecognised());
   // A conversion that failed left decoded.wav as an earlier play wrote it:
   // that is not this entry.
   const bool sourceHoldsEntry = !decoded || s.wavTypeKnown == 1;
@@ -125,7 +117,7 @@ void ExportExternalWav() {
   ++s.externalExportCounter;
   EnsureFolderExists(s.documentsWavDir, "KVP_Wavs");
   const std::string target =
-      s.documentsWavDir + PATH_SEPARATOR + "ext_wav" + std::to_string(s.externalExportCounter) + ".wav";
+      s.documentsWavDir + PATH_SEPARATOR + "ext_wav" + std::to_string(s.externalExportCounter) + WAVE_EXTENSION;
   const bool copied = DocumentsKnown() && !s.externalWavPath.empty() && PlatformCopyFile(s.externalWavPath, target);
   s.externalWavPath.clear();
   if (copied) {

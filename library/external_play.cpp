@@ -2,67 +2,34 @@
 // storing it. The extension picks a converter, which writes a PCM wave into
 // its own working file; a RIFF/WAVE file is played as it is after a look at
 // its header. What was played is kept for Export > "Wav (External)".
+#include <algorithm>
 #include <cmath>
 
+#include "convert/format_registry.h"
 #include "convert/formats.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "library/operations.h"
+#include "library/wave_rules.h"
 #include "state/app_state.h"
 #include "state/feedback.h"
 
 namespace {
 
-constexpr std::size_t RIFF_FIELDS_BYTES = 36;
 constexpr std::size_t FMT_BODY_OFFSET = 20;   // RIFF, size, WAVE, "fmt ", and its length before it
 constexpr std::size_t PCM_FMT_BYTES = 16;     // tag, channels, rate, byte rate, block align, bits
 constexpr std::size_t FMT_QUERY_BYTES = 256;  // more than any format's extension needs
 
-struct ExternalRow {
-  const char* extensions[4];
-  void (*convert)();
-  std::string AppState::*output;
-};
-
-// Tried in this order; extensions are compared case-sensitively, as spelled.
-const ExternalRow externalRows[] = {
-    {{"htk", "HTK"}, ImportHtkFile, &AppState::htkWavPath},
-    {{"voc", "VOC"}, ImportVocFile, &AppState::vocWavPath},
-    {{"au", "AU", "snd", "SND"}, ImportAuFile, &AppState::auWavPath},
-    {{"aiff", "AIFF", "aif", "AIF"}, ImportAiffFile, &AppState::aiffWavPath},
-    {{"caf", "CAF"}, ImportCafFile, &AppState::cafWavPath},
-    {{"paf", "PAF"}, ImportPafFile, &AppState::pafWavPath},
-    {{"pvf", "PVF"}, ImportPvfFile, &AppState::pvfWavPath},
-    {{"sph", "SPH"}, ImportSphFile, &AppState::sphWavPath},
-    {{"wve", "WVE"}, ImportWveFile, &AppState::wveWavPath},
-    {{"iff", "IFF", "8svx", "8SVX"}, ImportIffFile, &AppState::iffWavPath},
-    {{"mpc", "MPC"}, ImportMpcFile, &AppState::mpcWavPath},
-};
-
-const ExternalRow* RowOf(const std::string& extension) {
-  for (const ExternalRow& row : externalRows) {
-    for (const char* candidate : row.extensions) {
-      if (candidate != nullptr && extension == candidate) return &row;
-    }
-  }
-  return nullptr;
-}
-
-std::string* SourceFields[] = {&appState.aiffSourcePath, &appState.auSourcePath,  &appState.vocSourcePath,
-                               &appState.htkSourcePath,  &appState.cafSourcePath, &appState.pafSourcePath,
-                               &appState.pvfSourcePath,  &appState.sphSourcePath, &appState.wveSourcePath,
-                               &appState.iffSourcePath,  &appState.mpcSourcePath};
-
 void SetSourceFields(const std::string& path) {
-  for (std::string* field : SourceFields) *field = path;
+  for (const ForeignFormat& format : ForeignFormats()) appState.*format.sourcePath = path;
 }
 
 // One of the program's own working files, which a play would overwrite.
 bool IsWorkingFile(const std::string& path) {
   const AppState& s = appState;
   if (path == s.tempWavPath || path == s.decodedWavPath) return true;
-  for (const ExternalRow& row : externalRows) {
-    if (path == s.*row.output) return true;
+  for (const ForeignFormat& format : ForeignFormats()) {
+    if (path == s.*format.outputPath) return true;
   }
   return false;
 }
@@ -95,7 +62,7 @@ void PlayExternalOutput(const std::string& path) {
   }
 }
 
-// Converts with the row's converter and plays its output.
+// Converts with a format's importer and plays its output.
 void ConvertAndPlay(void (*convert)(), const std::string& output) {
   AppState& s = appState;
   ShowStatus("");
@@ -111,6 +78,13 @@ void ConvertAndPlay(void (*convert)(), const std::string& output) {
   s.externalFileBusy = 0;
 }
 
+// A header the sound service plays as it is: a timed fmt chunk length, and
+// for IMA ADPCM blocks of 512, 1024 or 2048 bytes.
+bool IsPlayableHeader(const WaveFields& fields) {
+  const bool playedImaBlock = fields.blockAlign == 512 || fields.blockAlign == 1024 || fields.blockAlign == 2048;
+  return IsMeasuredFmtLength(fields.fmtSize) && (fields.fmtSize != IMA_FMT_LENGTH || playedImaBlock);
+}
+
 // A RIFF/WAVE file is timed in whole seconds from its RIFF size and played
 // as it is when its fmt chunk is one the sound service takes. A working file
 // (busy) is examined all the same, its durations read and a SPHERE file
@@ -123,13 +97,13 @@ void PlayWaveFile(const std::string& path) {
   auto refuse = [busy] {
     if (!busy) RefuseCommand();
   };
-  unsigned char f[RIFF_FIELDS_BYTES] = {};
+  unsigned char head[WAVE_FIELDS_BYTES] = {};
   std::size_t got = 0;
   {
     Stream wave = OpenStream(path, "rb");
-    if (wave) got = ReadBytes(wave.get(), f, sizeof f);
+    if (wave) got = ReadBytes(wave.get(), head, sizeof head);
   }
-  if (got >= 3 && ReadTag(f, "NIS")) {  // a SPHERE file named .wav
+  if (got >= 3 && ReadTag(head, "NIS")) {  // a SPHERE file named .wav
     if (!busy) {
       ConvertAndPlay(ImportSphFile, s.sphWavPath);
     } else if (path != s.sphWavPath) {  // never converted onto itself
@@ -137,36 +111,23 @@ void PlayWaveFile(const std::string& path) {
     }
     return;
   }
-  if (got < RIFF_FIELDS_BYTES) {
+  if (got < WAVE_FIELDS_BYTES) {
     refuse();
     return;
   }
-  const std::uint32_t riffSize = ReadU32Le(f + 4);
-  const std::uint32_t fmtSize = ReadU32Le(f + 16);
-  const std::int16_t formatTag = ReadI16Le(f + 20);
-  const std::uint32_t channels = static_cast<std::uint32_t>(ReadI16Le(f + 22));
-  std::uint32_t r = ReadU32Le(f + 24);
-  const std::uint16_t blockAlign = ReadU16Le(f + 32);
-  const std::uint16_t bits = ReadU16Le(f + 34);
-  if (formatTag > 1) r = 2 * r;
-  if (fmtSize == 40) r = r / 3;
-  const std::uint32_t bps = (fmtSize * (channels * r)) >> 3;
-  if (bps == 0 || r * channels == 0) {
+  const WaveFields fields = ReadWaveFields(head);
+  const std::uint32_t rate = TimingRate(fields);
+  if (EstimatedByteRate(fields, rate) == 0 || rate * fields.channels == 0) {
     refuse();  // no rate or no channels: nothing can be timed or played
     return;
   }
-  double seconds = riffSize / bps;
-  if (bits == 32) seconds = seconds / 2.0;
-  if (fmtSize == 18) seconds = (2ull * riffSize) / (r * channels);
+  const double seconds = WaveSeconds(fields, fields.riffSize, WaveDivision::Whole);
   s.durationSeconds = seconds;
   s.durationMs = static_cast<std::uint32_t>(std::trunc(std::min(seconds, 4294967.0))) * 1000u;
-  const bool playable = fmtSize == 16 || fmtSize == 18 || fmtSize == 30 || fmtSize == 40 || fmtSize == 50 ||
-                        (fmtSize == 20 && (blockAlign == 512 || blockAlign == 1024 || blockAlign == 2048));
-  if (blockAlign == 1028 || blockAlign == 2056) {
-    // The IMA ADPCM block sizes that only stored entries are decoded for.
+  if (IsImaBlockAlign(fields.blockAlign)) {
     RefuseCommand();
     s.conversionFailed = 1;
-  } else if (!playable) {
+  } else if (!IsPlayableHeader(fields)) {
     refuse();
   } else if (!busy) {
     PlayExternalOutput(path);
@@ -199,13 +160,13 @@ void OpenExternalAudioFile() {
       RefuseCommand();
       s.conversionFailed = 1;
     }
-    const ExternalRow* row = RowOf(extension);
-    if (row != nullptr) {
-      if (!busy) ConvertAndPlay(row->convert, s.*row->output);
+    const ForeignFormat* format = ForeignFormatOfExtension(extension);
+    if (format != nullptr) {
+      if (!busy) ConvertAndPlay(format->import, s.*format->outputPath);
     } else if (extension == "wav" || extension == "WAV") {
       PlayWaveFile(chosen);
     } else if (!busy) {
-      RefuseCommand();  // no row takes this extension
+      RefuseCommand();  // no format takes this extension
     }
   }
   SetSourceFields("");

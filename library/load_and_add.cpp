@@ -61,7 +61,8 @@ void LoadContainer() {
   if (chosen.empty()) return;
   // A pin chose an entry of the container that was loaded before.
   s.indexPinned = 0;
-  s.loadedContainerPath = s.loadPickedPath = chosen;
+  s.loadedContainerPath = chosen;
+  s.loadPickedPath = chosen;
   std::int64_t size = MeasureFile(chosen);
   s.containerSize = static_cast<std::int32_t>(size > INT32_MAX ? INT32_MAX : size < 0 ? 0 : size);
   if (size > LARGE_CONTAINER_BYTES) s.containerTooLarge = 1;
@@ -93,7 +94,8 @@ void FillPlaylist() {
   }
   TokenReader reader;
   reader.file = list.get();
-  std::string line, second;
+  std::string line;
+  std::string second;
   while (ReadToken(reader, '\n', line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();  // lists are written with CR LF
     PlatformListAddRow(s.hwndEntryList, line.size() > NAME_KEY_COLUMNS ? line.substr(NAME_KEY_COLUMNS) : "");
@@ -128,7 +130,8 @@ void AddWaveToContainer() {
   ShowStatus("Adding wav . . . please, wait . . .");
   PlatformRepaint(s.hwndMain);
   s.addWavPickedPath = chosen;
-  s.addedWavName = s.logWavName = FileNameOf(chosen);
+  s.addedWavName = FileNameOf(chosen);
+  s.logWavName = s.addedWavName;
   AppendEntryToContainer();
   PlatformListClear(s.hwndEntryList);
   FillPlaylist();

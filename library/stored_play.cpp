@@ -4,48 +4,35 @@
 // RIFF/WAVE entry is measured where it stands (IMA ADPCM first decoded) while
 // an entry in a foreign format goes to its stored-entry converter.
 //
-// RIFF/WAVE fields read from the extracted file, little-endian, at fixed
-// offsets (the "fmt " chunk is taken to follow "WAVE" directly):
-//   16 u32 fmt chunk length   20 u16 format tag   22 i16 channels
-//   24 u32 sample rate        32 u16 block align  34 u16 bits per sample
-// The durations multiply by the fmt chunk length where bits per sample would
-// be expected; stored durations have always been measured that way.
+// A plain wave is measured by the header rules of library/wave_rules.h.
 #include <cmath>
 
 #include "convert/conversion_target.h"
 #include "convert/duration_results.h"
-#include "convert/formats.h"
+#include "convert/format_registry.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "io/text_tokens.h"
 #include "library/container.h"
 #include "library/operations.h"
+#include "library/wave_rules.h"
 #include "state/app_state.h"
 
 namespace {
 
-constexpr std::size_t RIFF_FIELDS_BYTES = 36;
-constexpr std::size_t DURATION_TEXT_KEEP = 6;
-
-bool IsImaBlockAlign(std::uint16_t blockAlign) { return blockAlign == 1028 || blockAlign == 2056; }
-
-bool IsMeasuredFmtLength(std::uint32_t fmtSize) {
-  return fmtSize == 16 || fmtSize == 18 || fmtSize == 20 || fmtSize == 30 || fmtSize == 40 || fmtSize == 50;
+// Sets every kind's flag from the first bytes; true when one of them matched.
+bool RecogniseStoredFormat(const unsigned char* first) {
+  bool recognised = false;
+  for (const StoredKind* kind : StoredKinds()) {
+    const bool matches = kind->recognise(first);
+    appState.*kind->flag = matches ? 1 : 0;
+    recognised = recognised || matches;
+  }
+  return recognised;
 }
 
-// Sets the type flags from the first bytes; true when one of them matched.
-bool RecogniseStoredFormat(const unsigned char* b) {
-  AppState& s = appState;
-  s.isAiff = ReadTag(b, "FORM") ? 1 : 0;
-  s.isAu = ReadTag(b + 1, "snd") ? 1 : 0;
-  s.isVoc = ReadTag(b, "Cre") ? 1 : 0;
-  s.isCaf = ReadTag(b, "caf") ? 1 : 0;
-  s.isRiff = ReadTag(b, "RIF") ? 1 : 0;
-  s.isPaf = ReadTag(b, " pa") ? 1 : 0;
-  s.isPvf = ReadTag(b, "PVF") ? 1 : 0;
-  s.isSph = ReadTag(b, "NIS") ? 1 : 0;
-  s.isHtk = b[0] == 0 && (b[1] == 0 || b[1] == 1) ? 1 : 0;
-  return s.isAiff + s.isAu + s.isVoc + s.isCaf + s.isRiff + s.isPaf + s.isPvf + s.isSph + s.isHtk > 0;
+void ClearStoredFlags() {
+  for (const StoredKind* kind : StoredKinds()) appState.*kind->flag = 0;
 }
 
 // Looks the entry's key up in the name list that nameSourceMode selects.
@@ -77,47 +64,31 @@ void LookUpEntryName(std::uint32_t nameKey) {
 void MeasureStoredWave(std::uint32_t length) {
   AppState& s = appState;
   s.playWavPath = s.tempWavPath;
-  unsigned char f[RIFF_FIELDS_BYTES] = {};
+  unsigned char head[WAVE_FIELDS_BYTES] = {};
   {
     Stream wave = OpenStream(s.tempWavPath, "rb");
-    if (wave) ReadBytes(wave.get(), f, sizeof f);
+    if (wave) ReadBytes(wave.get(), head, sizeof head);
   }
-  const std::uint32_t fmtSize = ReadU32Le(f + 16);
-  const std::int16_t formatTag = ReadI16Le(f + 20);
-  const std::int16_t channels = ReadI16Le(f + 22);
-  const std::uint32_t rate = ReadU32Le(f + 24);
-  const std::uint16_t blockAlign = ReadU16Le(f + 32);
-  const std::uint16_t bits = ReadU16Le(f + 34);
-  // Unsigned 32-bit arithmetic throughout, as the durations always had it.
-  const std::uint32_t channelCount = static_cast<std::uint32_t>(channels);
-  const std::uint32_t estimate = (fmtSize * (channelCount * rate)) >> 3;
+  const WaveFields fields = ReadWaveFields(head);
+  const std::uint32_t estimate = EstimatedByteRate(fields, fields.rate);
 
-  if (fmtSize == 20 && IsImaBlockAlign(blockAlign)) {
+  if (fields.fmtSize == IMA_FMT_LENGTH && IsImaBlockAlign(fields.blockAlign)) {
     if (estimate == 0) {
       s.wavTypeKnown = 0;  // no channels or no rate: it could be neither timed nor played
       return;
     }
     DecodeStoredImaAdpcm();
     if (s.wavTypeKnown == 0) return;
-    s.specialDecodeDone = s.specialDecodeDone2 = 1;
+    s.specialDecodeDone = 1;
+    s.specialDecodeDone2 = 1;
     s.playWavPath = s.decodedWavPath;
   }
-  if (!IsMeasuredFmtLength(fmtSize)) {
+  if (!IsMeasuredFmtLength(fields.fmtSize)) {
     s.wavTypeKnown = 0;
     return;
   }
-  double d;
-  if (IsImaBlockAlign(blockAlign)) {
-    d = Quotient(length * 6.0, estimate);
-  } else {
-    std::uint32_t r = rate;
-    if (formatTag > 1) r = 2 * r;
-    if (fmtSize == 40) r = r / 3;
-    const std::uint32_t bps = (fmtSize * (channelCount * r)) >> 3;
-    d = Quotient(length, bps);
-    if (bits == 32) d = d / 2.0;
-    if (fmtSize == 18) d = Quotient(2.0 * length, static_cast<double>(r * channelCount));
-  }
+  const double d = IsImaBlockAlign(fields.blockAlign) ? Quotient(length * 6.0, estimate)
+                                                      : WaveSeconds(fields, length, WaveDivision::Fraction);
   if (!std::isfinite(d)) {
     s.wavTypeKnown = 0;  // a header with no channels or no rate cannot be timed or played
     return;
@@ -125,21 +96,15 @@ void MeasureStoredWave(std::uint32_t length) {
   s.wavTypeKnown = 1;
   const double previousSeconds = s.durationSeconds;
   SetDurationResults(StoredTarget(), d);
-  if (IsImaBlockAlign(blockAlign)) s.durationSeconds = previousSeconds;  // only the limits and the text change
+  if (IsImaBlockAlign(fields.blockAlign)) s.durationSeconds = previousSeconds;  // only the limits and the text change
 }
 
 void RunStoredConverters() {
   AppState& s = appState;
-  struct Row {
-    std::int32_t* flag;
-    void (*convert)();
-  } const rows[] = {{&s.isAiff, ConvertStoredAiff}, {&s.isAu, ConvertStoredAu},   {&s.isVoc, ConvertStoredVoc},
-                    {&s.isHtk, ConvertStoredHtk},   {&s.isCaf, ConvertStoredCaf}, {&s.isPaf, ConvertStoredPaf},
-                    {&s.isPvf, ConvertStoredPvf},   {&s.isSph, ConvertStoredSph}};
-  for (const Row& row : rows) {
-    if (*row.flag != 1) continue;
+  for (const StoredKind* kind : StoredKinds()) {
+    if (kind->convert == nullptr || s.*kind->flag != 1) continue;
     s.playWavPath = s.decodedWavPath;
-    row.convert();
+    kind->convert();
   }
 }
 
@@ -147,10 +112,11 @@ void RunStoredConverters() {
 
 void PlayStoredEntry() {
   AppState& s = appState;
-  s.specialDecodeDone = s.specialDecodeDone2 = 0;
+  s.specialDecodeDone = 0;
+  s.specialDecodeDone2 = 0;
   s.durationMs = 0;
   s.wavTypeKnown = 1;
-  s.isAiff = s.isAu = s.isVoc = s.isHtk = s.isCaf = s.isPaf = s.isPvf = s.isSph = s.isRiff = 0;
+  ClearStoredFlags();
   // Whatever the outcome, the pin of "Set ID#" is used up, and until this
   // entry is extracted the working files hold nothing of it to export.
   s.indexPinned = 0;
@@ -181,12 +147,9 @@ void PlayStoredEntry() {
   }
   s.storedEntryExtracted = 1;
 
-  const bool plainWave =
-      s.isRiff == 1 && s.isAiff + s.isAu + s.isVoc + s.isCaf + s.isPaf + s.isPvf + s.isSph + s.isHtk == 0;
-  if (plainWave) {
+  if (s.isRiff == 1 && !ForeignStoredKindRecognised()) {
     MeasureStoredWave(record.dataEnd - record.dataStart);
-    if (s.durationText.size() > DURATION_TEXT_KEEP) s.durationText.resize(DURATION_TEXT_KEEP);
-    if (s.durationText.size() < 2) s.durationText = "unknown";
+    CutDurationTextForStatus();
   }
   if (identified) {
     RunStoredConverters();

@@ -14,6 +14,28 @@ const char PATH_SEPARATOR = '/';
 
 AppState appState;
 
+namespace {
+
+// The working files of the conversions, in the program folder.
+constexpr const char* CONVERSIONS_FOLDER = "Export\\Conversions\\";
+
+// The importers' working files, one per foreign format: the output path
+// fields of the format registry (convert/format_registry.h), which the state
+// layer cannot read.
+struct WorkingFile {
+  std::string AppState::*path;
+  const char* name;
+};
+
+const WorkingFile IMPORTER_WORKING_FILES[] = {
+    {&AppState::aiffWavPath, "Mac.wav"},  {&AppState::auWavPath, "NeXT.wav"},   {&AppState::vocWavPath, "Clabs.wav"},
+    {&AppState::htkWavPath, "HTKws.wav"}, {&AppState::cafWavPath, "Caffs.wav"}, {&AppState::pafWavPath, "Pafs.wav"},
+    {&AppState::pvfWavPath, "Pvfs.wav"},  {&AppState::sphWavPath, "Sphs.wav"},  {&AppState::wveWavPath, "Wves.wav"},
+    {&AppState::iffWavPath, "Iffs.wav"},  {&AppState::mpcWavPath, "Mpcs.wav"},
+};
+
+}  // namespace
+
 std::string HostPath(const std::string& windowsPath) {
   std::string path = windowsPath;
   for (char& c : path) {
@@ -44,24 +66,17 @@ void SetUpProgramPaths() {
   s.programDir = lastSeparator == std::string::npos ? std::string() : programFile.substr(0, lastSeparator + 1);
 
   auto inProgramDir = [&](const char* relative) { return s.programDir + HostPath(relative); };
+  auto inConversions = [&](const char* name) {
+    return s.programDir + HostPath(CONVERSIONS_FOLDER + std::string(name));
+  };
   s.singleExportPrefix = inProgramDir("Export\\KVFS_Wav");
   s.massExportPrefix = inProgramDir("Export\\KVFM_Wav");
-  s.tempWavPath = inProgramDir("Export\\Conversions\\temp_wav.wav");
-  s.decodedWavPath = inProgramDir("Export\\Conversions\\decoded.wav");
+  s.tempWavPath = inConversions("temp_wav.wav");
+  s.decodedWavPath = inConversions("decoded.wav");
   s.crcLogPath = inProgramDir("CrcLog.dat");
   s.helpFilePath = inProgramDir("Korvel_Player-help.chm");
-  s.aiffWavPath = inProgramDir("Export\\Conversions\\Mac.wav");
-  s.auWavPath = inProgramDir("Export\\Conversions\\NeXT.wav");
-  s.vocWavPath = inProgramDir("Export\\Conversions\\Clabs.wav");
-  s.htkWavPath = inProgramDir("Export\\Conversions\\HTKws.wav");
-  s.cafWavPath = inProgramDir("Export\\Conversions\\Caffs.wav");
-  s.pafWavPath = inProgramDir("Export\\Conversions\\Pafs.wav");
-  s.pvfWavPath = inProgramDir("Export\\Conversions\\Pvfs.wav");
-  s.sphWavPath = inProgramDir("Export\\Conversions\\Sphs.wav");
-  s.wveWavPath = inProgramDir("Export\\Conversions\\Wves.wav");
-  s.iffWavPath = inProgramDir("Export\\Conversions\\Iffs.wav");
-  s.mpcWavPath = inProgramDir("Export\\Conversions\\Mpcs.wav");
-  s.rawSampleTempPath = inProgramDir("Export\\Conversions\\AuSamp.raw");
+  for (const WorkingFile& file : IMPORTER_WORKING_FILES) s.*file.path = inConversions(file.name);
+  s.rawSampleTempPath = inConversions("AuSamp.raw");
 
   // With no Documents folder the Documents paths stay empty: a path built
   // from an empty folder would name the root of the drive.

@@ -20,12 +20,23 @@ struct AppState {
   std::string massExportPrefix;
   std::string crcLogPath;
   std::string helpFilePath;
-  std::string aiffWavPath, auWavPath, vocWavPath, htkWavPath, cafWavPath, pafWavPath, pvfWavPath, sphWavPath,
-      wveWavPath, iffWavPath, mpcWavPath;
+  // The importers' working files, one per foreign format (convert/format_registry.h).
+  std::string aiffWavPath;
+  std::string auWavPath;
+  std::string vocWavPath;
+  std::string htkWavPath;
+  std::string cafWavPath;
+  std::string pafWavPath;
+  std::string pvfWavPath;
+  std::string sphWavPath;
+  std::string wveWavPath;
+  std::string iffWavPath;
+  std::string mpcWavPath;
   std::string rawSampleTempPath;
   std::string documentsWavDir;
   std::string shareDir;
-  std::string shareKvfPrefix, shareDatPrefix;
+  std::string shareKvfPrefix;
+  std::string shareDatPrefix;
 
   // --- Loaded container ------------------------------------------------------
   std::string loadedContainerPath;  // longer than 1 character = a container is loaded
@@ -53,8 +64,18 @@ struct AppState {
   std::uint32_t durationMs = 0;
   std::uint32_t replayDurationMs = 0;
   std::int32_t wavTypeKnown = 1;
-  std::int32_t specialDecodeDone = 0, specialDecodeDone2 = 0;
-  std::int32_t isAiff = 0, isAu = 0, isVoc = 0, isHtk = 0, isCaf = 0, isPaf = 0, isPvf = 0, isSph = 0, isRiff = 0;
+  std::int32_t specialDecodeDone = 0;
+  std::int32_t specialDecodeDone2 = 0;
+  // What the entry played last was recognised as (convert/format_registry.h).
+  std::int32_t isAiff = 0;
+  std::int32_t isAu = 0;
+  std::int32_t isVoc = 0;
+  std::int32_t isHtk = 0;
+  std::int32_t isCaf = 0;
+  std::int32_t isPaf = 0;
+  std::int32_t isPvf = 0;
+  std::int32_t isSph = 0;
+  std::int32_t isRiff = 0;
 
   // --- Adding files ------------------------------------------------------------
   std::string addWavPickedPath;
@@ -74,8 +95,18 @@ struct AppState {
   std::uint8_t adpcmRightStepIndex = 0;
 
   // --- External files ------------------------------------------------------------
-  std::string aiffSourcePath, auSourcePath, vocSourcePath, htkSourcePath, cafSourcePath, pafSourcePath, pvfSourcePath,
-      sphSourcePath, wveSourcePath, iffSourcePath, mpcSourcePath;
+  // The file Play_Wav picked, in every foreign format's field while it is handled.
+  std::string aiffSourcePath;
+  std::string auSourcePath;
+  std::string vocSourcePath;
+  std::string htkSourcePath;
+  std::string cafSourcePath;
+  std::string pafSourcePath;
+  std::string pvfSourcePath;
+  std::string sphSourcePath;
+  std::string wveSourcePath;
+  std::string iffSourcePath;
+  std::string mpcSourcePath;
   std::int32_t externalFilePicked = 0;
   std::int32_t externalFileBusy = 0;
   std::int32_t conversionFailed = 0;
@@ -91,7 +122,8 @@ struct AppState {
   std::int32_t exportCounter = 0;
   std::int32_t externalExportCounter = 0;
   std::string newContainerName;
-  std::string newContainerPath, newDatPath;
+  std::string newContainerPath;
+  std::string newDatPath;
   std::int32_t containerFilesWritten = 0;  // 1 when the last new pair was written whole
   std::string msgFileTooLarge =
       ". File is extremely large! It is recommended that you create or select a different .kvf to "
@@ -106,14 +138,31 @@ struct AppState {
   std::int32_t stopHintShown = 0;
 
   // --- Windows, menus and pictures ---------------------------------------------------
-  WindowHandle hwndMain = nullptr, hwndStatus = nullptr, hwndEntryList = nullptr, hwndStopButton = nullptr,
-               hwndStopHint = nullptr, hwndStopHintZone = nullptr, hwndAnimation = nullptr, hwndExportWindow = nullptr,
-               hwndExportNameEdit = nullptr, hwndExportCancel = nullptr, hwndQuickStart = nullptr,
-               hwndQuickStartClose = nullptr;
-  MenuHandle menuBar = nullptr, menuFile = nullptr, menuWavs = nullptr, menuExport = nullptr, menuOptions = nullptr,
-             menuShare = nullptr, menuHelp = nullptr;
-  BitmapHandle bmpMenuLoad = nullptr, bmpMenuWav = nullptr, bmpMenuKvf = nullptr, bmpMenuExportCurrent = nullptr,
-               bmpMenuExportAll = nullptr, bmpMenuOption = nullptr;
+  WindowHandle hwndMain = nullptr;
+  WindowHandle hwndStatus = nullptr;
+  WindowHandle hwndEntryList = nullptr;
+  WindowHandle hwndStopButton = nullptr;
+  WindowHandle hwndStopHint = nullptr;
+  WindowHandle hwndStopHintZone = nullptr;
+  WindowHandle hwndAnimation = nullptr;
+  WindowHandle hwndExportWindow = nullptr;
+  WindowHandle hwndExportNameEdit = nullptr;
+  WindowHandle hwndExportCancel = nullptr;
+  WindowHandle hwndQuickStart = nullptr;
+  WindowHandle hwndQuickStartClose = nullptr;
+  MenuHandle menuBar = nullptr;
+  MenuHandle menuFile = nullptr;
+  MenuHandle menuWavs = nullptr;
+  MenuHandle menuExport = nullptr;
+  MenuHandle menuOptions = nullptr;
+  MenuHandle menuShare = nullptr;
+  MenuHandle menuHelp = nullptr;
+  BitmapHandle bmpMenuLoad = nullptr;
+  BitmapHandle bmpMenuWav = nullptr;
+  BitmapHandle bmpMenuKvf = nullptr;
+  BitmapHandle bmpMenuExportCurrent = nullptr;
+  BitmapHandle bmpMenuExportAll = nullptr;
+  BitmapHandle bmpMenuOption = nullptr;
   BitmapHandle currentBitmap = nullptr;
   int showCommand = 5;  // how the main window is first shown (given to the entry routine)
   std::string mainClassName = "Korvel_Player  (" KORVEL_VERSION ")";
