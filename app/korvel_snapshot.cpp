@@ -99,7 +99,9 @@ Bytes Png(int width, int height, const Bytes& pixels) {
       for (int c = 2; c >= 0; --c) raw.push_back(pixels[y * stride + x * 3 + c]);
   }
   Bytes z = {0x78, 0x01};
-  std::uint32_t a = 1, s = 0;
+  // Adler-32 of the rows: the sum of the bytes, and the sum of those sums.
+  std::uint32_t sumOfBytes = 1;
+  std::uint32_t sumOfSums = 0;
   for (std::size_t at = 0; at < raw.size(); at += 65535) {
     const std::size_t n = raw.size() - at < 65535 ? raw.size() - at : 65535;
     z.push_back(at + n == raw.size() ? 1 : 0);
@@ -107,9 +109,13 @@ Bytes Png(int width, int height, const Bytes& pixels) {
     PutLe(z, static_cast<std::uint32_t>(~n & 0xFFFF), 2);
     z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
   }
-  for (unsigned char c : raw) s = (s + (a = (a + c) % 65521)) % 65521;
-  PutBe(z, (s << 16) | a);
-  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
+  for (unsigned char c : raw) {
+    sumOfBytes = (sumOfBytes + c) % 65521;
+    sumOfSums = (sumOfSums + sumOfBytes) % 65521;
+  }
+  PutBe(z, (sumOfSums << 16) | sumOfBytes);
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes header;
   PutBe(header, static_cast<std::uint32_t>(width));
   PutBe(header, static_cast<std::uint32_t>(height));
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
@@ -128,7 +134,8 @@ bool Snapshot(HWND window, const std::string& bmpPath) {
   Sleep(300);
   RECT r;
   GetWindowRect(window, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
   HDC windowDc = GetWindowDC(window);
   Bytes pixels = Capture(windowDc, 0, 0, width, height);
   ReleaseDC(window, windowDc);
@@ -137,7 +144,10 @@ bool Snapshot(HWND window, const std::string& bmpPath) {
     pixels = Capture(screen, r.left, r.top, width, height);
     ReleaseDC(nullptr, screen);
   }
-  if (pixels.empty()) return std::printf("the main window is one flat colour\n"), false;
+  if (pixels.empty()) {
+    std::printf("the main window is one flat colour\n");
+    return false;
+  }
   const std::string pngPath = bmpPath.substr(0, bmpPath.find_last_of('.')) + ".png";
   return WriteFile(bmpPath, Bmp(width, height, pixels)) && WriteFile(pngPath, Png(width, height, pixels));
 }
@@ -153,8 +163,10 @@ HWND WaitForMainWindow(DWORD timeoutMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3)
-    return std::fprintf(stderr, "usage: korvel_snapshot <picture.bmp> [Korvel_Player.exe]\n"), 2;
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: korvel_snapshot <picture.bmp> [Korvel_Player.exe]\n");
+    return 2;
+  }
   const std::string bmpPath = WindowsPath(argv[1]);
   if (argc == 2) {
     HWND window = WaitForMainWindow(0);
@@ -166,8 +178,10 @@ int main(int argc, char** argv) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      exe.substr(0, exe.find_last_of('\\')).c_str(), &startup, &process))
-    return std::printf("could not start %s\n", exe.c_str()), 1;
+                      exe.substr(0, exe.find_last_of('\\')).c_str(), &startup, &process)) {
+    std::printf("could not start %s\n", exe.c_str());
+    return 1;
+  }
   HWND window = WaitForMainWindow(180000);
   bool ok = window != nullptr;
   if (ok) {
