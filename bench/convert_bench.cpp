@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
   for (Case& c : cases) {
     WriteInputFile(input, c.header, size, 777);
     *c.source = input;
-    double plain = 1e9, convert = 1e9;
+    double plain = 1e9;
+    double convert = 1e9;
     for (int run = 0; run < RUNS; ++run) {
       std::filesystem::remove(copy);
       plain = std::min(plain, Seconds([&] { PlainCopy(input, copy); }));

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     rule.transform = c.transform;
     rule.groupSize = c.group;
     rule.dropEvery = c.dropEvery;
-    double plain = 1e9, copier = 1e9;
+    double plain = 1e9;
+    double copier = 1e9;
     for (int run = 0; run < RUNS; ++run) {
       // Each run writes a new file, so neither side pays for truncating the other's output.
       std::filesystem::remove(output);

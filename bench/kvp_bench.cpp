@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     return SecondsOf(command);
   };
   const std::string copy = (folder / "copy.bin").string();
-  const std::string savedKvf = (folder / "saved.kvf").string(), savedDat = (folder / "saved.dat").string();
+  const std::string savedKvf = (folder / "saved.kvf").string();
+  const std::string savedDat = (folder / "saved.dat").string();
   fs::copy_file(kvf, savedKvf);
   fs::copy_file(CompanionDatPath(kvf), savedDat);
 
@@ -144,7 +145,13 @@ int main(int argc, char** argv) {
   // Each run of a command is compared with a copy that writes its target the
   // same way: add appends new bytes, so its copy makes a new file; play and
   // export-all overwrite the files of the run before, and so do their copies.
-  double add = 1e9, addPlain = 1e9, play = 1e9, playPlain = 1e9, all = 1e9, allPlain = 1e9, list = 1e9;
+  double add = 1e9;
+  double addPlain = 1e9;
+  double play = 1e9;
+  double playPlain = 1e9;
+  double all = 1e9;
+  double allPlain = 1e9;
+  double list = 1e9;
   // Before each timed step the disk is synced, so that no step pays for
   // writing back what the one before it (or the restore) left dirty.
   for (int i = 0; i < 3; ++i) {

@@ -60,7 +60,10 @@ struct WindowSpec {
   std::string className;
   std::string title;
   WindowFrame frame = WindowFrame::Main;
-  int x = 0, y = 0, width = 0, height = 0;
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
 };
 // Creates a top-level window, hidden.
 WindowHandle PlatformCreateWindow(const WindowSpec& spec);
@@ -80,7 +83,10 @@ struct ControlSpec {
   std::string text;
   int id = 0;
   WindowHandle parent = nullptr;
-  int x = 0, y = 0, width = 0, height = 0;
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
   unsigned styles = 0;
   bool defaultFont = false;  // the system's default GUI font, else the system font
   bool sunkenEdge = false;

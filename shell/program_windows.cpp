@@ -14,7 +14,11 @@ struct WindowRow {
   const char* title;
   WindowFrame frame;
   int backgroundBitmap;
-  int dx, dy, width, height;  // offsets from the screen centre
+  // Offsets from the screen centre.
+  int dx;
+  int dy;
+  int width;
+  int height;
 };
 
 const WindowRow WINDOWS[] = {
@@ -33,7 +37,10 @@ struct ControlRow {
   const char* text;
   int id;
   Parent parent;
-  int x, y, width, height;
+  int x;
+  int y;
+  int width;
+  int height;
   unsigned styles;
   bool defaultFont;
   bool sunkenEdge;
@@ -157,9 +164,11 @@ void BuildMenus() {
 
 bool CreateProgramWindows() {
   AppState& s = appState;
-  int screenWidth = 0, screenHeight = 0;
+  int screenWidth = 0;
+  int screenHeight = 0;
   PlatformScreenSize(screenWidth, screenHeight);
-  const int cx = screenWidth / 2, cy = screenHeight / 2;
+  const int cx = screenWidth / 2;
+  const int cy = screenHeight / 2;
   // All three windows' messages go to the one window procedure, which asks for the system's default processing
   // itself where it wants it.
   PlatformSetWindowProcedure(MainWindowProc);

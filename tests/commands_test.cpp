@@ -29,11 +29,17 @@ const Strings BEEP = {"beep"};
 Bytes WaveWith(std::uint32_t fmtSize, std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                std::uint16_t blockAlign, std::uint16_t bits, std::size_t total) {
   Bytes b = PcmWave(channels, rate, 16, total - 44);
-  WriteU32Le(&b[16], fmtSize), WriteU16Le(&b[20], tag), WriteU16Le(&b[32], blockAlign), WriteU16Le(&b[34], bits);
+  WriteU32Le(&b[16], fmtSize);
+  WriteU16Le(&b[20], tag);
+  WriteU16Le(&b[32], blockAlign);
+  WriteU16Le(&b[34], bits);
   return b;
 }
 
-Strings Plus(Strings head, const Strings& tail) { return head.insert(head.end(), tail.begin(), tail.end()), head; }
+Strings Plus(Strings head, const Strings& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
 
 class CommandTest : public ProgramTest {
  protected:
@@ -47,7 +53,10 @@ class CommandTest : public ProgramTest {
   }
 };
 struct PlayTest : CommandTest {
-  void SetUp() override { CommandTest::SetUp(), kvf = CreateAndLoad("Player"); }
+  void SetUp() override {
+    CommandTest::SetUp();
+    kvf = CreateAndLoad("Player");
+  }
   std::string kvf;
 };
 using ExternalTest = CommandTest;
@@ -61,7 +70,8 @@ TEST_F(CommandTest, StartUpAndTheDocumentsFolder) {
   Command(IDC_NEXT);
   EXPECT_EQ(ReadWholeFile(appState.tempWavPath), PcmWave(1, 8000, 16, 100));
   // KVP_Wavs is made only when missing; a plain file of that name is left alone.
-  EXPECT_TRUE(fs::is_directory(appState.documentsWavDir) && !FileExists(documentsFolder + "/Export_KVF"));  // by Share
+  EXPECT_TRUE(fs::is_directory(appState.documentsWavDir));
+  EXPECT_FALSE(FileExists(documentsFolder + "/Export_KVF"));  // by Share
   for (int round = 0; round < 2; ++round) {
     StartProgram(programFolder, documentsFolder);
     EXPECT_TRUE(HeadlessCallsOf("folder-create").empty());
@@ -82,7 +92,8 @@ TEST_F(CommandTest, StartUpAndTheDocumentsFolder) {
     const Strings feedback = Run(command);
     ASSERT_GE(feedback.size(), 2u) << command;
     EXPECT_EQ(Strings(feedback.end() - 2, feedback.end()), (Strings{"beep", FAILED})) << command;
-    EXPECT_TRUE(HeadlessCallsOf("copy").empty() && HeadlessCallsOf("folder-create").empty()) << command;
+    EXPECT_TRUE(HeadlessCallsOf("copy").empty()) << command;
+    EXPECT_TRUE(HeadlessCallsOf("folder-create").empty()) << command;
   }
 }
 
@@ -96,7 +107,8 @@ TEST_F(CommandTest, ShutdownClosesStopsReleasesAndQuits) {
   HeadlessClearCalls();
   MainWindowProc(appState.hwndQuickStart, MESSAGE_DESTROY, 0, 0);  // any of the three windows
   EXPECT_FALSE(appState.containerFile);
-  Strings order, expected = {"timer-stop 1", "picture 2300"};
+  Strings order;
+  Strings expected = {"timer-stop 1", "picture 2300"};
   for (const PlatformCall& call : HeadlessCalls()) order.push_back(call.role + " " + call.detail);
   for (int n = 101; n <= 106; ++n) expected.push_back("bitmap-release " + std::to_string(n));
   EXPECT_EQ(order, Plus(expected, {"quit 0"}));
@@ -115,12 +127,18 @@ TEST_F(CommandTest, OptionsHelpAndUnknownCommands) {
                {CMD_SAVE_IN_DEFAULT, appState.saveInDocuments, 0,
                 "Option Set: stored wav files will export to default "
                 "directory, Korvel_Player\\Export"}};
-  for (const auto& c : cases)
-    EXPECT_TRUE(Run(c.command) == Strings({"asterisk", "status " + c.text}) && c.option == c.value) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run(c.command), Strings({"asterisk", "status " + c.text})) << c.text;
+    EXPECT_EQ(c.option, c.value) << c.text;
+  }
   EXPECT_EQ(Run(CMD_HELP_FILES), (Strings{"box Error - Korvel_Player: Help file could not be opened..."}));
   WriteWholeFile(appState.helpFilePath, BytesOf("help"));
-  EXPECT_TRUE(Run(CMD_HELP_FILES).empty() && HeadlessCallsOf("shell-open") == Strings{appState.helpFilePath});
-  for (int id : {7777, IDC_STATUS}) EXPECT_TRUE(Run(id).empty() && HeadlessCalls().empty()) << id;
+  EXPECT_TRUE(Run(CMD_HELP_FILES).empty());
+  EXPECT_EQ(HeadlessCallsOf("shell-open"), Strings{appState.helpFilePath});
+  for (int id : {7777, IDC_STATUS}) {
+    EXPECT_TRUE(Run(id).empty()) << id;
+    EXPECT_TRUE(HeadlessCalls().empty()) << id;
+  }
 }
 
 TEST_F(CommandTest, PlayClockFramesAndStop) {
@@ -133,12 +151,14 @@ TEST_F(CommandTest, PlayClockFramesAndStop) {
   };
   HeadlessClearCalls();  // the clock starts at 140 and stops once past the limit
   EXPECT_EQ(std::vector<int>({ticksUntilStop(2000), ticksUntilStop(1000), ticksUntilStop(0)}), std::vector({14, 7, 1}));
-  Strings frames = {"2500", "2600", "2300"}, pictures = HeadlessCallsOf("picture");  // round two starts at 2; then idle
+  Strings frames = {"2500", "2600", "2300"};  // round two starts at 2; then idle
+  Strings pictures = HeadlessCallsOf("picture");
   for (int f = 12; f >= 1; --f) frames.insert(frames.begin(), std::to_string(2300 + 100 * f));
   pictures.resize(frames.size());
   EXPECT_EQ(pictures, frames);
   EXPECT_EQ(HeadlessCallsOf("timer-start").back(), "1 140");
-  appState.replayMode = 1, appState.replayDurationMs = 1000;  // Replay: its own limit, whatever the last play set
+  appState.replayMode = 1;  // Replay: its own limit, whatever the last play set
+  appState.replayDurationMs = 1000;
   EXPECT_EQ(ticksUntilStop(60000), 7);
   StartPlayAnimation();
   EXPECT_EQ(Run(IDC_STOP), (Strings{"timer off", "start"}));
@@ -183,9 +203,13 @@ TEST_F(CommandTest, NewContainerNames) {
     EXPECT_EQ(feedback, (refused ? Strings{"beep", c.outcome} : Strings{"finish", "status " + made}));
     // The box is emptied after a made file (whose bytes FaultTest checks) or a bad name.
     const std::string box = PlatformGetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME);
-    EXPECT_TRUE(refused
-                    ? c.outcome != invalid || box.empty()
-                    : box.empty() && FileExists(ProgramFile(c.outcome)) && HeadlessCallsOf("window-hide").size() == 1);
+    if (refused) {
+      EXPECT_TRUE(c.outcome != invalid || box.empty());
+    } else {
+      EXPECT_TRUE(box.empty());
+      EXPECT_TRUE(FileExists(ProgramFile(c.outcome)));
+      EXPECT_EQ(HeadlessCallsOf("window-hide").size(), 1u);
+    }
   }
   EXPECT_EQ(ReadWholeFile(ProgramFile("orphan.dat")), BytesOf(" 1 \"x\"\r\n"));
   fs::remove_all(programFolder);  // nowhere to write
@@ -214,7 +238,8 @@ TEST_F(CommandTest, LoadShowsTheCountAndThePlaylist) {
   for (const std::string& unusable : {ProgramFile("vanished.kvf"), ProgramFile("Export")}) {  // a folder too
     EXPECT_EQ(RunWithDialog(CMD_LOAD_KVF, unusable),
               (Strings{"start", "box Kor_Vel_Player: Could not find, or open selected file. ..", "finish", ABORTED}));
-    EXPECT_TRUE(appState.entryCount == 0 && Plus(Run(CMD_EXPORT_ALL), Run(IDC_NEXT)) == Strings({"beep", "beep"}));
+    EXPECT_EQ(appState.entryCount, 0);
+    EXPECT_EQ(Plus(Run(CMD_EXPORT_ALL), Run(IDC_NEXT)), Strings({"beep", "beep"}));
   }
 }
 
@@ -314,12 +339,17 @@ TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
     EXPECT_EQ(Status() == UNIDENTIFIED, *c.text == '\0');
     if (*c.text != '\0') {
       EXPECT_DOUBLE_EQ(appState.durationSeconds, c.stored);
-      EXPECT_TRUE(appState.durationText == c.text && appState.replayDurationMs == std::uint32_t(c.stored) * 1000u);
+      EXPECT_EQ(appState.durationText, c.text);
+      EXPECT_EQ(appState.replayDurationMs, std::uint32_t(c.stored) * 1000u);
     }
     Play("w.wav", c.wave);
-    EXPECT_TRUE(c.external < 0 ? appState.externalWavReady == 0
-                               : appState.externalWavReady == 1 && appState.durationSeconds == c.external &&
-                                     appState.durationMs == std::uint32_t(c.external) * 1000u);
+    if (c.external < 0) {
+      EXPECT_EQ(appState.externalWavReady, 0);
+    } else {
+      EXPECT_EQ(appState.externalWavReady, 1);
+      EXPECT_EQ(appState.durationSeconds, c.external);
+      EXPECT_EQ(appState.durationMs, std::uint32_t(c.external) * 1000u);
+    }
     Command(IDC_STOP);
   }
 }
@@ -394,7 +424,8 @@ TEST_F(PlayTest, SetIdListAndReplay) {
   EXPECT_EQ(ReadWholeFile(appState.tempWavPath), PcmWave(1, 8000, 16, 300));
   EXPECT_EQ(Run(IDC_REPLAY), (Strings{"timer off", "timer on", "play " + appState.tempWavPath}));
   PinEntry("1");
-  EXPECT_TRUE(Run(IDC_PREVIOUS) == BEEP && appState.indexPinned == 1);  // it needs an entry above 1; the pin stays
+  EXPECT_EQ(Run(IDC_PREVIOUS), BEEP);  // it needs an entry above 1; the pin stays
+  EXPECT_EQ(appState.indexPinned, 1);
   HeadlessSelectRow(appState.hwndEntryList, 1);
   EXPECT_TRUE(Run(IDC_ENTRY_LIST, 2).empty());  // another notification: nothing happens
   Command(IDC_ENTRY_LIST, LIST_SELECTION_CHANGED);
@@ -406,15 +437,18 @@ TEST_F(PlayTest, ARefusedPlayUsesUpThePinAndLeavesNothingToExport) {
   AddWaves(3);
   Command(IDC_NEXT);  // entry 1 played: it could be exported
   Bytes bytes = ReadWholeFile(kvf);
-  WriteU32Le(&bytes[32 + 4], 1000000), WriteU32Le(&bytes[32 + 12], 8016 + 100 + 1000000);  // entry 2: past the end
+  WriteU32Le(&bytes[32 + 4], 1000000);  // entry 2: past the end
+  WriteU32Le(&bytes[32 + 12], 8016 + 100 + 1000000);
   WriteWholeFile(kvf, bytes);
   PinEntry("2");
   fs::remove(appState.tempWavPath);
   Command(IDC_NEXT);
-  EXPECT_TRUE(Status() == UNIDENTIFIED && !FileExists(appState.tempWavPath));  // a damaged record is never extracted
-  EXPECT_EQ(Run(CMD_EXPORT_CURRENT), BEEP);                                    // not entry 1 under entry 2's name
-  Command(IDC_NEXT);                                                           // the pin is gone: the step moves on
-  EXPECT_TRUE(appState.currentIndex == 3 && Run(IDC_NEXT) == BEEP);            // the last entry: no further step
+  EXPECT_EQ(Status(), UNIDENTIFIED);
+  EXPECT_FALSE(FileExists(appState.tempWavPath));  // a damaged record is never extracted
+  EXPECT_EQ(Run(CMD_EXPORT_CURRENT), BEEP);        // not entry 1 under entry 2's name
+  Command(IDC_NEXT);                               // the pin is gone: the step moves on
+  EXPECT_EQ(appState.currentIndex, 3);
+  EXPECT_EQ(Run(IDC_NEXT), BEEP);  // the last entry: no further step
   Command(CMD_EXPORT_CURRENT);
   EXPECT_EQ(ReadWholeFile(ProgramFile("Export/KVFS_Wav1.wav")), PcmWave(1, 8000, 16, 300));
   PinEntry("2");  // a load, even a failed one, ends the pin
@@ -424,7 +458,8 @@ TEST_F(PlayTest, ARefusedPlayUsesUpThePinAndLeavesNothingToExport) {
   CreateAndLoad("Other");
   AddFile("b1.wav", PcmWave(1, 8000, 16, 100));
   Command(IDC_NEXT);
-  EXPECT_TRUE(appState.currentIndex == 1 && appState.wavTypeKnown == 1);
+  EXPECT_EQ(appState.currentIndex, 1);
+  EXPECT_EQ(appState.wavTypeKnown, 1);
 }
 
 TEST_F(PlayTest, ImaEntriesDecodeToOneChannelAtTheirOwnRate) {
@@ -438,7 +473,8 @@ TEST_F(PlayTest, ImaEntriesDecodeToOneChannelAtTheirOwnRate) {
   for (const auto& c : cases) {
     AddFile("ima.wav", ImaWave(c.channels, c.rate, c.blocks));
     Command(IDC_NEXT);
-    ASSERT_TRUE(appState.wavTypeKnown == 1 && appState.playWavPath == appState.decodedWavPath) << c.text;
+    ASSERT_EQ(appState.wavTypeKnown, 1) << c.text;
+    ASSERT_EQ(appState.playWavPath, appState.decodedWavPath) << c.text;
     const Bytes out = ReadWholeFile(appState.decodedWavPath);
     EXPECT_EQ(std::make_tuple(ParseWave(out).byteRate, ReadI16Le(&out[44]), appState.durationText),
               std::make_tuple(2 * c.rate, std::int16_t{100}, std::string(c.text)));  // the first (left) header sample
@@ -447,7 +483,8 @@ TEST_F(PlayTest, ImaEntriesDecodeToOneChannelAtTheirOwnRate) {
   WriteU16Le(&three[22], 3);  // three channels: not decoded, not played
   AddFile("three.wav", three);
   Run(IDC_NEXT);
-  EXPECT_TRUE(Status() == UNIDENTIFIED && HeadlessCallsOf("sound-file").empty());
+  EXPECT_EQ(Status(), UNIDENTIFIED);
+  EXPECT_TRUE(HeadlessCallsOf("sound-file").empty());
 }
 
 // Which file "Wav (Current)" copies: the decoded wave for a decoded IMA entry,
@@ -460,7 +497,9 @@ TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
   const std::string program = "Completed. Wav file exported to program's directory";
   const std::string docs = appState.documentsWavDir + PATH_SEPARATOR;
   const struct {
-    int row, pcm, documents;
+    int row;
+    int pcm;
+    int documents;
     bool decoded;
     const char* name;
     std::string text;
@@ -509,8 +548,10 @@ TEST_F(ExternalTest, WaveFilesPlayAsTheyAreOrAreRefused) {
                  {"norate.wav", PcmWave(1, 0, 16, 100)},
                  {"tiny.wav", Bytes(10, 0)},
                  {"unplayable.wav", unplayable}};
-  for (const auto& c : refused)
-    EXPECT_TRUE(Play(c.name, c.bytes) == Strings({"start", "beep"}) && appState.externalWavReady == 0) << c.name;
+  for (const auto& c : refused) {
+    EXPECT_EQ(Play(c.name, c.bytes), Strings({"start", "beep"})) << c.name;
+    EXPECT_EQ(appState.externalWavReady, 0) << c.name;
+  }
   EXPECT_EQ(Run(CMD_EXPORT_EXTERNAL), BEEP);  // nothing of the refused file is exported
   HeadlessSetSoundOutput(false);              // with no sound output to ask, the file is handed over as before
   EXPECT_EQ(Play("unplayable.wav", unplayable),
@@ -542,7 +583,8 @@ TEST_F(ExternalTest, ForeignAndWorkingFiles) {
     fs::remove(appState.sphWavPath);
     const Strings busy = {"start", "status ", "status " + appState.msgSharedAccess, "beep"};
     EXPECT_EQ(RunWithDialog(CMD_PLAY_EXTERNAL, c.path), Plus(busy, c.more)) << c.path;
-    EXPECT_TRUE(appState.externalWavReady == 0 && Status() == appState.msgSharedAccess);
+    EXPECT_EQ(appState.externalWavReady, 0);
+    EXPECT_EQ(Status(), appState.msgSharedAccess);
   }
   EXPECT_EQ(ParseWave(ReadWholeFile(appState.sphWavPath)).sampleRate, 16000u);
   WriteWholeFile(appState.aiffWavPath, PcmWave(1, 8000, 16, 16000));

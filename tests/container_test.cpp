@@ -13,7 +13,8 @@ TEST(NameKey, StandardCrcKeyRuleAndListLines) {
   EXPECT_EQ(~ComputeNameCrc("123456789"), 0xCBF43926u);  // the standard check value
   EXPECT_EQ(~ComputeNameCrc("\xe9t\xe9"), 0xCBF7D413u);  // bytes above 127 count as unsigned (zlib's crc32)
   const struct {
-    std::uint32_t crc, key;
+    std::uint32_t crc;
+    std::uint32_t key;
     const char* text;
     const char* pair;
   } cases[] = {
@@ -25,40 +26,52 @@ TEST(NameKey, StandardCrcKeyRuleAndListLines) {
   for (const auto& c : cases) {
     EXPECT_EQ(KeyText(c.crc), c.text);
     if (c.pair != nullptr) {
-      EXPECT_TRUE(NameKeyOf(c.crc) == c.key && NameListPair(c.crc, "n") == c.pair) << c.text;
+      EXPECT_EQ(NameKeyOf(c.crc), c.key) << c.text;
+      EXPECT_EQ(NameListPair(c.crc, "n"), c.pair) << c.text;
     }
   }
 }
 
 TEST(CompanionPaths, DatAndTitleFromTheLastDot) {
   const std::string kvf = std::string("C") + PATH_SEPARATOR + "my.box" + PATH_SEPARATOR + "songs.v2.kvf";
-  EXPECT_TRUE(CompanionDatPath(kvf) == kvf.substr(0, kvf.size() - 3) + "dat" && ContainerTitleOf(kvf) == "songs.v2");
+  EXPECT_EQ(CompanionDatPath(kvf), kvf.substr(0, kvf.size() - 3) + "dat");
+  EXPECT_EQ(ContainerTitleOf(kvf), "songs.v2");
 }
 
 using ContainerTest = ProgramTest;
 
 TEST_F(ContainerTest, AppendsTheContainerCannotTakeChangeNothing) {
-  const std::string kvf = ProgramFile("Box.kvf"), dat = ProgramFile("Box.dat"), source = ScratchFile("x.wav");
+  const std::string kvf = ProgramFile("Box.kvf");
+  const std::string dat = ProgramFile("Box.dat");
+  const std::string source = ScratchFile("x.wav");
   auto append = [&](std::size_t bytes) {
     WriteWholeFile(source, PatternBytes(bytes));
-    appState.loadedContainerPath = kvf, appState.datPath = dat;
-    appState.addWavPickedPath = source, appState.logWavName = "x.wav";
+    appState.loadedContainerPath = kvf;
+    appState.datPath = dat;
+    appState.addWavPickedPath = source;
+    appState.logWavName = "x.wav";
     AppendEntryToContainer();
     return appState.entryAppended;
   };
   WriteWholeFile(dat, Bytes());
   WriteWholeFile(kvf, Bytes(100, 0));  // too short for an index
-  EXPECT_TRUE(append(101) == 0 && ReadWholeFile(kvf) == Bytes(100, 0));
+  EXPECT_EQ(append(101), 0);
+  EXPECT_EQ(ReadWholeFile(kvf), Bytes(100, 0));
   WriteWholeFile(kvf, KvfFile({}));  // sparse, just below the 2 GiB limit: one byte too many is refused
   ASSERT_TRUE(TruncateFile(kvf, MAX_CONTAINER_BYTES - 100));
-  EXPECT_TRUE(append(101) == 0 && MeasureFile(kvf) == MAX_CONTAINER_BYTES - 100 && ReadWholeFile(dat).empty());
-  EXPECT_TRUE(append(100) == 1 && MeasureFile(kvf) == MAX_CONTAINER_BYTES);
+  EXPECT_EQ(append(101), 0);
+  EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES - 100);
+  EXPECT_TRUE(ReadWholeFile(dat).empty());
+  EXPECT_EQ(append(100), 1);
+  EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES);
 }
 
 TEST_F(ContainerTest, DamagedRecordsAreNotUsable) {
   const struct {
     const char* what;
-    std::uint32_t size, start, end;
+    std::uint32_t size;
+    std::uint32_t start;
+    std::uint32_t end;
     std::int64_t k;
   } cases[] = {{"valid", 50, 8016, 8066, 1},
                {"entry 0", 50, 8016, 8066, 0},
@@ -68,7 +81,9 @@ TEST_F(ContainerTest, DamagedRecordsAreNotUsable) {
                {"sum overflows 32 bits", 0x20, 0xFFFFFFF0u, 0x10, 1}};
   for (const auto& c : cases) {
     Bytes bytes = KvfFile({PatternBytes(50)});
-    WriteU32Le(&bytes[16 + 4], c.size), WriteU32Le(&bytes[16 + 8], c.start), WriteU32Le(&bytes[16 + 12], c.end);
+    WriteU32Le(&bytes[16 + 4], c.size);
+    WriteU32Le(&bytes[16 + 8], c.start);
+    WriteU32Le(&bytes[16 + 12], c.end);
     WriteWholeFile(ProgramFile("Box.kvf"), bytes);
     Stream in = OpenStream(ProgramFile("Box.kvf"), "rb");
     EntryRecord record;

@@ -72,7 +72,8 @@ class FaultTest : public ProgramTest {
 
 TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
   const std::string kvf = CreateAndLoad("Faults");
-  const Bytes first = PcmWave(1, 8000, 16, 300), added = PcmWave(2, 22050, 16, IO_BLOCK_BYTES + 99);
+  const Bytes first = PcmWave(1, 8000, 16, 300);
+  const Bytes added = PcmWave(2, 22050, 16, IO_BLOCK_BYTES + 99);
   AddFile("first.wav", first);
   const std::string second = ScratchFile("second.wav");
   WriteWholeFile(second, added);
@@ -92,13 +93,15 @@ TEST_F(FaultTest, AddingKeepsTheContainerWholeOrAddsTheWholeEntry) {
         },
         [&] {
           EXPECT_EQ(Status(), "The wav file labeled ' second.wav ' has been added to slected kvf file . . ");
-          EXPECT_TRUE(ReadWholeFile(kvf) == kvfAfter && ReadWholeFile(names) == namesAfter);
+          EXPECT_EQ(ReadWholeFile(kvf), kvfAfter);
+          EXPECT_EQ(ReadWholeFile(names), namesAfter);
         });
   }
 }
 
 TEST_F(FaultTest, NewContainerIsWrittenWholeOrNotAtAll) {
-  const std::string kvf = ProgramFile("Fresh.kvf"), dat = ProgramFile("Fresh.dat");
+  const std::string kvf = ProgramFile("Fresh.kvf");
+  const std::string dat = ProgramFile("Fresh.dat");
   ForEveryFailure(
       "new container", [] { PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, "Fresh"); },
       [&] { Command(IDC_EXPORT_BUTTON); }, [&] { return FileExists(kvf); },
@@ -107,13 +110,15 @@ TEST_F(FaultTest, NewContainerIsWrittenWholeOrNotAtAll) {
         ExpectFailureText();
       },
       [&] {
-        EXPECT_TRUE(ReadWholeFile(kvf) == KvfFile({}) && FileExists(dat));
+        EXPECT_EQ(ReadWholeFile(kvf), KvfFile({}));
+        EXPECT_TRUE(FileExists(dat));
         EXPECT_EQ(Status(), "New KorvelFile ( Fresh.kvf ) has been exported to this program's directory . . .");
       });
 }
 
 TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
-  const std::string kvf = CreateAndLoad("Exports"), external = ScratchFile("outside.wav");
+  const std::string kvf = CreateAndLoad("Exports");
+  const std::string external = ScratchFile("outside.wav");
   AddFile("a.au", FormatNamed("au")->samples[0].bytes);
   AddFile("b.wav", PcmWave(1, 8000, 16, IO_BLOCK_BYTES + 7));
   WriteWholeFile(external, PcmWave(1, 8000, 16, 5000));
@@ -126,7 +131,10 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
     std::vector<std::pair<std::string, std::string>> copies;
   } cases[] = {// target, source once it succeeded
                {"export current",
-                [&] { Load(kvf), Select(0); },
+                [&] {
+                  Load(kvf);
+                  Select(0);
+                },
                 CMD_EXPORT_CURRENT,
                 "Completed. Wav file exported to program's directory",
                 {{appState.singleExportPrefix + "1.au", appState.tempWavPath}}},
@@ -149,7 +157,12 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
                  {appState.shareDatPrefix + "Exports.dat", CompanionDatPath(kvf)}}}};
   for (auto& c : cases) {
     ForEveryFailure(
-        c.what, [&] { appState.exportCounter = appState.externalExportCounter = 0, c.prepare(); },
+        c.what,
+        [&] {
+          appState.exportCounter = 0;
+          appState.externalExportCounter = 0;
+          c.prepare();
+        },
         [&] { Command(c.command); }, [&] { return Status() == c.success; }, [&] { ExpectFailureText(); },
         [&] {
           for (const auto& [to, from] : c.copies) EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from)) << to;

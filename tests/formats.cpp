@@ -6,7 +6,8 @@
 
 const std::vector<FormatRow>& Formats() {
   using S = AppState;
-  static const Bytes payload = PatternBytes(800, 3), p = PatternBytes(100, 5);
+  static const Bytes payload = PatternBytes(800, 3);
+  static const Bytes shortPayload = PatternBytes(100, 5);
   static const std::string sph =
       "NIST_1A\n   1024\nchannel_count -i 2\nsample_rate -i 8000\nsample_n_bytes -i 1\nsample_coding -s4 ";
   static const std::vector<FormatRow> rows = {
@@ -38,8 +39,8 @@ const std::vector<FormatRow>& Formats() {
        &S::sphWavPath,
        false,
        {{"16-bit", SphereFile("NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n", payload)},
-        {"mu-law", SphereFile(sph + "ulaw\nend_head\n", p)},
-        {"a-law", SphereFile(sph + "alaw\nend_head\n", p)}}},
+        {"mu-law", SphereFile(sph + "ulaw\nend_head\n", shortPayload)},
+        {"a-law", SphereFile(sph + "alaw\nend_head\n", shortPayload)}}},
       {"pvf",
        ImportPvfFile,
        ConvertStoredPvf,
@@ -47,9 +48,9 @@ const std::vector<FormatRow>& Formats() {
        &S::pvfWavPath,
        false,
        {{"16-bit", PvfFile("1 8000 16", payload)},
-        {"8-bit", PvfFile("1 8000 8", p)},
-        {"24-bit", PvfFile("2 8000 24", p)},
-        {"32-bit", PvfFile("1 11025 32", p)}}},
+        {"8-bit", PvfFile("1 8000 8", shortPayload)},
+        {"24-bit", PvfFile("2 8000 24", shortPayload)},
+        {"32-bit", PvfFile("1 11025 32", shortPayload)}}},
       {"paf",
        ImportPafFile,
        ConvertStoredPaf,
@@ -95,11 +96,11 @@ const std::vector<FormatRow>& Formats() {
        &S::auWavPath,
        false,
        {{"mu-law", AuFile(1, 8000, 1, payload)},
-        {"8-bit", AuFile(2, 8000, 1, p)},
-        {"16-bit", AuFile(3, 22050, 2, p)},
-        {"32-bit", AuFile(5, 48000, 1, p)},
-        {"float", AuFile(6, 44100, 2, p)},
-        {"a-law", AuFile(27, 11025, 2, p)}}},
+        {"8-bit", AuFile(2, 8000, 1, shortPayload)},
+        {"16-bit", AuFile(3, 22050, 2, shortPayload)},
+        {"32-bit", AuFile(5, 48000, 1, shortPayload)},
+        {"float", AuFile(6, 44100, 2, shortPayload)},
+        {"a-law", AuFile(27, 11025, 2, shortPayload)}}},
       {"aiff",
        ImportAiffFile,
        ConvertStoredAiff,
@@ -107,9 +108,9 @@ const std::vector<FormatRow>& Formats() {
        &S::aiffWavPath,
        true,
        {{"16-bit", AiffFile(1, 16, 0x400EAC44, payload)},
-        {"8-bit", AiffFile(1, 8, 0x400BFA00, p)},
-        {"aifc mu-law", AifcFile(2, 0x400DAC44, "ulaw", p)},
-        {"aifc sowt", AifcFile(1, 0x400BFA00, "sowt", p)}}},
+        {"8-bit", AiffFile(1, 8, 0x400BFA00, shortPayload)},
+        {"aifc mu-law", AifcFile(2, 0x400DAC44, "ulaw", shortPayload)},
+        {"aifc sowt", AifcFile(1, 0x400BFA00, "sowt", shortPayload)}}},
   };
   return rows;
 }

@@ -13,7 +13,8 @@ class ProgramWindowsTest : public ProgramTest {  // start-up without its windows
   void SetUp() override {
     ProgramTest::SetUp();
     HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
-    InitializeAppState(), SetUpProgramPaths();
+    InitializeAppState();
+    SetUpProgramPaths();
   }
 };
 
@@ -22,7 +23,10 @@ TEST_F(ProgramWindowsTest, BitmapsAndPlacesFromTheScreenCentre) {
   ASSERT_TRUE(CreateProgramWindows());
   EXPECT_EQ(HeadlessCallsOf("class-register"), (Strings{"Korvel_Player  (" KORVEL_VERSION ") 800",
                                                         " Korvel_File - Export 700", " Quick Start - Help 420"}));
-  Strings places, systemFont, pictures;  // controls as "handle class|text|id|parent|place|styles|font|edge"
+  // Controls as "handle class|text|id|parent|place|styles|font|edge".
+  Strings places;
+  Strings systemFont;
+  Strings pictures;
   for (const std::string& call : HeadlessCallsOf("window-create")) places.push_back(call.substr(call.rfind('|') + 1));
   EXPECT_EQ(places, (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220"}));
   EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));

@@ -28,7 +28,8 @@ TEST(Regressions, ReplayThroughTheirEntries) {
   for (const auto& [name, entry] : FuzzEntries()) {
     EXPECT_EQ(folders.count(name), 1u) << "no regression inputs for " << name;
     for (std::size_t i = 0; i < entry.seeds.size(); ++i) {
-      replaying = name + "/seed-" + std::to_string(i + 1), entry.run(entry.seeds[i]);
+      replaying = name + "/seed-" + std::to_string(i + 1);
+      entry.run(entry.seeds[i]);
     }
   }
   fuzzFailureHandler = nullptr;

@@ -17,40 +17,62 @@ bool WriteWholeFile(const std::string& path, const Bytes& b) {
       .good();
 }
 void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
-Bytes With(Bytes b, std::size_t at, std::initializer_list<int> vs) { return Put(b, at, vs), b; }
+Bytes WithBytesAt(Bytes b, std::size_t at, std::initializer_list<int> vs) {
+  Put(b, at, vs);
+  return b;
+}
 Bytes Tail(const Bytes& b, std::size_t from) { return Bytes(b.data() + std::min(from, b.size()), b.data() + b.size()); }
-Bytes Head(Bytes bytes, std::size_t size) { return bytes.resize(std::min(size, bytes.size())), bytes; }
+Bytes Head(Bytes bytes, std::size_t size) {
+  bytes.resize(std::min(size, bytes.size()));
+  return bytes;
+}
 
 Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   Bytes bytes(size);
   std::uint32_t x = seed * 2654435761u + 1;
-  for (unsigned char& b : bytes) x ^= x << 13, x ^= x >> 17, x ^= x << 5, b = static_cast<unsigned char>(x);
+  for (unsigned char& b : bytes) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    b = static_cast<unsigned char>(x);
+  }
   return bytes;
 }
 
 // Header bytes followed by payload, the header padded with fill to size.
 static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const Bytes& payload) {
-  return header.resize(size, fill), header.insert(header.end(), payload.begin(), payload.end()), header;
+  header.resize(size, fill);
+  header.insert(header.end(), payload.begin(), payload.end());
+  return header;
 }
 
 // A pattern of size bytes (at least 64 while the fields go in) under a magic.
 static Bytes Patterned(std::size_t size, std::uint32_t seed, const std::string& magic) {
   Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
-  return std::copy(magic.begin(), magic.end(), b.begin()), b;
+  std::copy(magic.begin(), magic.end(), b.begin());
+  return b;
 }
 
 // "RIFF", "WAVEfmt " and the fmt fields up to the bits a sample.
 static void RiffFmt(Bytes& b, std::uint32_t fmtSize, std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                     std::uint32_t byteRate, std::uint32_t blockAlign, std::uint16_t bits) {
-  WriteTag(&b[0], "RIFF"), WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8)), WriteTag(&b[8], "WAVEfmt ");
-  WriteU32Le(&b[16], fmtSize), WriteU16Le(&b[20], tag), WriteU16Le(&b[22], channels), WriteU32Le(&b[24], rate);
-  WriteU32Le(&b[28], byteRate), WriteU16Le(&b[32], blockAlign), WriteU16Le(&b[34], bits);
+  WriteTag(&b[0], "RIFF");
+  WriteU32Le(&b[4], static_cast<std::uint32_t>(b.size() - 8));
+  WriteTag(&b[8], "WAVEfmt ");
+  WriteU32Le(&b[16], fmtSize);
+  WriteU16Le(&b[20], tag);
+  WriteU16Le(&b[22], channels);
+  WriteU32Le(&b[24], rate);
+  WriteU32Le(&b[28], byteRate);
+  WriteU16Le(&b[32], blockAlign);
+  WriteU16Le(&b[34], bits);
 }
 
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes) {
   Bytes b = PatternBytes(44 + dataBytes, rate + channels);
   RiffFmt(b, 16, 1, channels, rate, rate * channels * bits / 8, channels * bits / 8u, bits);
-  WriteTag(&b[36], "data"), WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
+  WriteTag(&b[36], "data");
+  WriteU32Le(&b[40], static_cast<std::uint32_t>(dataBytes));
   return b;
 }
 
@@ -68,16 +90,21 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
     b.insert(b.end(), data.begin(), data.end());
   }
   RiffFmt(b, 20, 0x11, channels, rate, 0, static_cast<std::uint32_t>(dataPerBlock + 4u * channels), 4);
-  WriteTag(&b[40], "fact"), WriteTag(&b[52], "data");
+  WriteTag(&b[40], "fact");
+  WriteTag(&b[52], "data");
   return b;
 }
 
 WaveInfo ParseWave(const Bytes& b) {
   WaveInfo w;
   if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
-  w.riffSize = ReadU32Le(&b[4]), w.fmtSize = ReadU32Le(&b[16]), w.formatTag = ReadU16Le(&b[20]),
+  w.riffSize = ReadU32Le(&b[4]);
+  w.fmtSize = ReadU32Le(&b[16]);
+  w.formatTag = ReadU16Le(&b[20]);
   w.channels = ReadU16Le(&b[22]);
-  w.sampleRate = ReadU32Le(&b[24]), w.byteRate = ReadU32Le(&b[28]), w.blockAlign = ReadU16Le(&b[32]),
+  w.sampleRate = ReadU32Le(&b[24]);
+  w.byteRate = ReadU32Le(&b[28]);
+  w.blockAlign = ReadU16Le(&b[32]);
   w.bitsPerSample = ReadU16Le(&b[34]);
   std::size_t dataTag = 0;
   if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
@@ -92,7 +119,9 @@ WaveInfo ParseWave(const Bytes& b) {
   } else {
     return w;
   }
-  w.dataSize = ReadU32Le(&b[dataTag + 4]), w.dataOffset = dataTag + 8, w.ok = true;
+  w.dataSize = ReadU32Le(&b[dataTag + 4]);
+  w.dataOffset = dataTag + 8;
+  w.ok = true;
   return w;
 }
 
@@ -100,9 +129,13 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t r
                const char* blockSizeTag) {
   Bytes b = Framed(BytesOf("FORM    AIFFCOMM"), 54, 0, samples);
   WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteU32Be(&b[16], 18), WriteU16Be(&b[20], channels), WriteU32Be(&b[22], 1000), WriteU16Be(&b[26], sampleSize),
-      WriteU32Be(&b[28], rate);
-  WriteTag(&b[38], "SSND"), WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
+  WriteU32Be(&b[16], 18);
+  WriteU16Be(&b[20], channels);
+  WriteU32Be(&b[22], 1000);
+  WriteU16Be(&b[26], sampleSize);
+  WriteU32Be(&b[28], rate);
+  WriteTag(&b[38], "SSND");
+  WriteU32Be(&b[42], static_cast<std::uint32_t>(samples.size() + 8));
   if (blockSizeTag) WriteTag(&b[50], blockSizeTag);
   return b;
 }
@@ -110,19 +143,28 @@ Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t r
 Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compression, const Bytes& samples) {
   Bytes b = Framed(BytesOf("FORM    AIFCFVER"), 72, 0, samples);
   WriteU32Be(&b[4], static_cast<std::uint32_t>(b.size() - 8));
-  WriteU32Be(&b[16], 4), WriteU32Be(&b[20], 0xA2805140);
-  WriteTag(&b[24], "COMM"), WriteU32Be(&b[28], 24), WriteU16Be(&b[32], channels), WriteU32Be(&b[34], 1000),
-      WriteU16Be(&b[38], 16);
-  WriteU32Be(&b[40], rate), WriteTag(&b[50], compression);
-  WriteTag(&b[56], "SSND"), WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
+  WriteU32Be(&b[16], 4);
+  WriteU32Be(&b[20], 0xA2805140);
+  WriteTag(&b[24], "COMM");
+  WriteU32Be(&b[28], 24);
+  WriteU16Be(&b[32], channels);
+  WriteU32Be(&b[34], 1000);
+  WriteU16Be(&b[38], 16);
+  WriteU32Be(&b[40], rate);
+  WriteTag(&b[50], compression);
+  WriteTag(&b[56], "SSND");
+  WriteU32Be(&b[60], static_cast<std::uint32_t>(samples.size() + 8));
   return b;
 }
 
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic) {
   Bytes b = Framed(Bytes(magic, magic + 4), 24, 0, payload);
-  WriteU32Be(&b[4], 0xFFFFFFF0), WriteU32Be(&b[8], 3);
-  WriteU32Be(&b[12], encoding), WriteU32Be(&b[16], rate), WriteU32Be(&b[20], channels);
+  WriteU32Be(&b[4], 0xFFFFFFF0);
+  WriteU32Be(&b[8], 3);
+  WriteU32Be(&b[12], encoding);
+  WriteU32Be(&b[16], rate);
+  WriteU32Be(&b[20], channels);
   return b;
 }
 
@@ -149,35 +191,49 @@ Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
   Bytes b = Framed({}, 12, 0, payload);
-  b[4] = 0xAB, WriteU16Be(&b[10], 9);  // the period's high half and the parameter kind: never read
-  return WriteU16Be(&b[6], period), WriteU16Be(&b[8], sampleBytes), b;
+  // The period's high half and the parameter kind: never read.
+  b[4] = 0xAB;
+  WriteU16Be(&b[10], 9);
+  WriteU16Be(&b[6], period);
+  WriteU16Be(&b[8], sampleBytes);
+  return b;
 }
 
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
   Bytes b = Framed(BytesOf("FORM"), 100, 0, payload);
   b[19] = 20;  // VHDR size
-  return WriteTag(&b[8], formType), WriteTag(&b[12], firstChunk), WriteU32Be(&b[30], rateField), b;
+  WriteTag(&b[8], formType);
+  WriteTag(&b[12], firstChunk);
+  WriteU32Be(&b[30], rateField);
+  return b;
 }
 
 Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload) {
   Bytes b = Framed({}, 42, 0, payload);
-  return b[21] = stereoFlag, WriteU16Le(&b[40], v), b;
+  b[21] = stereoFlag;
+  WriteU16Le(&b[40], v);
+  return b;
 }
 
 Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload) {
   Bytes b = Framed(BytesOf(mark), 32, 0, payload);
-  return WriteU16Le(&b[20], rateCode), b;
+  WriteU16Le(&b[20], rateCode);
+  return b;
 }
 
 Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
-  b[26] = 9, WriteU32Le(&b[30], rate), Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
+  b[26] = 9;
+  WriteU32Le(&b[30], rate);
+  Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
   return Head(b, size);
 }
 
 Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
-  b[26] = timeConstant < 0x8000 ? 1 : 8, WriteU16Le(&b[30], timeConstant), b[34] = static_cast<unsigned char>(byte34);
+  b[26] = timeConstant < 0x8000 ? 1 : 8;
+  WriteU16Le(&b[30], timeConstant);
+  b[34] = static_cast<unsigned char>(byte34);
   return Head(b, size);
 }
 
@@ -189,8 +245,10 @@ Bytes KvfFile(const std::vector<Bytes>& entries, const std::vector<std::uint32_t
     unsigned char* record = &b[16 * (k + 1)];
     const auto start = static_cast<std::uint32_t>(b.size());
     const auto size = static_cast<std::uint32_t>(entries[k].size());
-    WriteU32Le(record, k < keys.size() ? keys[k] : 0), WriteU32Le(record + 4, size);
-    WriteU32Le(record + 8, start), WriteU32Le(record + 12, start + size);
+    WriteU32Le(record, k < keys.size() ? keys[k] : 0);
+    WriteU32Le(record + 4, size);
+    WriteU32Le(record + 8, start);
+    WriteU32Le(record + 12, start + size);
     b.insert(b.end(), entries[k].begin(), entries[k].end());
   }
   return b;

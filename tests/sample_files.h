@@ -16,7 +16,7 @@ Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
 void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
-Bytes With(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in
+Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in
 Bytes Tail(const Bytes& bytes, std::size_t from);
 Bytes Head(Bytes bytes, std::size_t size);
 
@@ -31,8 +31,16 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
 // float 82 or 90 bytes). ok: one of the three layouts; factSamples: G.711 and float only.
 struct WaveInfo {
   bool ok = false;
-  std::uint32_t riffSize = 0, fmtSize = 0, sampleRate = 0, byteRate = 0, factSamples = 0, dataSize = 0;
-  std::uint16_t formatTag = 0, channels = 0, blockAlign = 0, bitsPerSample = 0;
+  std::uint32_t riffSize = 0;
+  std::uint32_t fmtSize = 0;
+  std::uint32_t sampleRate = 0;
+  std::uint32_t byteRate = 0;
+  std::uint32_t factSamples = 0;
+  std::uint32_t dataSize = 0;
+  std::uint16_t formatTag = 0;
+  std::uint16_t channels = 0;
+  std::uint16_t blockAlign = 0;
+  std::uint16_t bitsPerSample = 0;
   std::size_t dataOffset = 0;  // where the samples start in the file
 };
 WaveInfo ParseWave(const Bytes& bytes);
@@ -51,16 +59,19 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
              const char* magic = ".snd");
 // A CAF file of size bytes: a pattern with the fields the converter reads, at 20-21 (rate), 28-31, 46-47, 50-51, 52-55.
 struct CafFields {
-  int rateHi, rateLo;
+  int rateHi;
+  int rateLo;
   const char* format;
-  int channels, bits;
+  int channels;
+  int bits;
   const char* nextChunk;
 };
 Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
 // A big-endian PAF file of size bytes: a pattern with its fields at 12-15, 18-19 and 22-23.
 struct PafFields {
   std::initializer_list<int> rate;
-  int format, channels;
+  int format;
+  int channels;
 };
 Bytes PafFile(std::size_t size, const PafFields& fields, std::uint32_t seed = 1);
 // "PVF1", the given second line, zeros up to 1024, then payload.

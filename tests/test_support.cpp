@@ -34,7 +34,8 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::StartProgram(const std::string& programDir, const std::string& documentsDir) {
-  programFolder = programDir, documentsFolder = documentsDir;
+  programFolder = programDir;
+  documentsFolder = documentsDir;
   HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
   InitializeAppState();
   SetUpProgramPaths();
@@ -42,9 +43,13 @@ void ProgramTest::StartProgram(const std::string& programDir, const std::string&
 }
 
 void ProgramTest::TearDown() {
-  IoFailAt(0), appState.containerFile.reset();
+  IoFailAt(0);
+  appState.containerFile.reset();
   std::error_code error;  // a failed test's folder stays; the process's goes with its last test
-  if (!HasFailure()) std::filesystem::remove_all(root, error), std::filesystem::remove(root.parent_path(), error);
+  if (!HasFailure()) {
+    std::filesystem::remove_all(root, error);
+    std::filesystem::remove(root.parent_path(), error);
+  }
 }
 
 std::string ProgramTest::ProgramFile(const std::string& relative) const {

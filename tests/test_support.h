@@ -49,5 +49,6 @@ class ProgramTest : public ::testing::Test {
   Strings PinEntry(const std::string& text);
 
   std::filesystem::path root;
-  std::string programFolder, documentsFolder;
+  std::string programFolder;
+  std::string documentsFolder;
 };

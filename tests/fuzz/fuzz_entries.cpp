@@ -39,7 +39,10 @@ void Fail(const std::string& message) {
 Bytes ReadAll(const fs::path& path) { return ReadWholeFile(path.string()); }
 void WriteAll(const fs::path& path, const Bytes& b) { WriteWholeFile(path.string(), b); }
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
-Bytes Join(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+Bytes Join(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
@@ -53,7 +56,8 @@ fs::path Input(const std::string& name) { return root / "Input" / name; }
 // Empties the folders and starts the program afresh, as at its start-up.
 void ResetProgram(const std::string& entry) {
   static const bool removedAtExit = std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
-  currentEntry = entry, (void)removedAtExit;
+  currentEntry = entry;
+  (void)removedAtExit;
   IoFailAt(0);
   RemoveScratch();
   for (const char* f : {"Korvel Player/Export/Conversions", "Documents", "Input"}) fs::create_directories(root / f);
@@ -99,12 +103,17 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
   const std::string output = stored ? s.decodedWavPath : s.*format.output;
   WriteAll(source, in);
   RemoveFile(output);
-  s.durationSeconds = 7.25, s.durationMs = s.replayDurationMs = 7000, s.durationText = "7.25", s.conversionFailed = 0;
+  s.durationSeconds = 7.25;
+  s.replayDurationMs = 7000;
+  s.durationMs = 7000;
+  s.durationText = "7.25";
+  s.conversionFailed = 0;
   s.wavTypeKnown = 1;
   if (!stored) s.*format.source = source;
   stored ? format.convertStored() : format.import();
   const std::int32_t flag = stored ? s.wavTypeKnown : s.conversionFailed;
-  const bool failed = flag == (stored ? 0 : 1), written = fs::exists(output);
+  const bool failed = flag == (stored ? 0 : 1);
+  const bool written = fs::exists(output);
   FUZZ_CHECK((flag == 0 || flag == 1) && ReadAll(source) == in, "the failure flag is not 0 or 1, or the input changed");
   if (failed && !(format.mayWriteAndFail && written)) {
     return FUZZ_CHECK(!written && s.durationSeconds == 7.25 && s.durationMs == 7000 && s.replayDurationMs == 7000,
@@ -122,7 +131,8 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
 std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
   if (k < 1 || k > MAX_ENTRIES || static_cast<std::size_t>(16 * k + 16) > kvf.size()) return std::nullopt;
   const unsigned char* record = &kvf[static_cast<std::size_t>(16 * k)];
-  const std::uint64_t start = ReadU32Le(record + 8), end = start + ReadU32Le(record + 4);
+  const std::uint64_t start = ReadU32Le(record + 8);
+  const std::uint64_t end = start + ReadU32Le(record + 4);
   if (end != ReadU32Le(record + 12) || end > kvf.size()) return std::nullopt;
   return Bytes(kvf.begin() + std::ptrdiff_t(start), kvf.begin() + std::ptrdiff_t(end));
 }
@@ -154,14 +164,16 @@ std::vector<fs::path> Exports(const std::string& prefix) {
 void CheckStoredWave(const Bytes& entry) {
   const AppState& s = appState;
   const Bytes f = Join(entry, Bytes(36));  // fields beyond a short entry read as 0
-  const std::uint16_t blockAlign = ReadU16Le(&f[32]), channels = ReadU16Le(&f[22]);
+  const std::uint16_t blockAlign = ReadU16Le(&f[32]);
+  const std::uint16_t channels = ReadU16Le(&f[22]);
   if (ReadU32Le(&f[16]) != 20 || (blockAlign != 1028 && blockAlign != 2056)) {
     return FUZZ_CHECK(s.wavTypeKnown == 0 || s.playWavPath == s.tempWavPath, "a plain wave not played as extracted");
   }
   const std::uint32_t estimate = (20u * (std::uint32_t(ReadI16Le(&f[22])) * ReadU32Le(&f[24]))) >> 3;
   const bool decodable = entry.size() >= 28 && (channels == 1 || channels == 2) && estimate != 0;
   std::uint64_t size = decodable ? 44 + 2 : 0;  // the header and the first block header's sample
-  for (std::size_t at = std::min<std::size_t>(entry.size(), 60 + 4 * channels), got = 0; decodable && at < entry.size();
+  std::size_t got = 0;
+  for (std::size_t at = std::min<std::size_t>(entry.size(), 60 + 4 * channels); decodable && at < entry.size();
        at = std::min<std::size_t>(entry.size(), at + got + 4 * channels)) {
     got = std::min<std::size_t>(1024 * channels, entry.size() - at);
     const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
@@ -227,15 +239,19 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   WriteAll(Input("box.kvf"), kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
   Command(CMD_LOAD_KVF, 0, Input("box.kvf"));
-  const std::uint32_t count = kvf.size() >= 16 ? ReadU32Le(&kvf[12]) : 0, crc = ~ComputeNameCrc("add.wav");
+  const std::uint32_t count = kvf.size() >= 16 ? ReadU32Le(&kvf[12]) : 0;
+  const std::uint32_t crc = ~ComputeNameCrc("add.wav");
   FUZZ_CHECK(s.entryCount == std::int32_t(count) && s.loadedContainerPath == Input("box.kvf").string(),
              "the container was not loaded, or its entry count differs from offset 12");
-  Bytes kvfAfter = kvf, datAfter = dat;
+  Bytes kvfAfter = kvf;
+  Bytes datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
-  if (add)
-    WriteAll(Input("add.wav"), added), Command(CMD_ADD_WAV, 0, Input("add.wav"));
-  else
+  if (add) {
+    WriteAll(Input("add.wav"), added);
+    Command(CMD_ADD_WAV, 0, Input("add.wav"));
+  } else {
     PlayAndExport(kvf);
+  }
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
   FUZZ_CHECK(!add || (s.entryAppended == acceptable && ReadAll(Input("add.wav")) == added),
              "an add was refused or taken wrongly, or changed the file added");
@@ -331,13 +347,20 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   static std::map<std::string, FuzzEntry> entries;
   if (!entries.empty()) return entries;
   auto add = [&](const std::string& name, std::function<void(const Bytes&)> run, std::vector<Bytes> seeds) {
-    entries[name] = {[name, run](const Bytes& in) { ResetProgram(name), run(in), CheckFolders(); }, std::move(seeds)};
+    const auto runFresh = [name, run](const Bytes& in) {
+      ResetProgram(name);
+      run(in);
+      CheckFolders();
+    };
+    entries[name] = {runFresh, std::move(seeds)};
   };
   std::vector<Bytes> waves = {PcmWave(1, 8000, 16, 100), PcmWave(2, 44100, 16, 64), PcmWave(1, 22050, 8, 51),
                               PcmWave(1, 48000, 32, 64), ImaWave(1, 22050, 2, 100), ImaWave(2, 8000, 1),
                               ImaWave(2, 11025, 2, 13)};
   WriteU16Le(&waves[3][20], 3);  // IEEE float
-  std::vector<Bytes> anySeeds = {Join({28}, waves[0])}, storable = {waves[4]}, wavSeeds = waves;
+  std::vector<Bytes> anySeeds = {Join({28}, waves[0])};
+  std::vector<Bytes> storable = {waves[4]};
+  std::vector<Bytes> wavSeeds = waves;
   for (const FormatRow& row : Formats()) {
     std::vector<Bytes> seeds;
     for (const FormatSample& sample : row.samples) seeds.push_back(sample.bytes);
@@ -348,7 +371,10 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     if (row.convertStored == nullptr) continue;
     storable.push_back(seeds[0]);
     // The faces may differ on purpose (VOC's stored G.711 blocks, CAF's rates): each meets the checks alone.
-    auto both = [&row](const Bytes& in) { RunConverter(row, true, in), RunConverter(row, false, in); };
+    auto both = [&row](const Bytes& in) {
+      RunConverter(row, true, in);
+      RunConverter(row, false, in);
+    };
     add(std::string("stored_") + row.name, both, seeds);
   }
   wavSeeds.push_back(FormatNamed("sph")->samples[0].bytes);  // a ".wav" holding a SPHERE file
@@ -408,5 +434,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
   return 0;
 }
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-  return fuzzer->run(Bytes(data, data + size)), 0;
+  fuzzer->run(Bytes(data, data + size));
+  return 0;
 }

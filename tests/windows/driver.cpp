@@ -2,10 +2,11 @@
 // in a scratch copy of its folder: windows and controls against LAYOUT, menus against MENU, SESSION a row at a
 // time, then the container left. Three plays are kept with what the sound device received (the host file
 // KORVEL_SOUND_CAPTURE) in sound/ beside the screenshots' folder, for sound_test.sh. Exits 0 when all passed.
+#include <windows.h>
+
 #include <mmsystem.h>
 #include <process.h>
 #include <shlobj.h>
-#include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,20 +19,31 @@
 namespace {
 using std::string;
 namespace fs = std::filesystem;
-int passed = 0, failed = 0;
-string group = "installation and start", scratch, documents, snapshotTool, screenshot, soundCapture, soundFolder;
+int passed = 0;
+int failed = 0;
+string group = "installation and start";
+string scratch;
+string documents;
+string snapshotTool;
+string screenshot;
+string soundCapture;
+string soundFolder;
 std::error_code ignored;
 enum { MAIN, EXPORT, QUICK, DESKTOP };
 DWORD programId = 0;
 HWND windows[3];  // the program's process and its windows by MAIN, EXPORT, QUICK
 bool Check(const string& what, const string& expected, const string& found) {
-  if (expected == found) return ++passed, true;
+  if (expected == found) {
+    ++passed;
+    return true;
+  }
   std::printf("[FAIL] %s: %s:\n  expected \"%s\"\n  found    \"%s\"\n", group.c_str(), what.c_str(), expected.c_str(),
               found.c_str());
-  return ++failed, false;
+  ++failed;
+  return false;
 }
 string Yes(bool condition) { return condition ? "yes" : "no"; }
-string N(long long number) { return std::to_string(number); }
+string Decimal(long long number) { return std::to_string(number); }
 string WindowsPath(const string& path) { return path[0] == '/' ? "Z:" + path : path; }  // a host path: on Z:
 // "~\..." lies in Documents, anything else in the scratch installation.
 string PathOf(const string& name) { return name[0] == '~' ? documents + name.substr(1) : scratch + "\\" + name; }
@@ -45,9 +57,16 @@ bool WaitFor(Done done, DWORD timeoutMs) {
 }
 // Once the device has stopped receiving (Wine plays in real time), keeps it beside the wave handed over.
 void KeepCapture(const string& name, const char* played) {
-  std::uintmax_t size = 0, last = 0;
+  std::uintmax_t size = 0;
+  std::uintmax_t last = 0;
   auto now = [] { return fs::exists(soundCapture, ignored) ? fs::file_size(soundCapture, ignored) : 0; };
-  WaitFor([&] { return last = size, Sleep(200), (size = now()) != 0 && size == last; }, 30000);
+  auto stopped = [&] {
+    last = size;
+    Sleep(200);
+    size = now();
+    return size != 0 && size == last;
+  };
+  WaitFor(stopped, 30000);
   for (auto [from, as] : {std::pair{soundCapture, ".captured.wav"}, std::pair{PathOf(played), ".played.wav"}})
     fs::copy_file(from, soundFolder + "\\" + name + as, fs::copy_options::overwrite_existing, ignored);
 }
@@ -60,7 +79,8 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, const void* lParam = 
 void SetText(HWND window, const string& text) { Send(window, WM_SETTEXT, 0, fs::path(text).wstring().c_str()); }
 string TextOf(HWND window, UINT message = WM_GETTEXT, WPARAM wParam = 4096) {
   WCHAR text[4096] = {};
-  return Send(window, message, wParam, text), fs::path(text).string();
+  Send(window, message, wParam, text);
+  return fs::path(text).string();
 }
 string ClassOf(HWND window) {
   char name[256] = {};
@@ -70,23 +90,29 @@ HWND Item(int window, int id) { return GetDlgItem(windows[window], id); }
 string Status() { return TextOf(Item(MAIN, 2000)); }
 string Rows(HWND list = Item(MAIN, 2200)) {  // joined by '|'
   string rows;
-  for (LRESULT i = 0, count = Send(list, LB_GETCOUNT); i < count; ++i)
+  const LRESULT count = Send(list, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i)
     rows += (i ? "|" : "") + (Send(list, LB_GETTEXTLEN, i) < 4096 ? TextOf(list, LB_GETTEXT, i) : "?");
   return rows;
 }
 HWND ProgramWindow(const char* className, bool visibleOnly) {
   DWORD process = 0;
-  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr;)
-    if (GetWindowThreadProcessId(w, &process), process == programId && (!visibleOnly || IsWindowVisible(w))) return w;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
+    GetWindowThreadProcessId(w, &process);
+    if (process == programId && (!visibleOnly || IsWindowVisible(w))) return w;
+  }
   return nullptr;
 }
 // Types the path into the open dialog's name box (Wine's is in an inner window: edt1 or cmb13's edit), then OK.
 void Answer(const string& path) {
-  HWND dialog = nullptr, box = nullptr;
+  HWND dialog = nullptr;
+  HWND box = nullptr;
   WaitFor([&] { return (dialog = ProgramWindow("#32770", true)) != nullptr; }, 30000);
   auto find = [](HWND w, LPARAM found) -> BOOL {
     const bool name = ClassOf(w) == "Edit" && (GetDlgCtrlID(w) == 1152 || GetDlgCtrlID(GetParent(w)) == 1148);
-    return name && IsWindowVisible(w) ? (*reinterpret_cast<HWND*>(found) = w, FALSE) : TRUE;
+    if (!name || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
   };
   if (dialog != nullptr) EnumChildWindows(dialog, find, reinterpret_cast<LPARAM>(&box));
   if (!Check("an open dialog with a file name box", "yes", Yes(box != nullptr))) return;
@@ -95,15 +121,25 @@ void Answer(const string& path) {
   Check("the open dialog closes after OK", "yes", Yes(WaitFor([&] { return !IsWindowVisible(dialog); }, 30000)));
 }
 
-constexpr DWORD SHOWN = WS_CHILD | WS_VISIBLE, BUTTON = BS_TYPEMASK, PICTURE = SS_TYPEMASK ^ SS_BITMAP;
-constexpr DWORD DIALOG = WS_POPUP | WS_DLGFRAME, NO_CAPTION = WS_VISIBLE | WS_BORDER | WS_SYSMENU;
+constexpr DWORD SHOWN = WS_CHILD | WS_VISIBLE;
+constexpr DWORD BUTTON = BS_TYPEMASK;
+constexpr DWORD PICTURE = SS_TYPEMASK ^ SS_BITMAP;
+constexpr DWORD DIALOG = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD NO_CAPTION = WS_VISIBLE | WS_BORDER | WS_SYSMENU;
 // Controls in their order of creation; the pictures take their bitmaps' sizes.
 const struct Control {
   int parent;  // MAIN, EXPORT, QUICK; DESKTOP for the three windows themselves, id being their index
-  const char *className, *text;
-  int id, x, y, width, height;  // in the parent's client area; for windows, from the screen centre
-  DWORD on, off;                // style bits set and clear
-  bool sunkenEdge;              // WS_EX_CLIENTEDGE
+  const char* className;
+  const char* text;
+  int id;
+  // The place in the parent's client area; for windows, from the screen centre.
+  int x;
+  int y;
+  int width;
+  int height;
+  DWORD on;         // style bits set
+  DWORD off;        // style bits clear
+  bool sunkenEdge;  // WS_EX_CLIENTEDGE
 } LAYOUT[] = {
     {DESKTOP, "Korvel_Player  (" KORVEL_VERSION ")", "Korvel_Player  (" KORVEL_VERSION ")", MAIN, -250, -200, 500, 387,
      WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_CHILD | WS_THICKFRAME | WS_MAXIMIZEBOX},
@@ -128,11 +164,12 @@ const struct Control {
     {MAIN, "Static", "", 320, 145, 174, 24, 12, SHOWN | SS_BITMAP, PICTURE},
 };
 string Row(const string& cls, const string& text, const RECT& r, DWORD on, DWORD off, bool sunken) {
-  return cls + "|" + text + "|" + N(r.left) + "," + N(r.top) + "," + N(r.right - r.left) + "," + N(r.bottom - r.top) +
-         "|" + N(on) + "|" + N(off) + "|" + Yes(sunken);
+  return cls + "|" + text + "|" + Decimal(r.left) + "," + Decimal(r.top) + "," + Decimal(r.right - r.left) + "," +
+         Decimal(r.bottom - r.top) + "|" + Decimal(on) + "|" + Decimal(off) + "|" + Yes(sunken);
 }
 void CheckLayout() {
-  string order[3], created[3];
+  string order[3];
+  string created[3];
   for (const Control& c : LAYOUT) {
     const bool top = c.parent == DESKTOP;
     HWND w = top ? windows[c.id] : Item(c.parent, c.id);
@@ -142,16 +179,17 @@ void CheckLayout() {
     if (top)
       OffsetRect(&r, -GetSystemMetrics(SM_CXSCREEN) / 2, -GetSystemMetrics(SM_CYSCREEN) / 2);
     else
-      order[c.parent] += N(c.id) + " ";
-    const DWORD style = GetWindowLongA(w, GWL_STYLE), edge = GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_CLIENTEDGE;
-    Check((top ? "window " : "control ") + N(c.id) + " class|text|x,y,width,height|style set|style clear|sunken",
+      order[c.parent] += Decimal(c.id) + " ";
+    const DWORD style = GetWindowLongA(w, GWL_STYLE);
+    const DWORD edge = GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_CLIENTEDGE;
+    Check((top ? "window " : "control ") + Decimal(c.id) + " class|text|x,y,width,height|style set|style clear|sunken",
           Row(c.className, c.text, {c.x, c.y, c.x + c.width, c.y + c.height}, c.on, 0, c.sunkenEdge),
           Row(ClassOf(w), TextOf(w), r, style & c.on, style & c.off, edge != 0));
   }
   for (int p = MAIN; p <= QUICK; ++p) {
     for (HWND child = GetWindow(windows[p], GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-      created[p] += N(GetDlgCtrlID(child)) + " ";
-    Check("controls of window " + N(p) + " in their order", order[p], created[p]);
+      created[p] += Decimal(GetDlgCtrlID(child)) + " ";
+    Check("controls of window " + Decimal(p) + " in their order", order[p], created[p]);
   }
 }
 // The menu bar as korvel_probe.dll writes it, a line a popup ("P text") or item (text|id|grayed) before a load;
@@ -171,7 +209,13 @@ void CheckMenus(bool loaded) {
   HHOOK hooked = SetWindowsHookExA(WH_CALLWNDPROC, hook, library, GetWindowThreadProcessId(windows[MAIN], nullptr));
   Send(windows[MAIN], RegisterWindowMessageA("KorvelDriver.DumpMenu"));
   Check("the menu bar", loaded ? std::regex_replace(MENU, std::regex("\\|1\n"), "|0\n") : MENU, view ? view : "");
-  UnhookWindowsHookEx(hooked), UnmapViewOfFile(view), CloseHandle(mapping);
+  UnhookWindowsHookEx(hooked);
+  UnmapViewOfFile(view);
+  CloseHandle(mapping);
+}
+void CheckLayoutAndMenusAtStart() {
+  CheckLayout();
+  CheckMenus(false);
 }
 
 constexpr int OPEN = 0;  // an input's control: the text answers the open dialog the command opens
@@ -186,16 +230,19 @@ struct Step {
   } input;             // typed into a control of the command's window before it
   const char* status;  // "=": as before, "...*": a beginning
   struct {
-    const char *path, *sameAs;
+    const char* path;
+    const char* sameAs;  // whose bytes it holds ("-": none)
     int waveFormat;
-  } files[3];                // sameAs: whose bytes it holds ("-": none)
-  void (*also)();            // more checks
-  const char *entry, *rows;  // nullptr: not checked
-  int shown;                 // EXPORT or QUICK when that window is visible afterwards
+  } files[3];
+  void (*also)();     // more checks
+  const char* entry;  // nullptr: not checked
+  const char* rows;   // nullptr: not checked
+  int shown;          // EXPORT or QUICK when that window is visible afterwards
 };
 void Photograph() {
   Check("list WS_VSCROLL once rows do not fit", "yes", Yes(GetWindowLongA(Item(MAIN, 2200), GWL_STYLE) & WS_VSCROLL));
-  Check("snapshot", "0", N(_spawnl(_P_WAIT, snapshotTool.c_str(), "-", ("\"" + screenshot + "\"").c_str(), nullptr)));
+  Check("snapshot", "0",
+        Decimal(_spawnl(_P_WAIT, snapshotTool.c_str(), "-", ("\"" + screenshot + "\"").c_str(), nullptr)));
 }
 #define PLAYING(name) "Now playing stored  \"" name "\" Duration: "
 #define ADDED(name) "The wav file labeled ' " name " ' has been added to slected kvf file . . "
@@ -204,7 +251,7 @@ void Photograph() {
 #define DECODED "Export\\Conversions\\decoded.wav"
 #define KEEP(name, played) [] { KeepCapture(name, "Export\\Conversions\\" played); }
 const Step SESSION[] = {
-    {"layout and menus at start", 0, {}, "", {}, [] { CheckLayout(), CheckMenus(false); }, "0", ""},
+    {"layout and menus at start", 0, {}, "", {}, CheckLayoutAndMenusAtStart, "0", ""},
     {"Export > Kvf (New_File)", 3800, {}, "", {}, nullptr, nullptr, nullptr, EXPORT},
     {"",
      900,
@@ -298,10 +345,17 @@ void Run(const Step& s) {
   const string before = Status();
   if (open && PostMessageA(target, WM_COMMAND, WPARAM(s.command), 0)) Answer(PathOf(s.input.text));
   if (!open && s.command != 0) Send(target, WM_COMMAND, WPARAM(s.command));
-  string want = string(s.status) == "=" ? before : s.status, expected, found;
-  const size_t length = !want.empty() && want.back() == '*' ? (want.pop_back(), want.size()) : string::npos;
+  string want = string(s.status) == "=" ? before : s.status;
+  string expected;
+  string found;
+  const bool beginning = !want.empty() && want.back() == '*';
+  if (beginning) want.pop_back();
+  const size_t length = beginning ? want.size() : string::npos;
   WaitFor([&] { return Status().substr(0, length) == want; }, open ? 20000 : 0);
-  auto column = [&](string n, string e, string f) { expected += n + e + "; ", found += n + f + "; "; };
+  auto column = [&](string n, string e, string f) {
+    expected += n + e + "; ";
+    found += n + f + "; ";
+  };
   column("status ", want, Status().substr(0, length));
   if (s.entry != nullptr) column("entry number ", s.entry, TextOf(Item(MAIN, 1800)));
   if (s.rows != nullptr) column("list ", s.rows, Rows());
@@ -313,21 +367,25 @@ void Run(const Step& s) {
     const WaveInfo wave = ParseWave(Read(f.path));
     column(f.path + string(" present "), Yes(f.sameAs == nullptr || same), Yes(fs::exists(PathOf(f.path))));
     if (same) column(" same as " + string(f.sameAs) + " ", "yes", Yes(Read(f.path) == Read(f.sameAs)));
-    if (f.waveFormat != 0) column(" wave format ", N(f.waveFormat), wave.ok ? N(wave.formatTag) : "none");
+    if (f.waveFormat != 0) column(" wave format ", Decimal(f.waveFormat), wave.ok ? Decimal(wave.formatTag) : "none");
   }
-  Check(N(s.command) + (open ? string(" with ") + s.input.text : ""), expected, found);
+  Check(Decimal(s.command) + (open ? string(" with ") + s.input.text : ""), expected, found);
   if (s.also != nullptr) s.also();
 }
 }  // namespace
 int main(int argc, char** argv) {
-  if (argc != 4) return std::fprintf(stderr, "usage: korvel_driver <Korvel_Player.exe> <snapshot.exe> <shot.bmp>\n"), 2;
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: korvel_driver <Korvel_Player.exe> <snapshot.exe> <shot.bmp>\n");
+    return 2;
+  }
   const char* capture = std::getenv("KORVEL_SOUND_CAPTURE");
-  snapshotTool = WindowsPath(argv[2]), screenshot = WindowsPath(argv[3]);
+  snapshotTool = WindowsPath(argv[2]);
+  screenshot = WindowsPath(argv[3]);
   soundCapture = WindowsPath(capture != nullptr ? capture : "");
   soundFolder = fs::path(screenshot).parent_path().parent_path().string() + "\\sound";
   char path[MAX_PATH] = {};
   documents = SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path) == S_OK ? path : "";
-  scratch = string(path, GetTempPathA(MAX_PATH, path)) + "korvel_session_" + N(GetCurrentProcessId());
+  scratch = string(path, GetTempPathA(MAX_PATH, path)) + "korvel_session_" + Decimal(GetCurrentProcessId());
   auto clean = [] {  // before too: Wine hands out process ids again
     for (const Step& s : SESSION)
       for (const auto& f : s.files)
@@ -339,15 +397,16 @@ int main(int argc, char** argv) {
   for (const string& folder : {scratch + "\\Export\\Conversions", scratch + "\\Media", scratch + "\\Expected",
                                soundFolder, fs::path(screenshot).parent_path().string()})
     fs::create_directories(folder, ignored);
-  const Bytes tone = PcmWave(1, 8000, 16, 8000), chime = AiffFile(1, 16, 0x400EAC44, PatternBytes(22050)),
-              bell = AuFile(1, 8000, 1, PatternBytes(4000));
+  const Bytes tone = PcmWave(1, 8000, 16, 8000);
+  const Bytes chime = AiffFile(1, 16, 0x400EAC44, PatternBytes(22050));
+  const Bytes bell = AuFile(1, 8000, 1, PatternBytes(4000));
   Bytes floats = PatternBytes(8000);  // big-endian floats, kept within (-0.5, 0.5) by their exponents
   for (std::size_t i = 0; i < floats.size(); i += 4) floats[i] = 0x3E | (floats[i] & 0x80);
   const string exe = PathOf("Korvel_Player.exe");
   Check("program copied, sample files written", "yes",
         Yes(CopyFileA(WindowsPath(argv[1]).c_str(), exe.c_str(), 0) && Write("Media\\tone.wav", tone) &&
             Write("Media\\chime.aiff", chime) && Write("Media\\bell.au", bell) &&
-            Write("Media\\odd.wav", With(tone, 20, {0x34, 0x12})) &&  // a format tag no codec takes
+            Write("Media\\odd.wav", WithBytesAt(tone, 20, {0x34, 0x12})) &&  // a format tag no codec takes
             Write("Media\\float.au", AuFile(6, 8000, 1, floats)) && Write("Expected\\empty.kvf", KvfFile({})) &&
             Write("Expected\\empty.dat", {})));
   Check("a sound output to ask, captured (scripts/test gives one)", "yes", Yes(waveOutGetNumDevs() && capture));
@@ -360,8 +419,10 @@ int main(int argc, char** argv) {
   const DWORD thread = GetWindowThreadProcessId(windows[MAIN], nullptr);
   if (!Check("the three windows appear in one interface thread within 180 s", "yes",
              Yes(windows[MAIN] && thread == GetWindowThreadProcessId(windows[EXPORT], nullptr) &&
-                 thread == GetWindowThreadProcessId(windows[QUICK], nullptr))))
-    return TerminateProcess(process, 1), 1;
+                 thread == GetWindowThreadProcessId(windows[QUICK], nullptr)))) {
+    TerminateProcess(process, 1);
+    return 1;
+  }
   for (const Step& step : SESSION) Run(step);
   std::printf("-- %s\n", (group = "closing the main window ends the program; the container left").c_str());
   PostMessageA(windows[MAIN], WM_CLOSE, 0, 0);
@@ -369,8 +430,9 @@ int main(int argc, char** argv) {
   const bool closed = WaitFor([] { return !IsWindow(windows[MAIN]); }, 20000);
   if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
   GetExitCodeProcess(process, &exitCode);
-  Check("main window destroyed, exit code", "yes 0", Yes(closed) + " " + N(exitCode));
-  const Bytes kvf = Read("Session.kvf"), dat = Read("Session.dat");
+  Check("main window destroyed, exit code", "yes 0", Yes(closed) + " " + Decimal(exitCode));
+  const Bytes kvf = Read("Session.kvf");
+  const Bytes dat = Read("Session.dat");
   std::vector<std::uint32_t> keys;  // the program's to choose
   for (std::size_t record = 16; record <= 48 && kvf.size() >= 64; record += 16) keys.push_back(ReadU32Le(&kvf[record]));
   Check("Session.kvf: the three files under their keys", "yes", Yes(kvf == KvfFile({tone, chime, bell}, keys)));

@@ -19,8 +19,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK KorvelProbeHook(int code, WPAR
              std::to_string(GetMenuState(popup, i, MF_BYPOSITION) & (MF_GRAYED | MF_CHECKED)) + "\n";
   }
   HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, "KorvelDriverMenuDump");
-  if (char* view = mapping ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr)
-    lstrcpynA(view, out.c_str(), 65536), UnmapViewOfFile(view);
+  if (char* view = mapping ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0)) : nullptr) {
+    lstrcpynA(view, out.c_str(), 65536);
+    UnmapViewOfFile(view);
+  }
   if (mapping) CloseHandle(mapping);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
