@@ -1,12 +1,13 @@
 // Exports of stored entries and external waves, and sharing the loaded
 // container: copies of files the program already holds, to the program's
 // "Export" folder or to the Documents folder as the options say.
+#include "library/export_and_share.h"
+
 #include <algorithm>
 
 #include "convert/format_registry.h"
 #include "io/file_io.h"
 #include "library/container.h"
-#include "library/operations.h"
 #include "state/app_state.h"
 #include "state/feedback.h"
 #include "state/play_timer.h"

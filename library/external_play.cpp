@@ -2,6 +2,8 @@
 // storing it. The extension picks a converter, which writes a PCM wave into
 // its own working file; a RIFF/WAVE file is played as it is after a look at
 // its header. What was played is kept for Export > "Wav (External)".
+#include "library/external_play.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,7 +11,6 @@
 #include "convert/formats.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
-#include "library/operations.h"
 #include "library/wave_rules.h"
 #include "state/app_state.h"
 #include "state/feedback.h"

@@ -16,7 +16,6 @@
 #include "convert/wave_header.h"
 #include "io/byte_order.h"
 #include "io/file_io.h"
-#include "library/operations.h"
 #include "state/app_state.h"
 
 namespace {

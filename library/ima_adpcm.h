@@ -20,3 +20,5 @@ void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsi
 // count samples of the left channel of a stereo block (4 bytes left, 4 bytes
 // right, alternating), from adpcmLeftPredictor / adpcmLeftStepIndex.
 void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);
+// Decodes the extracted entry (tempWavPath) into decodedWavPath; wavTypeKnown 0 when it cannot.
+void DecodeStoredImaAdpcm();

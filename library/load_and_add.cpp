@@ -1,9 +1,10 @@
 // Loading a container (File > Load_KVF) and adding a file to it
 // (Wavs > Add_Wav), with their command frames.
+#include "library/load_and_add.h"
+
 #include "io/file_io.h"
 #include "io/text_tokens.h"
 #include "library/container.h"
-#include "library/operations.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "state/feedback.h"

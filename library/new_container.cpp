@@ -1,11 +1,12 @@
 // Export > "Kvf (New_File)": the export window's "Export" button makes an
 // empty container pair named as typed, beside the program.
+#include "library/new_container.h"
+
 #include <algorithm>
 #include <cctype>
 
 #include "io/file_io.h"
 #include "library/container.h"
-#include "library/operations.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "state/feedback.h"

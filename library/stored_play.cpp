@@ -5,6 +5,8 @@
 // an entry in a foreign format goes to its stored-entry converter.
 //
 // A plain wave is measured by the header rules of library/wave_rules.h.
+#include "library/stored_play.h"
+
 #include <cmath>
 
 #include "convert/conversion_target.h"
@@ -14,7 +16,7 @@
 #include "io/file_io.h"
 #include "io/text_tokens.h"
 #include "library/container.h"
-#include "library/operations.h"
+#include "library/ima_adpcm.h"
 #include "library/wave_rules.h"
 #include "state/app_state.h"
 

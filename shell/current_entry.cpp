@@ -1,7 +1,7 @@
 #include "shell/current_entry.h"
 
 #include "io/text_tokens.h"
-#include "library/operations.h"
+#include "library/stored_play.h"
 #include "state/app_state.h"
 #include "state/commands.h"
 #include "state/feedback.h"

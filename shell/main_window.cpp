@@ -1,6 +1,9 @@
 #include "shell/main_window.h"
 
-#include "library/operations.h"
+#include "library/export_and_share.h"
+#include "library/external_play.h"
+#include "library/load_and_add.h"
+#include "library/new_container.h"
 #include "shell/current_entry.h"
 #include "shell/options.h"
 #include "state/app_state.h"
