@@ -19,23 +19,23 @@ bool IsPvfEntry(const unsigned char* first) { return ReadTag(first, "PVF"); }
 bool IsSphEntry(const unsigned char* first) { return ReadTag(first, "NIS"); }
 bool IsRiffEntry(const unsigned char* first) { return ReadTag(first, "RIF"); }
 
-using S = AppState;
+using State = AppState;
 
-const StoredKind RIFF_WAVE_ENTRY{IsRiffEntry, &S::isRiff, nullptr, ".wav", ExportLead{"RI"}};
+const StoredKind RIFF_WAVE_ENTRY{IsRiffEntry, &State::isRiff, nullptr, ".wav", ExportLead{"RI"}};
 
 // A row is written as what Play_Wav knows of the format, FormatRow(...), and
 // for a format a container can hold, what the container knows, .Stored(...).
 class FormatRow {
  public:
-  FormatRow(const char* name, std::vector<const char*> extensions, void (*import)(), std::string S::*sourcePath,
-            std::string S::*outputPath) {
+  FormatRow(const char* name, std::vector<const char*> extensions, void (*import)(), std::string State::*sourcePath,
+            std::string State::*outputPath) {
     format_.name = name;
     format_.extensions = std::move(extensions);
     format_.import = import;
     format_.sourcePath = sourcePath;
     format_.outputPath = outputPath;
   }
-  FormatRow Stored(bool (*recognise)(const unsigned char*), std::int32_t S::*flag, void (*convert)(),
+  FormatRow Stored(bool (*recognise)(const unsigned char*), std::int32_t State::*flag, void (*convert)(),
                    const char* exportExtension, ExportLead exportLead) const {
     FormatRow row = *this;
     row.format_.stored = StoredKind{recognise, flag, convert, exportExtension, exportLead};
@@ -51,25 +51,25 @@ class FormatRow {
 
 const std::vector<ForeignFormat>& ForeignFormats() {
   static const std::vector<ForeignFormat> formats = {
-      FormatRow("htk", {"htk", "HTK"}, ImportHtkFile, &S::htkSourcePath, &S::htkWavPath)
-          .Stored(IsHtkEntry, &S::isHtk, ConvertStoredHtk, ".htk", ANY_OTHER_LEAD),
-      FormatRow("voc", {"voc", "VOC"}, ImportVocFile, &S::vocSourcePath, &S::vocWavPath)
-          .Stored(IsVocEntry, &S::isVoc, ConvertStoredVoc, ".voc", ExportLead{"Cr"}),
-      FormatRow("au", {"au", "AU", "snd", "SND"}, ImportAuFile, &S::auSourcePath, &S::auWavPath)
-          .Stored(IsAuEntry, &S::isAu, ConvertStoredAu, ".au", ExportLead{".s"}),
-      FormatRow("aiff", {"aiff", "AIFF", "aif", "AIF"}, ImportAiffFile, &S::aiffSourcePath, &S::aiffWavPath)
-          .Stored(IsAiffEntry, &S::isAiff, ConvertStoredAiff, ".aiff", ExportLead{"FO"}),
-      FormatRow("caf", {"caf", "CAF"}, ImportCafFile, &S::cafSourcePath, &S::cafWavPath)
-          .Stored(IsCafEntry, &S::isCaf, ConvertStoredCaf, ".caf", ExportLead{"ca"}),
-      FormatRow("paf", {"paf", "PAF"}, ImportPafFile, &S::pafSourcePath, &S::pafWavPath)
-          .Stored(IsPafEntry, &S::isPaf, ConvertStoredPaf, ".paf", ExportLead{" p"}),
-      FormatRow("pvf", {"pvf", "PVF"}, ImportPvfFile, &S::pvfSourcePath, &S::pvfWavPath)
-          .Stored(IsPvfEntry, &S::isPvf, ConvertStoredPvf, ".pvf", ExportLead{"PV"}),
-      FormatRow("sph", {"sph", "SPH"}, ImportSphFile, &S::sphSourcePath, &S::sphWavPath)
-          .Stored(IsSphEntry, &S::isSph, ConvertStoredSph, ".sph", ExportLead{"NI"}),
-      FormatRow("wve", {"wve", "WVE"}, ImportWveFile, &S::wveSourcePath, &S::wveWavPath),
-      FormatRow("iff", {"iff", "IFF", "8svx", "8SVX"}, ImportIffFile, &S::iffSourcePath, &S::iffWavPath),
-      FormatRow("mpc", {"mpc", "MPC"}, ImportMpcFile, &S::mpcSourcePath, &S::mpcWavPath),
+      FormatRow("htk", {"htk", "HTK"}, ImportHtkFile, &State::htkSourcePath, &State::htkWavPath)
+          .Stored(IsHtkEntry, &State::isHtk, ConvertStoredHtk, ".htk", ANY_OTHER_LEAD),
+      FormatRow("voc", {"voc", "VOC"}, ImportVocFile, &State::vocSourcePath, &State::vocWavPath)
+          .Stored(IsVocEntry, &State::isVoc, ConvertStoredVoc, ".voc", ExportLead{"Cr"}),
+      FormatRow("au", {"au", "AU", "snd", "SND"}, ImportAuFile, &State::auSourcePath, &State::auWavPath)
+          .Stored(IsAuEntry, &State::isAu, ConvertStoredAu, ".au", ExportLead{".s"}),
+      FormatRow("aiff", {"aiff", "AIFF", "aif", "AIF"}, ImportAiffFile, &State::aiffSourcePath, &State::aiffWavPath)
+          .Stored(IsAiffEntry, &State::isAiff, ConvertStoredAiff, ".aiff", ExportLead{"FO"}),
+      FormatRow("caf", {"caf", "CAF"}, ImportCafFile, &State::cafSourcePath, &State::cafWavPath)
+          .Stored(IsCafEntry, &State::isCaf, ConvertStoredCaf, ".caf", ExportLead{"ca"}),
+      FormatRow("paf", {"paf", "PAF"}, ImportPafFile, &State::pafSourcePath, &State::pafWavPath)
+          .Stored(IsPafEntry, &State::isPaf, ConvertStoredPaf, ".paf", ExportLead{" p"}),
+      FormatRow("pvf", {"pvf", "PVF"}, ImportPvfFile, &State::pvfSourcePath, &State::pvfWavPath)
+          .Stored(IsPvfEntry, &State::isPvf, ConvertStoredPvf, ".pvf", ExportLead{"PV"}),
+      FormatRow("sph", {"sph", "SPH"}, ImportSphFile, &State::sphSourcePath, &State::sphWavPath)
+          .Stored(IsSphEntry, &State::isSph, ConvertStoredSph, ".sph", ExportLead{"NI"}),
+      FormatRow("wve", {"wve", "WVE"}, ImportWveFile, &State::wveSourcePath, &State::wveWavPath),
+      FormatRow("iff", {"iff", "IFF", "8svx", "8SVX"}, ImportIffFile, &State::iffSourcePath, &State::iffWavPath),
+      FormatRow("mpc", {"mpc", "MPC"}, ImportMpcFile, &State::mpcSourcePath, &State::mpcWavPath),
   };
   return formats;
 }
