@@ -49,11 +49,18 @@ struct CommandShape {
 
 constexpr std::size_t ANY_NUMBER = SIZE_MAX;
 
+// clang-format off
 const CommandShape COMMANDS[] = {
-    {"new NAME", 1, 1},         {"list CONTAINER", 1, 1},       {"add CONTAINER FILE...", 2, ANY_NUMBER},
-    {"play CONTAINER N", 2, 2}, {"export CONTAINER N", 2, 2},   {"export-all CONTAINER", 1, 1},
-    {"share CONTAINER", 1, 1},  {"open FILE [--export]", 1, 1},
+    {"new NAME", 1, 1},
+    {"list CONTAINER", 1, 1},
+    {"add CONTAINER FILE...", 2, ANY_NUMBER},
+    {"play CONTAINER N", 2, 2},
+    {"export CONTAINER N", 2, 2},
+    {"export-all CONTAINER", 1, 1},
+    {"share CONTAINER", 1, 1},
+    {"open FILE [--export]", 1, 1},
 };
+// clang-format on
 
 }  // namespace
 

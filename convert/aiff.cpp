@@ -68,21 +68,48 @@ struct RateRow {
 };
 
 // The full table: 16- and 24-bit paths.
+// clang-format off
 constexpr RateRow AIFF_RATES[] = {
-    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050}, {0x400DFA00, 32000},
-    {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200}, {0x400FBB80, 96000}, {0x4010AC44, 176400},
+    {0x400BFA00, 8000},
+    {0x400CAC44, 11025},
+    {0x400CFA00, 16000},
+    {0x400DAC44, 22050},
+    {0x400DFA00, 32000},
+    {0x400EAC44, 44100},
+    {0x400EBB80, 48000},
+    {0x400FAC44, 88200},
+    {0x400FBB80, 96000},
+    {0x4010AC44, 176400},
 };
+// clang-format on
 // 32-bit and AIFF-C paths: all but 176400.
+// clang-format off
 constexpr RateRow AIFF_RATES_TO_96000[] = {
-    {0x400BFA00, 8000},  {0x400CAC44, 11025}, {0x400CFA00, 16000}, {0x400DAC44, 22050}, {0x400DFA00, 32000},
-    {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200}, {0x400FBB80, 96000},
+    {0x400BFA00, 8000},
+    {0x400CAC44, 11025},
+    {0x400CFA00, 16000},
+    {0x400DAC44, 22050},
+    {0x400DFA00, 32000},
+    {0x400EAC44, 44100},
+    {0x400EBB80, 48000},
+    {0x400FAC44, 88200},
+    {0x400FBB80, 96000},
 };
+// clang-format on
 // 8-bit path, whose output plays at half the rate. Half of 11025 is not
 // whole, so those files play at 5512 Hz, 11024 bytes per second.
+// clang-format off
 constexpr RateRow AIFF_RATES_8_BIT[] = {
-    {0x400BFA00, 8000},  {0x400CAC44, 11024}, {0x400CFA00, 16000}, {0x400DAC44, 22050},
-    {0x400DFA00, 32000}, {0x400EAC44, 44100}, {0x400EBB80, 48000}, {0x400FAC44, 88200},
+    {0x400BFA00, 8000},
+    {0x400CAC44, 11024},
+    {0x400CFA00, 16000},
+    {0x400DAC44, 22050},
+    {0x400DFA00, 32000},
+    {0x400EAC44, 44100},
+    {0x400EBB80, 48000},
+    {0x400FAC44, 88200},
 };
+// clang-format on
 
 constexpr std::uint32_t AIFF_16_DEFAULT_RATE = 22050;
 constexpr std::uint32_t AIFF_24_DEFAULT_RATE = 192000;

@@ -59,10 +59,20 @@ struct RateCode {
   std::uint32_t rate;
 };
 
+// clang-format off
 constexpr RateCode CAF_RATES[] = {
-    {0x40BF, 8000},  {0x40C5, 11025}, {0x40CF, 16000}, {0x40D5, 22050}, {0x40DF, 32000},
-    {0x40E5, 44100}, {0x40E7, 48000}, {0x40F5, 88200}, {0x40F7, 96000}, {0x4105, 176400},
+    {0x40BF, 8000},
+    {0x40C5, 11025},
+    {0x40CF, 16000},
+    {0x40D5, 22050},
+    {0x40DF, 32000},
+    {0x40E5, 44100},
+    {0x40E7, 48000},
+    {0x40F5, 88200},
+    {0x40F7, 96000},
+    {0x4105, 176400},
 };
+// clang-format on
 
 // One way through the converter. bytesPerSample gives B = bytesPerSample × R
 // (before the stereo doubling), the block align per channel and the bits.

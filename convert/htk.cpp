@@ -37,10 +37,21 @@ struct PeriodRate {
 };
 
 // Each period is 10 000 000 / rate, rounded down, as writers store it.
+// clang-format off
 constexpr PeriodRate HTK_PERIODS[] = {
-    {1250, 8000}, {907, 11025}, {625, 16000}, {453, 22050}, {312, 32000}, {226, 44100},
-    {208, 48000}, {113, 88200}, {104, 96000}, {56, 176400}, {52, 192000},
+    {1250, 8000},
+    {907, 11025},
+    {625, 16000},
+    {453, 22050},
+    {312, 32000},
+    {226, 44100},
+    {208, 48000},
+    {113, 88200},
+    {104, 96000},
+    {56, 176400},
+    {52, 192000},
 };
+// clang-format on
 
 enum class HtkDuration { Fractional, WholeSeconds };
 

@@ -30,10 +30,20 @@ struct RateEntry {
 };
 
 // V as the header holds it, to the rate it stands for.
+// clang-format off
 constexpr RateEntry RATE_TABLE[] = {
-    {8000, 8000},   {11025, 11025}, {16000, 16000}, {22050, 22050}, {32000, 32000},
-    {44100, 44100}, {48000, 48000}, {22664, 88200}, {30464, 96000}, {45328, 176400},
+    {8000, 8000},
+    {11025, 11025},
+    {16000, 16000},
+    {22050, 22050},
+    {32000, 32000},
+    {44100, 44100},
+    {48000, 48000},
+    {22664, 88200},
+    {30464, 96000},
+    {45328, 176400},
 };
+// clang-format on
 
 void ConvertMpc(const ConversionTarget& target);
 

@@ -59,10 +59,20 @@ struct RateCode {
 
 // The low halves of the standard rates; 88200 and up do not fit in 16 bits
 // and are known by what is left of them.
+// clang-format off
 constexpr RateCode PAF_RATES[] = {
-    {0x1F40, 8000},  {0x2B11, 11025}, {0x3E80, 16000}, {0x5622, 22050}, {0x7D00, 32000},
-    {0xAC44, 44100}, {0xBB80, 48000}, {0x5888, 88200}, {0x7700, 96000}, {0xB110, 176400},
+    {0x1F40, 8000},
+    {0x2B11, 11025},
+    {0x3E80, 16000},
+    {0x5622, 22050},
+    {0x7D00, 32000},
+    {0xAC44, 44100},
+    {0xBB80, 48000},
+    {0x5888, 88200},
+    {0x7700, 96000},
+    {0xB110, 176400},
 };
+// clang-format on
 
 void ConvertPaf(const ConversionTarget& target);
 

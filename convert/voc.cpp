@@ -67,16 +67,34 @@ struct TimeConstant {
 };
 
 // Classic blocks: 256 - floor(1000000 / rate).
+// clang-format off
 constexpr TimeConstant VOC_CLASSIC_RATES[] = {
-    {131, 8000}, {166, 11025}, {194, 16000}, {211, 22050}, {225, 32000}, {234, 44100}, {236, 48000}, {245, 88200},
+    {131, 8000},
+    {166, 11025},
+    {194, 16000},
+    {211, 22050},
+    {225, 32000},
+    {234, 44100},
+    {236, 48000},
+    {245, 88200},
 };
+// clang-format on
 
 // Extended blocks: the 16-bit constant 65536 - floor(256000000 / (2 * rate))
 // read as signed, that is -floor(128000000 / rate).
+// clang-format off
 constexpr TimeConstant VOC_EXTENDED_RATES[] = {
-    {-16000, 8000}, {-11609, 11025}, {-8000, 16000}, {-5804, 22050}, {-4000, 32000},
-    {-2902, 44100}, {-2666, 48000},  {-1451, 88200}, {-1333, 96000},
+    {-16000, 8000},
+    {-11609, 11025},
+    {-8000, 16000},
+    {-5804, 22050},
+    {-4000, 32000},
+    {-2902, 44100},
+    {-2666, 48000},
+    {-1451, 88200},
+    {-1333, 96000},
 };
+// clang-format on
 
 void ConvertVoc(const ConversionTarget& target);
 void ConvertVoc16Bit(const ConversionTarget& target, ConversionInput& input);

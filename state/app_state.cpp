@@ -27,12 +27,21 @@ struct WorkingFile {
   const char* name;
 };
 
+// clang-format off
 const WorkingFile IMPORTER_WORKING_FILES[] = {
-    {&AppState::aiffWavPath, "Mac.wav"},  {&AppState::auWavPath, "NeXT.wav"},   {&AppState::vocWavPath, "Clabs.wav"},
-    {&AppState::htkWavPath, "HTKws.wav"}, {&AppState::cafWavPath, "Caffs.wav"}, {&AppState::pafWavPath, "Pafs.wav"},
-    {&AppState::pvfWavPath, "Pvfs.wav"},  {&AppState::sphWavPath, "Sphs.wav"},  {&AppState::wveWavPath, "Wves.wav"},
-    {&AppState::iffWavPath, "Iffs.wav"},  {&AppState::mpcWavPath, "Mpcs.wav"},
+    {&AppState::aiffWavPath, "Mac.wav"},
+    {&AppState::auWavPath, "NeXT.wav"},
+    {&AppState::vocWavPath, "Clabs.wav"},
+    {&AppState::htkWavPath, "HTKws.wav"},
+    {&AppState::cafWavPath, "Caffs.wav"},
+    {&AppState::pafWavPath, "Pafs.wav"},
+    {&AppState::pvfWavPath, "Pvfs.wav"},
+    {&AppState::sphWavPath, "Sphs.wav"},
+    {&AppState::wveWavPath, "Wves.wav"},
+    {&AppState::iffWavPath, "Iffs.wav"},
+    {&AppState::mpcWavPath, "Mpcs.wav"},
 };
+// clang-format on
 
 }  // namespace
 
