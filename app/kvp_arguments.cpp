@@ -22,6 +22,10 @@ const char* const KVP_HELP_TEXT =
     "  share CONTAINER           Share > Kvf/Dat (Current): copy the pair to Documents/Export_KVF\n"
     "  open FILE [--export]      Wavs > Play_Wav on FILE, played as play does; with --export,\n"
     "                            Export > Wav (External) instead of playing\n"
+    "  check CONTAINER           read the container, its name list and CrcLog.dat, change\n"
+    "                            nothing, and print a line per finding (error or warning, a\n"
+    "                            code word, where, what) and a summary; exit status 0 when\n"
+    "                            clean, 1 with findings, 3 when it is not a container\n"
     "\n"
     "options:\n"
     "  --program-dir DIR     the program folder; it holds Export/ and Export/Conversions/ (the\n"
@@ -34,7 +38,8 @@ const char* const KVP_HELP_TEXT =
     "  --documents           Options > Save in Documents before the command\n"
     "  --state               print the program's state afterwards, one name=value a line\n"
     "  --no-sound            play and open prepare the wave but do not play it\n"
-    "  --help                this text\n";
+    "  --help                this text\n"
+    "  --version             the program's version\n";
 
 const char* const KVP_USAGE_HINT = "usage: kvp [OPTIONS] COMMAND ARGS (kvp --help explains them)\n";
 
@@ -59,6 +64,7 @@ const CommandShape COMMANDS[] = {
     {"export-all CONTAINER", 1, 1},
     {"share CONTAINER", 1, 1},
     {"open FILE [--export]", 1, 1},
+    {"check CONTAINER", 1, 1},
 };
 // clang-format on
 
@@ -84,6 +90,9 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
     const bool startsLikeOption = arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9');
     if (arg == "--help" || arg == "-h") {
       request.helpWanted = true;
+      return "";
+    } else if (arg == "--version") {
+      request.versionWanted = true;
       return "";
     } else if (arg == "--program-dir" || arg == "--documents-dir") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return arg + " needs a folder";

@@ -22,6 +22,7 @@ struct KvpRequest {
   bool playSound = true;
   bool exportAfterOpen = false;
   bool helpWanted = false;
+  bool versionWanted = false;
   std::string command;
   std::vector<std::string> args;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/kvp_arguments.h"
+#include "app/kvp_container_tools.h"
 #include "platform/console.h"
 #include "platform/headless.h"
 #include "shell/main_window.h"
@@ -193,7 +194,12 @@ int RunKvp(const std::vector<std::string>& arguments, const KvpHost& kvpHost) {
     Out() << KVP_HELP_TEXT << "\nThis kvp's program folder: " << request.programFolder << "\n";
     return KVP_DONE;
   }
+  if (request.versionWanted) {
+    Out() << "kvp (Korvel Player) " << KORVEL_VERSION << "\n";
+    return KVP_DONE;
+  }
   if (!mistake.empty()) return Usage(mistake);
+  if (request.command == "check") return RunContainerCheck(request, Out());
   StartProgram(request);
   const int status = RunCommand(request);
   ConsoleDetach();

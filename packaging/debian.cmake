@@ -16,6 +16,9 @@ add_custom_target(korvel_man_page ALL DEPENDS ${KORVEL_MAN_PAGE})
 install(TARGETS kvp RUNTIME DESTINATION bin)
 install(FILES ${KORVEL_MAN_PAGE} DESTINATION share/man/man1)
 install(FILES ${CMAKE_BINARY_DIR}/kvp.1 DESTINATION share/doc/korvel-player)
+# bash-completion loads it the first time kvp's arguments are completed.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kvp.bash-completion DESTINATION share/bash-completion/completions
+  RENAME kvp)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel-player)

@@ -10,6 +10,7 @@
 
 #include "io/file_io.h"
 #include "platform/platform.h"
+#include "state/container_report.h"
 
 struct AppState {
   // --- Program paths (set once by start-up) --------------------------------
@@ -50,6 +51,10 @@ struct AppState {
   std::int32_t entryCount = 0;
   std::int32_t nameSourceMode = 0;  // 1 = the container's .dat, else CrcLog.dat
   std::string loadStatusText;
+
+  // --- Checking a container ---------------------------------------------------
+  std::string checkedContainerPath;  // the .kvf a check reads; its .dat lies beside it
+  ContainerReport containerReport;   // what the last check found
 
   // --- Current entry and stored play ---------------------------------------
   std::int32_t currentIndex = 0;

@@ -12,7 +12,8 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
 deb=$(echo "$work"/out/korvel-player_*_amd64.deb)
 [ -f "$deb" ] || fail "no korvel-player_<version>_amd64.deb"
 contents=$(dpkg-deb --contents "$deb" | awk '{print $NF}')
-for path in ./usr/bin/kvp ./usr/share/man/man1/kvp.1.gz ./usr/share/doc/korvel-player/kvp.1; do
+for path in ./usr/bin/kvp ./usr/share/man/man1/kvp.1.gz ./usr/share/doc/korvel-player/kvp.1 \
+  ./usr/share/bash-completion/completions/kvp; do
   grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -30,4 +31,15 @@ printf 'RIFF\x2c\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00
 kvp add "$data/Box.kvf" "$work/a.wav" >/dev/null || fail "add"
 [ "$(kvp list "$data/Box.kvf")" = "$(printf ' "a.wav"\nThere are 0 to 1 valid entries within .kvf file')" ] || fail "list"
 [ -e "$work/root/usr/bin/Export" ] && fail "kvp wrote beside itself"
+kvp --version | grep -qx "kvp (Korvel Player) [0-9.]*" || fail "--version"
+
+# The completion offers the commands, containers where one is asked for, and sound files after it for add.
+completions() {
+  (cd "$work" && source "$work/root/usr/share/bash-completion/completions/kvp" && COMP_WORDS=("$@") &&
+    COMP_CWORD=$(($# - 1)) && _kvp && printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ')
+}
+cp "$data/Box.kvf" "$work/Box.kvf"
+[ "$(completions kvp ex)" = "export export-all " ] || fail "completion of commands: $(completions kvp ex)"
+[ "$(completions kvp check B)" = "Box.kvf " ] || fail "completion of a container: $(completions kvp check B)"
+[ "$(completions kvp add Box.kvf a)" = "a.wav " ] || fail "completion of a sound file: $(completions kvp add Box.kvf a)"
 echo "deb package: 1 passed, 0 failed"
