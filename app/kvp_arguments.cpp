@@ -26,6 +26,11 @@ const char* const KVP_HELP_TEXT =
     "                            nothing, and print a line per finding (error or warning, a\n"
     "                            code word, where, what) and a summary; exit status 0 when\n"
     "                            clean, 1 with findings, 3 when it is not a container\n"
+    "  repair CONTAINER [--apply]  print what a repair would do (exit status 0: nothing, 1: a\n"
+    "                            plan); with --apply, mend the container: the originals stay as\n"
+    "                            NAME.kvf.bak / NAME.dat.bak, bytes no kept entry holds go to\n"
+    "                            NAME.salvage/ (exit status 0 when it checks clean, 1 when it\n"
+    "                            could not be mended and is as it was)\n"
     "\n"
     "options:\n"
     "  --program-dir DIR     the program folder; it holds Export/ and Export/Conversions/ (the\n"
@@ -65,6 +70,7 @@ const CommandShape COMMANDS[] = {
     {"share CONTAINER", 1, 1},
     {"open FILE [--export]", 1, 1},
     {"check CONTAINER", 1, 1},
+    {"repair CONTAINER [--apply]", 1, 1},
 };
 // clang-format on
 
@@ -114,6 +120,8 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
       request.playSound = false;
     } else if (arg == "--export") {
       request.exportAfterOpen = true;
+    } else if (arg == "--apply") {
+      request.applyRepair = true;
     } else if (startsLikeOption) {
       return "unknown option '" + arg + "'";
     } else {
@@ -134,6 +142,7 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
     return "wrong arguments for " + request.command + ": kvp " + shape->synopsis;
   }
   if (request.exportAfterOpen && request.command != "open") return "--export goes with open only";
+  if (request.applyRepair && request.command != "repair") return "--apply goes with repair only";
   const bool takesEntry = request.command == "play" || request.command == "export";
   if (takesEntry && KvpEntryNumber(request.args[1]) == 0) {
     return "'" + request.args[1] + "' is not an entry number (1, 2, ...)";

@@ -21,6 +21,7 @@ struct KvpRequest {
   bool printState = false;
   bool playSound = true;
   bool exportAfterOpen = false;
+  bool applyRepair = false;
   bool helpWanted = false;
   bool versionWanted = false;
   std::string command;

@@ -200,6 +200,7 @@ int RunKvp(const std::vector<std::string>& arguments, const KvpHost& kvpHost) {
   }
   if (!mistake.empty()) return Usage(mistake);
   if (request.command == "check") return RunContainerCheck(request, Out());
+  if (request.command == "repair") return RunContainerRepair(request, Out(), Err());
   StartProgram(request);
   const int status = RunCommand(request);
   ConsoleDetach();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "library/container_check.h"
+#include "library/container_repair.h"
 #include "platform/headless.h"
 #include "state/app_state.h"
 
@@ -22,6 +23,16 @@ void SetUpPathsOnly(const KvpRequest& request) {
   SetUpProgramPaths();
 }
 
+std::string ContainerName(const KvpRequest& request) {
+  return std::filesystem::path(request.args[0]).filename().string();
+}
+
+int ReportNotAContainer(const std::string& name, std::ostream& out) {
+  out << "error not-a-container " << name << ": " << appState.containerReport.notContainerReason << "\n";
+  out << name << ": not a container\n";
+  return KVP_NOT_A_CONTAINER;
+}
+
 }  // namespace
 
 int RunContainerCheck(const KvpRequest& request, std::ostream& out) {
@@ -29,12 +40,8 @@ int RunContainerCheck(const KvpRequest& request, std::ostream& out) {
   appState.checkedContainerPath = KvpFullPath(request.args[0]);
   CheckContainer();
   const ContainerReport& report = appState.containerReport;
-  const std::string name = std::filesystem::path(request.args[0]).filename().string();
-  if (!report.isContainer) {
-    out << "error not-a-container " << name << ": " << report.notContainerReason << "\n";
-    out << name << ": not a container\n";
-    return KVP_NOT_A_CONTAINER;
-  }
+  const std::string name = ContainerName(request);
+  if (!report.isContainer) return ReportNotAContainer(name, out);
   std::size_t errors = 0;
   for (const ContainerFinding& finding : report.findings) {
     out << SeverityWord(finding.severity) << " " << finding.code << " " << finding.where << ": " << finding.what
@@ -49,4 +56,37 @@ int RunContainerCheck(const KvpRequest& request, std::ostream& out) {
   }
   out << Plural(errors, "error") << ", " << Plural(warnings, "warning") << "\n";
   return 1;
+}
+
+int RunContainerRepair(const KvpRequest& request, std::ostream& out, std::ostream& err) {
+  SetUpPathsOnly(request);
+  appState.checkedContainerPath = KvpFullPath(request.args[0]);
+  if (request.applyRepair) {
+    ApplyContainerRepair();
+  } else {
+    PlanContainerRepair();
+  }
+  const ContainerRepair& repair = appState.containerRepair;
+  const std::string name = ContainerName(request);
+  if (!appState.containerReport.isContainer) return ReportNotAContainer(name, out);
+  if (repair.actions.empty()) {
+    out << name << ": nothing to do\n";
+    return 0;
+  }
+  if (!repair.failure.empty()) {
+    err << "kvp: could not mend " << name << ": " << repair.failure << "; it is as it was\n";
+    return 1;
+  }
+  const char* const tense = request.applyRepair ? "" : "would ";
+  for (const std::string& action : repair.actions) out << tense << action << "\n";
+  for (const std::string& entry : repair.unnamedEntries) {
+    out << entry << (request.applyRepair ? " stays" : " would stay") << " unnamed: no name list holds its name\n";
+  }
+  if (!request.applyRepair) {
+    out << name << ": " << repair.actions.size() << " steps; kvp repair --apply takes them\n";
+    return 1;
+  }
+  for (const std::string& kept : repair.keptAs) out << "kept " << kept << "\n";
+  out << name << ": mended\n";
+  return 0;
 }

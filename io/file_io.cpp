@@ -158,3 +158,8 @@ bool TruncateFile(const std::string& path, std::int64_t size) {
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  if (!Permitted()) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}

@@ -55,6 +55,9 @@ bool CopyStreamBytes(std::FILE* in, std::FILE* out, std::int64_t size);
 // Cuts the file at path back to size bytes.
 bool TruncateFile(const std::string& path, std::int64_t size);
 bool RemoveFile(const std::string& path);
+// Gives the file at from the name to, which must be free (on Windows a rename
+// never replaces a file). A write-side operation for the fault plan.
+bool RenameFile(const std::string& from, const std::string& to);
 
 // --- Fault plan (tests) ----------------------------------------------------
 // Write-side operations are: opening in a mode that can write, each write,

@@ -24,13 +24,6 @@ constexpr const char* NAME_LINE_END = "\r\n";  // the same on every host, so lis
 
 std::int64_t RecordOffset(std::int64_t k) { return RECORD_BYTES * k; }
 
-void EncodeRecord(const EntryRecord& record, unsigned char* bytes) {
-  WriteU32Le(bytes, record.nameKey);
-  WriteU32Le(bytes + 4, record.dataSize);
-  WriteU32Le(bytes + 8, record.dataStart);
-  WriteU32Le(bytes + 12, record.dataEnd);
-}
-
 // Puts a name list back as it was: cut to its old size, or removed when the
 // append created it.
 void RestoreNameList(const std::string& path, std::int64_t oldSize) {
@@ -56,6 +49,22 @@ void RestoreContainer(const std::string& path, std::int64_t oldSize, const unsig
 }  // namespace
 
 const std::array<std::uint32_t, 256> crc32Table = MakeCrc32Table();
+
+EntryRecord DecodeRecord(const unsigned char* bytes) {
+  EntryRecord record;
+  record.nameKey = ReadU32Le(bytes);
+  record.dataSize = ReadU32Le(bytes + 4);
+  record.dataStart = ReadU32Le(bytes + 8);
+  record.dataEnd = ReadU32Le(bytes + 12);
+  return record;
+}
+
+void EncodeRecord(const EntryRecord& record, unsigned char* bytes) {
+  WriteU32Le(bytes, record.nameKey);
+  WriteU32Le(bytes + 4, record.dataSize);
+  WriteU32Le(bytes + 8, record.dataStart);
+  WriteU32Le(bytes + 12, record.dataEnd);
+}
 
 std::uint32_t ComputeNameCrc(const std::string& name) {
   std::uint32_t crc = 0xFFFFFFFFu;
@@ -207,10 +216,7 @@ bool ReadEntryRecord(std::FILE* kvf, std::int64_t k, EntryRecord& record) {
   std::int64_t fileSize = MeasureStream(kvf);
   unsigned char bytes[RECORD_BYTES];
   if (fileSize < 0 || !ReadAt(kvf, RecordOffset(k), bytes, RECORD_BYTES)) return false;
-  record.nameKey = ReadU32Le(bytes);
-  record.dataSize = ReadU32Le(bytes + 4);
-  record.dataStart = ReadU32Le(bytes + 8);
-  record.dataEnd = ReadU32Le(bytes + 12);
+  record = DecodeRecord(bytes);
   std::uint64_t end = std::uint64_t{record.dataStart} + record.dataSize;
   return end == record.dataEnd && static_cast<std::int64_t>(end) <= fileSize;
 }

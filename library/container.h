@@ -63,6 +63,10 @@ void CreateEmptyContainerFiles();
 // list are put back byte for byte. Sets entryAppended.
 void AppendEntryToContainer();
 
+// A record from its 16 bytes, and back.
+EntryRecord DecodeRecord(const unsigned char* bytes);
+void EncodeRecord(const EntryRecord& record, unsigned char* bytes);
+
 // Entry count at offset 12 of an open ".kvf"; false when it cannot be read.
 bool ReadEntryCount(std::FILE* kvf, std::uint32_t& count);
 // Record of entry k of an open ".kvf", accepted only when 1 <= k <= 499,

@@ -58,13 +58,7 @@ bool ReadHeaderAndIndex(std::vector<unsigned char>& index) {
 }
 
 EntryRecord RecordAt(const std::vector<unsigned char>& index, std::int64_t k) {
-  const unsigned char* bytes = &index[static_cast<std::size_t>(RECORD_BYTES * k)];
-  EntryRecord record;
-  record.nameKey = ReadU32Le(bytes);
-  record.dataSize = ReadU32Le(bytes + 4);
-  record.dataStart = ReadU32Le(bytes + 8);
-  record.dataEnd = ReadU32Le(bytes + 12);
-  return record;
+  return DecodeRecord(&index[static_cast<std::size_t>(RECORD_BYTES * k)]);
 }
 
 // Each record within the count against the one before it and the file's size; sets the consistent run. listed
@@ -96,9 +90,9 @@ void CheckRecords(const std::vector<unsigned char>& index, std::vector<EntryReco
     }
     if (record.dataStart != previousEnd) {
       sound = false;
-      const std::string expected = k == 1 ? "at the data area's start (8016)"
-                                          : "where entry " + std::to_string(k - 1) + " ends (" +
-                                                std::to_string(previousEnd) + ")";
+      const std::string expected =
+          k == 1 ? "at the data area's start (8016)"
+                 : "where entry " + std::to_string(k - 1) + " ends (" + std::to_string(previousEnd) + ")";
       Report(FindingSeverity::Error, k == 1 ? "first-entry-start" : "not-after-previous", Entry(k),
              "starts at byte " + std::to_string(record.dataStart) + ", not " + expected);
     }

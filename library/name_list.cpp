@@ -29,16 +29,22 @@ void ReadPairLine(NameLine& line) {
 
 }  // namespace
 
-bool ReadNameList(const std::string& path, std::vector<NameLine>& lines) {
-  lines.clear();
+bool ReadNameListText(const std::string& path, std::string& text) {
+  text.clear();
   Stream list = OpenStream(path, "rb");
   if (!list) return false;
-  std::string text;
   char buffer[4096];
   for (std::size_t got = ReadBytes(list.get(), buffer, sizeof buffer); got > 0;
        got = ReadBytes(list.get(), buffer, sizeof buffer)) {
     text.append(buffer, got);
   }
+  return true;
+}
+
+bool ReadNameList(const std::string& path, std::vector<NameLine>& lines) {
+  lines.clear();
+  std::string text;
+  if (!ReadNameListText(path, text)) return false;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

@@ -12,12 +12,14 @@ struct NameLine {
   int number = 0;  // from 1
   std::string text;
   bool wellFormed = false;
-  std::string keyWord;       // when well-formed
-  std::string name;          // when well-formed
-  std::uint32_t crc = 0;     // of the name, when well-formed
-  std::uint32_t nameKey = 0; // the key an entry of that name is stored with
+  std::string keyWord;        // when well-formed
+  std::string name;           // when well-formed
+  std::uint32_t crc = 0;      // of the name, when well-formed
+  std::uint32_t nameKey = 0;  // the key an entry of that name is stored with
 };
 
+// The whole list at path as it is stored; false when it cannot be read.
+bool ReadNameListText(const std::string& path, std::string& text);
 // The lines of the list at path, without their line ends; false when it cannot be read.
 bool ReadNameList(const std::string& path, std::vector<NameLine>& lines);
 // True when a line of the list carries exactly this key word, as the program's lookup would find it.

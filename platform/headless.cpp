@@ -110,6 +110,12 @@ bool PlatformCreateFolder(const std::string& path) {
   return std::filesystem::create_directory(path, error);
 }
 
+bool PlatformRemoveEmptyFolder(const std::string& path) {
+  Record("folder-remove", path);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error) && std::filesystem::remove(path, error);
+}
+
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
   Record("window-text", HandleText(window) + " " + text);
   State().windowTexts[window] = text;

@@ -29,6 +29,8 @@ std::string PlatformDocumentsFolder();
 std::string PlatformFindFirstName(const std::string& path);
 // Creates one folder level; false on failure (callers may ignore it).
 bool PlatformCreateFolder(const std::string& path);
+// Removes an empty folder; false on failure.
+bool PlatformRemoveEmptyFolder(const std::string& path);
 
 // --- Status box and control texts ----------------------------------------
 void PlatformSetWindowText(WindowHandle window, const std::string& text);

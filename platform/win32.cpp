@@ -75,6 +75,8 @@ std::string PlatformFindFirstName(const std::string& path) {
 
 bool PlatformCreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+bool PlatformRemoveEmptyFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
   SetWindowTextA(Window(window), text.c_str());
 }

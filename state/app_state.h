@@ -55,6 +55,7 @@ struct AppState {
   // --- Checking a container ---------------------------------------------------
   std::string checkedContainerPath;  // the .kvf a check reads; its .dat lies beside it
   ContainerReport containerReport;   // what the last check found
+  ContainerRepair containerRepair;   // the last repair's plan and outcome
 
   // --- Current entry and stored play ---------------------------------------
   std::int32_t currentIndex = 0;

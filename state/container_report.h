@@ -29,3 +29,13 @@ struct ContainerReport {
   std::int64_t consistentEnd = 0;       // where the last of them ends (the data area's start when there is none)
   std::vector<ContainerFinding> findings;
 };
+
+// A repair's plan and, once applied, its outcome. Each action is a phrase
+// ("set the entry count from 5 to 3"), told as "would ..." in a plan.
+struct ContainerRepair {
+  std::vector<std::string> actions;
+  std::vector<std::string> unnamedEntries;  // entries whose name no list holds: "entry 2 (key f103fb00)"
+  bool applied = false;                     // the mended pair is in place, the originals kept as backups
+  std::string failure;                      // why it could not be applied; the originals are untouched
+  std::vector<std::string> keptAs;          // the backups' and the salvage folder's paths
+};

@@ -16,6 +16,7 @@
 #include "io/byte_order.h"
 #include "io/file_io.h"
 #include "library/container.h"
+#include "library/container_check.h"
 #include "platform/headless.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
@@ -341,6 +342,55 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
   }
 }
 
+// Every file under the scratch root, with its bytes.
+std::map<std::string, Bytes> ScratchFiles() {
+  std::map<std::string, Bytes> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = ReadAll(entry.path());
+  }
+  return files;
+}
+
+// kvp check, then kvp repair --apply, on Input/box.kvf (and box.dat unless dat is empty). check changes nothing; a
+// repair that fails changes nothing either; a repair that mends keeps the damaged pair as its backups, loses no byte
+// of the data area (the mended entries, then the salvage files by offset, are the original's bytes after the index)
+// and leaves a container that checks clean but for names found nowhere.
+void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
+  const std::string box = Input("box.kvf").string();
+  WriteAll(box, kvf);
+  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
+  std::ostringstream out;
+  KvpHost host;
+  host.out = &out;
+  host.err = &out;
+  const Strings folder = {"--program-dir", (root / "Korvel Player").string()};
+  const auto before = ScratchFiles();
+  const int checked = RunKvp({folder[0], folder[1], "check", box}, host);
+  FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
+  FUZZ_CHECK(ScratchFiles() == before, "check changed or made a file");
+  const int repaired = RunKvp({folder[0], folder[1], "repair", box, "--apply"}, host);
+  FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
+  if (!appState.containerRepair.applied) {
+    FUZZ_CHECK(ScratchFiles() == before, "a repair that did not mend changed or made a file");
+    return;
+  }
+  FUZZ_CHECK(ReadAll(box + ".bak") == kvf || ReadAll(box) == kvf, "the damaged container is not kept");
+  Bytes data = Tail(ReadAll(box), std::size_t(DATA_AREA_START));
+  std::map<std::int64_t, Bytes> salvage;
+  if (fs::exists(Input("box.salvage"))) {
+    for (const fs::directory_entry& piece : fs::directory_iterator(Input("box.salvage"))) {
+      const std::string name = NameOf(piece.path());
+      salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path());
+    }
+  }
+  for (const auto& [offset, bytes] : salvage) data.insert(data.end(), bytes.begin(), bytes.end());
+  FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
+  CheckContainer();
+  for (const ContainerFinding& finding : appState.containerReport.findings) {
+    FUZZ_CHECK(finding.code == "unnamed-entry", "the mended container has the finding " + finding.code);
+  }
+}
+
 }  // namespace
 
 const std::map<std::string, FuzzEntry>& FuzzEntries() {
@@ -416,6 +466,14 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     kvpSeeds.push_back(Join({2 | 8}, Join({0, 0}, Tail(containerSeed, 2 + ReadU16Le(containerSeed.data())))));
   }
   add("kvp_commands", kvp, kvpSeeds);
+  const auto checkAndRepair = [](const Bytes& in) {
+    if (in.size() < 2) return;
+    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
+    RunCheckAndRepair(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()));
+  };
+  const Bytes threeEntries = ContainerInput({waves[0], waves[1], waves[2]});
+  add("container_repair", checkAndRepair,
+      {threeEntries, Head(threeEntries, threeEntries.size() - 50), Head(threeEntries, 5000)});
   const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
   add("add_to_container", [dat](const Bytes& in) { RunContainer(dat, in, true); },
       {KvfFile({}), KvfFile({waves[0], FormatNamed("au")->samples[0].bytes})});
