@@ -96,6 +96,17 @@ class ContainerCheckTest : public ProgramTest {
     EXPECT_EQ(ReadWholeFile(ProgramFile("Box.dat")), dat);
   }
 
+  // The salvage folder's files, one after the other by the offset that ends their names.
+  Bytes SalvagedBytes() const {
+    std::map<long long, Bytes> pieces;
+    const std::string salvage = ProgramFile("Box.salvage");
+    if (!std::filesystem::exists(salvage)) return {};
+    for (const auto& [path, bytes] : FilesUnder(salvage)) pieces[std::stoll(path.substr(path.rfind('-') + 1))] = bytes;
+    Bytes all;
+    for (const auto& [offset, bytes] : pieces) Append(all, bytes);
+    return all;
+  }
+
   std::vector<Bytes> healthyEntries;
   Bytes healthy;
   Bytes healthyDat;
@@ -118,6 +129,10 @@ TEST_F(ContainerCheckTest, FindsEachDamageAndChangesNothing) {
        1, "trailing-bytes stray-record"},
       {"entry 2's end one off", [](Bytes& kvf, Bytes&) { SetRecordField(kvf, 2, 3, 9517); }, 1,
        "size-mismatch not-after-previous count-ahead"},
+      {"entry 2's key changed", [](Bytes& kvf, Bytes&) { SetRecordField(kvf, 2, 0, 0x12345600); }, 1,
+       "unnamed-entry stray-name"},
+      {"entry 2's size changed", [](Bytes& kvf, Bytes&) { SetRecordField(kvf, 2, 1, 501); }, 1,
+       "size-mismatch count-ahead"},
       {"entry 1 moved", [](Bytes& kvf, Bytes&) { SetRecordField(kvf, 1, 2, 8020); }, 1,
        "size-mismatch first-entry-start count-ahead"},
       {"count over the limit", [](Bytes& kvf, Bytes&) { WriteU32Le(&kvf[12], 500); }, 1,
@@ -181,15 +196,34 @@ TEST_F(ContainerCheckTest, RepairOfAContainerCutAnywhereKeepsEveryByte) {
     ExpectMended(kept);
     EXPECT_EQ(ReadWholeFile(box + ".bak"), damaged);
     EXPECT_EQ(ReadWholeFile(ProgramFile("Box.dat.bak")), healthyDat);
-    Bytes salvaged;
-    const std::string salvage = ProgramFile("Box.salvage");
-    if (std::filesystem::exists(salvage)) {
-      for (const auto& [path, bytes] : FilesUnder(salvage)) Append(salvaged, bytes);
-    }
-    EXPECT_EQ(salvaged, cut > std::size_t(keptEnd) ? Tail(damaged, std::size_t(keptEnd)) : Bytes());
+    EXPECT_EQ(SalvagedBytes(), cut > std::size_t(keptEnd) ? Tail(damaged, std::size_t(keptEnd)) : Bytes());
     EXPECT_EQ(Kvp({"check", box}, printed), 0) << printed;
     EXPECT_EQ(Kvp({"list", box}, printed), 0);
     EXPECT_NE(printed.find("There are 0 to " + std::to_string(kept) + " valid"), std::string::npos) << printed;
+  }
+}
+
+// A changed start, size or end of entry 2 drops it and entry 3 into the salvage; a changed key leaves it unnamed.
+TEST_F(ContainerCheckTest, RepairOfAChangedRecordField) {
+  MakeHealthy({100, 50, 30});
+  const std::string box = ProgramFile("Box.kvf");
+  for (int field = 0; field < 4; ++field) {
+    SCOPED_TRACE("field " + std::to_string(field));
+    std::filesystem::remove_all(programFolder);
+    std::filesystem::create_directories(programFolder);
+    Bytes damaged = healthy;
+    SetRecordField(damaged, 2, field, ReadU32Le(&damaged[16 * 2 + 4 * field]) + 1);
+    WriteWholeFile(box, damaged);
+    WriteWholeFile(ProgramFile("Box.dat"), healthyDat);
+    std::string printed;
+    ASSERT_EQ(Kvp({"repair", box, "--apply"}, printed), 0) << printed;
+    if (field == 0) {
+      EXPECT_EQ(ReadWholeFile(box), damaged);
+      EXPECT_NE(printed.find("entry 2 (key "), std::string::npos) << printed;
+    } else {
+      ExpectMended(1);
+      EXPECT_EQ(SalvagedBytes(), Tail(healthy, 8116));
+    }
   }
 }
 
