@@ -167,8 +167,9 @@ void PlanNames(const std::string& datPath) {
   ReadNameListText(datPath, stored);
   model.rewriteNames = (!datFound || nameFindings || model.rewriteContainer) && (!datFound || stored != model.names);
   if (!model.rewriteNames) return;
-  Plan(std::string(datFound ? "rebuild " : "make ") + FileNameOf(datPath) + " with " + std::to_string(pairs) +
-       " pairs in entry order, from the well-formed lines of its name lists");
+  const std::string pairsText = std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs");
+  Plan(std::string(datFound ? "rebuild " : "make ") + FileNameOf(datPath) + " with " + pairsText +
+       " in entry order, from the well-formed lines of its name lists");
 }
 
 }  // namespace
