@@ -118,6 +118,9 @@ void PlanIndex(const std::string& folderName) {
   model.keptEnd = report.consistentEnd;
   if (report.consistentEntries == report.entryCount) AdoptTornAdds(report.fileSize);
   PlanSalvage(report.fileSize, folderName);
+  if (report.fileSize < DATA_AREA_START) {
+    Plan("fill the index out to byte " + std::to_string(DATA_AREA_START) + " with empty slots");
+  }
   const std::int64_t count = std::int64_t(model.kept.size());
   if (count != report.entryCount) {
     Plan("set the entry count from " + std::to_string(report.entryCount) + " to " + std::to_string(count));
