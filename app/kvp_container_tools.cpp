@@ -4,6 +4,7 @@
 
 #include "library/container_check.h"
 #include "library/container_repair.h"
+#include "library/repair_plan.h"
 #include "platform/headless.h"
 #include "state/app_state.h"
 

@@ -8,187 +8,8 @@
 #include "library/container.h"
 #include "library/container_check.h"
 #include "library/name_list.h"
+#include "library/repair_plan.h"
 #include "state/app_state.h"
-
-namespace {
-
-constexpr std::uint32_t SHORTEST_LISTED_KEY = 0x10000;  // names with smaller CRCs get no lines
-constexpr std::int64_t INDEX_SLOTS = INDEX_AREA_SIZE / RECORD_BYTES;
-
-// A run of the data area that no kept entry holds, and the file of the salvage folder it goes to.
-struct SalvagePiece {
-  std::int64_t offset = 0;
-  std::int64_t size = 0;
-  std::string fileName;
-};
-
-// What the repair keeps, moves and rewrites.
-struct RepairModel {
-  std::vector<unsigned char> index;  // the original header and index, zeros past the end of the file
-  std::vector<EntryRecord> kept;
-  std::int64_t keptEnd = DATA_AREA_START;
-  std::vector<SalvagePiece> salvage;
-  bool rewriteContainer = false;
-  bool rewriteNames = false;
-  std::string names;  // the rebuilt name list
-};
-
-RepairModel model;
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of(PATH_SEPARATOR) + 1); }
-
-// The path without its extension, so "Box.kvf" gives "Box".
-std::string StemOf(const std::string& path) { return path.substr(0, path.find_last_of('.')); }
-
-bool Exists(const std::string& path) { return !PlatformFindFirstName(path).empty(); }
-
-// base + suffix when free, else base + ".1" + suffix, base + ".2" + suffix, ...
-std::string FreeName(const std::string& base, const std::string& suffix) {
-  std::string candidate = base + suffix;
-  for (int n = 1; Exists(candidate); ++n) candidate = base + "." + std::to_string(n) + suffix;
-  return candidate;
-}
-
-void Plan(const std::string& action) { appState.containerRepair.actions.push_back(action); }
-
-std::string Bytes(std::int64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
-
-EntryRecord Slot(std::int64_t k) { return DecodeRecord(&model.index[static_cast<std::size_t>(RECORD_BYTES * k)]); }
-
-bool SlotEmpty(std::int64_t k) {
-  const auto first = model.index.begin() + RECORD_BYTES * k;
-  return std::all_of(first, first + RECORD_BYTES, [](unsigned char byte) { return byte == 0; });
-}
-
-void ReadIndex() {
-  model.index.assign(DATA_AREA_START, 0);
-  Stream kvf = OpenStream(appState.checkedContainerPath, "rb");
-  if (kvf) ReadBytes(kvf.get(), model.index.data(), model.index.size());
-}
-
-// A torn add: the slots after the last entry describe, one after the other, exactly the bytes after it.
-void AdoptTornAdds(std::int64_t fileSize) {
-  std::vector<EntryRecord> adopted;
-  std::int64_t end = model.keptEnd;
-  for (std::int64_t k = std::int64_t(model.kept.size()) + 1; k <= MAX_ENTRIES && end < fileSize; ++k) {
-    const EntryRecord record = Slot(k);
-    const bool follows = record.dataStart == end && record.dataSize > 0;
-    if (!follows || std::int64_t{record.dataStart} + record.dataSize != record.dataEnd || record.dataEnd > fileSize) {
-      break;
-    }
-    adopted.push_back(record);
-    end = record.dataEnd;
-  }
-  if (end != fileSize) return;
-  for (const EntryRecord& record : adopted) {
-    model.kept.push_back(record);
-    const std::string k = std::to_string(model.kept.size());
-    Plan("adopt the " + Bytes(record.dataSize) + " at offset " + std::to_string(record.dataStart) + " as entry " + k +
-         ", as the record in slot " + k + " describes them");
-  }
-  model.keptEnd = end;
-}
-
-// The dropped records' bytes, each as far as the file holds it, then whatever else follows the kept entries.
-void PlanSalvage(std::int64_t fileSize, const std::string& folderName) {
-  const ContainerReport& report = appState.containerReport;
-  std::int64_t cursor = std::max(model.keptEnd, DATA_AREA_START);
-  const std::int64_t listed = std::min<std::int64_t>(report.entryCount, MAX_ENTRIES);
-  for (std::int64_t k = std::int64_t(model.kept.size()) + 1; k <= listed; ++k) {
-    Plan("drop entry " + std::to_string(k) + " from the index");
-    const EntryRecord record = Slot(k);
-    const std::int64_t end = std::min<std::int64_t>(std::int64_t{record.dataStart} + record.dataSize, fileSize);
-    if (record.dataStart != cursor || end <= cursor) continue;
-    const SalvagePiece piece{cursor, end - cursor, "entry-" + std::to_string(k) + "-at-" + std::to_string(cursor)};
-    model.salvage.push_back(piece);
-    Plan("keep the " + Bytes(piece.size) + " of entry " + std::to_string(k) + " in " + folderName + piece.fileName);
-    cursor = end;
-  }
-  if (cursor < fileSize) {
-    const SalvagePiece piece{cursor, fileSize - cursor, "bytes-at-" + std::to_string(cursor)};
-    model.salvage.push_back(piece);
-    Plan("move the " + Bytes(piece.size) + " at offset " + std::to_string(cursor) + " that no entry holds to " +
-         folderName + piece.fileName);
-  }
-}
-
-void PlanIndex(const std::string& folderName) {
-  const ContainerReport& report = appState.containerReport;
-  for (std::uint32_t k = 1; k <= report.consistentEntries; ++k) model.kept.push_back(Slot(k));
-  model.keptEnd = report.consistentEnd;
-  if (report.consistentEntries == report.entryCount) AdoptTornAdds(report.fileSize);
-  PlanSalvage(report.fileSize, folderName);
-  if (report.fileSize < DATA_AREA_START) {
-    Plan("fill the index out to byte " + std::to_string(DATA_AREA_START) + " with empty slots");
-  }
-  const std::int64_t count = std::int64_t(model.kept.size());
-  if (count != report.entryCount) {
-    Plan("set the entry count from " + std::to_string(report.entryCount) + " to " + std::to_string(count));
-  }
-  const std::int64_t listed = std::max<std::int64_t>(count, std::min<std::int64_t>(report.entryCount, MAX_ENTRIES));
-  for (std::int64_t k = listed + 1; k <= INDEX_SLOTS; ++k) {
-    if (!SlotEmpty(k)) Plan("clear the record in slot " + std::to_string(k));
-  }
-  model.rewriteContainer = !appState.containerRepair.actions.empty();
-}
-
-// The well-formed line naming an entry of this key: the .dat's first, then CrcLog.dat's; nullptr when none does.
-const NameLine* NameLineOf(std::uint32_t key, const std::vector<NameLine>& datLines,
-                           const std::vector<NameLine>& logLines) {
-  for (const std::vector<NameLine>* lines : {&datLines, &logLines}) {
-    for (const NameLine& line : *lines) {
-      if (line.wellFormed && line.nameKey == key) return &line;
-    }
-  }
-  return nullptr;
-}
-
-// The kept entries' pairs, in entry order; the list is rewritten when the check found something in the names or
-// the index changes, and the rebuilt list differs from the one there.
-void PlanNames(const std::string& datPath) {
-  std::vector<NameLine> datLines;
-  std::vector<NameLine> logLines;
-  const bool datFound = ReadNameList(datPath, datLines);
-  ReadNameList(appState.crcLogPath, logLines);
-  int pairs = 0;
-  for (std::size_t i = 0; i < model.kept.size(); ++i) {
-    const std::uint32_t key = model.kept[i].nameKey;
-    const NameLine* line = NameLineOf(key, datLines, logLines);
-    if (line != nullptr) {
-      model.names += NameListPair(line->crc, line->name);
-      ++pairs;
-    } else if (key >= SHORTEST_LISTED_KEY) {
-      appState.containerRepair.unnamedEntries.push_back("entry " + std::to_string(i + 1) + " (key " + KeyText(key) +
-                                                        ")");
-    }
-  }
-  bool nameFindings = false;
-  for (const ContainerFinding& finding : appState.containerReport.findings) {
-    if (finding.severity == FindingSeverity::Warning) nameFindings = true;
-  }
-  std::string stored;
-  ReadNameListText(datPath, stored);
-  model.rewriteNames = (!datFound || nameFindings || model.rewriteContainer) && (!datFound || stored != model.names);
-  if (!model.rewriteNames) return;
-  const std::string pairsText = std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs");
-  Plan(std::string(datFound ? "rebuild " : "make ") + FileNameOf(datPath) + " with " + pairsText +
-       " in entry order, from the well-formed lines of its name lists");
-}
-
-}  // namespace
-
-void PlanContainerRepair() {
-  ContainerRepair& repair = appState.containerRepair;
-  repair = ContainerRepair{};
-  model = RepairModel{};
-  CheckContainer();
-  if (!appState.containerReport.isContainer) return;
-  ReadIndex();
-  const std::string kvfPath = appState.checkedContainerPath;
-  const std::string folderName = FileNameOf(FreeName(StemOf(kvfPath) + ".salvage", "")) + PATH_SEPARATOR;
-  PlanIndex(folderName);
-  PlanNames(CompanionDatPath(kvfPath));
-}
 
 namespace {
 
@@ -205,7 +26,7 @@ bool WriteText(const std::string& path, const std::string& text, Written& writte
 }
 
 // The header, the kept entries' records, and their bytes copied from the original.
-bool WriteMendedContainer(const std::string& path, Written& written) {
+bool WriteMendedContainer(const RepairModel& model, const std::string& path, Written& written) {
   std::vector<unsigned char> head(model.index.begin(), model.index.begin() + ENTRY_COUNT_OFFSET);
   head.resize(DATA_AREA_START, 0);
   WriteU32Le(&head[ENTRY_COUNT_OFFSET], static_cast<std::uint32_t>(model.kept.size()));
@@ -218,7 +39,7 @@ bool WriteMendedContainer(const std::string& path, Written& written) {
          CopyStreamBytes(in.get(), out.get(), dataBytes) && CloseStream(out);
 }
 
-bool WriteSalvage(const std::string& folder, Written& written) {
+bool WriteSalvage(const RepairModel& model, const std::string& folder, Written& written) {
   if (model.salvage.empty()) return true;
   if (!PlatformCreateFolder(folder)) return false;
   written.folder = folder;
@@ -281,13 +102,14 @@ bool SwapIn(const std::vector<std::string>& originals, const std::vector<std::st
 
 void ApplyContainerRepair() {
   PlanContainerRepair();
+  const RepairModel& model = PlannedRepair();
   ContainerRepair& repair = appState.containerRepair;
   if (!appState.containerReport.isContainer || repair.actions.empty()) return;
   const std::string kvfPath = appState.checkedContainerPath;
   const std::string datPath = CompanionDatPath(kvfPath);
-  const std::string stem = StemOf(kvfPath);
+  const std::string stem = PathStem(kvfPath);
   std::string temporaryKvf = stem + ".repair.kvf";
-  for (int n = 1; Exists(temporaryKvf) || Exists(CompanionDatPath(temporaryKvf)); ++n) {
+  for (int n = 1; NameTaken(temporaryKvf) || NameTaken(CompanionDatPath(temporaryKvf)); ++n) {
     temporaryKvf = stem + ".repair." + std::to_string(n) + ".kvf";
   }
   const std::string temporaryDat = CompanionDatPath(temporaryKvf);
@@ -295,11 +117,11 @@ void ApplyContainerRepair() {
   std::string names = model.names;
   if (!model.rewriteNames) ReadNameListText(datPath, names);
   Written written;
-  if (!WriteMendedContainer(temporaryKvf, written) || !WriteText(temporaryDat, names, written) ||
+  if (!WriteMendedContainer(model, temporaryKvf, written) || !WriteText(temporaryDat, names, written) ||
       !ChecksClean(temporaryKvf)) {
     return Abandon("the mended container could not be written, or did not check clean", written);
   }
-  if (!WriteSalvage(salvageFolder, written)) return Abandon("the salvage could not be written", written);
+  if (!WriteSalvage(model, salvageFolder, written)) return Abandon("the salvage could not be written", written);
   std::vector<std::string> originals;
   std::vector<std::string> mended;
   if (model.rewriteContainer) {
@@ -312,7 +134,7 @@ void ApplyContainerRepair() {
   }
   std::vector<std::string> backups;
   for (const std::string& original : originals) {
-    backups.push_back(Exists(original) ? FreeName(original + ".bak", "") : std::string());
+    backups.push_back(NameTaken(original) ? FreeName(original + ".bak", "") : std::string());
   }
   // A name list made afresh has no original to keep.
   if (!backups.empty() && backups.back().empty()) {

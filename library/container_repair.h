@@ -6,10 +6,7 @@
 // a salvage folder beside the container; the originals stay as backups.
 #pragma once
 
-// Checks appState.checkedContainerPath and fills appState.containerRepair
-// with what a repair would do; writes nothing.
-void PlanContainerRepair();
-// Plans, then carries the plan out: the mended pair is written under
+// Plans (repair_plan.h), then carries the plan out: the mended pair is written under
 // temporary names and checked, the originals become NAME.kvf.bak and
 // NAME.dat.bak (.bak.1, ... when taken), and the mended pair takes their
 // names. On any failure the originals stay as they were and nothing written
