@@ -165,8 +165,15 @@ TEST_F(ContainerCheckTest, FindsEachDamageAndChangesNothing) {
     EXPECT_FALSE(FileExists(ProgramFile("CrcLog.dat")));
   }
   std::string codes;
-  EXPECT_EQ(Check(documentsFolder, codes), 3);
-  EXPECT_EQ(Check(ProgramFile("Missing.kvf"), codes), 3);
+  const std::string wave = ScratchFile("a.wav");
+  WriteWholeFile(wave, PcmWave(1, 8000, 16, 100));
+  for (const std::string& notAContainer : {documentsFolder, ProgramFile("Missing.kvf"), wave}) {
+    SCOPED_TRACE(notAContainer);
+    EXPECT_EQ(Check(notAContainer, codes), 3);
+    std::string printed;
+    EXPECT_EQ(Kvp({"repair", notAContainer, "--apply"}, printed), 3);
+  }
+  EXPECT_EQ(ReadWholeFile(wave), PcmWave(1, 8000, 16, 100));
 }
 
 TEST_F(ContainerCheckTest, RepairOfAContainerCutAnywhereKeepsEveryByte) {
