@@ -112,7 +112,7 @@ const struct Control {
     {MAIN, 220, "Static||160,186 27x16", WS_CHILD | SS_BITMAP, WS_VISIBLE | PICTURE},
     {MAIN, 320, "Static||145,174 24x12", SHOWN | SS_BITMAP, PICTURE},
 };
-// The menu bar as korvel_probe.dll writes it, a line a popup ("P text") or item (text|id|grayed) before a load;
+// The menu bar as libkorvel_probe.dll writes it, a line a popup ("P text") or item (text|id|grayed) before a load;
 // every item is enabled once a container is loaded.
 const char* const MENU =
     "P File\n  Load_KVF|200|0\nP Wavs\n   Add_Wav|100|1\n   Play_Wav|1100|0\n"
@@ -120,7 +120,7 @@ const char* const MENU =
     "P Options\n   Save as Pcm|3600|0\n   Save as Org|3700|0\n   Save in Documents|4150|0\n"
     "   Save in Default Loc|4200|0\nP Share\n   Kvf/Dat (Current)|4000|1\n"
     "P Help\n  Help_Files|500|0\n  Quik_Start|4250|0\n";
-// Menus are private to their process under Wine: korvel_probe.dll, hooked into its thread, writes them out.
+// Menus are private to their process under Wine: libkorvel_probe.dll, hooked into its thread, writes them out.
 void CheckMenus(bool loaded) {
   HMODULE probe = LoadLibraryA("libkorvel_probe.dll");  // from the driver's folder
   auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "KorvelProbeHook")));
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
   WriteWholeFile(PathOf("float.au"), AuFile(6, 8000, 1, floats));
   CopyFileA(arguments[0].c_str(), PathOf("Korvel_Player.exe").c_str(), 0);
   Check("a sound output to ask (scripts/test gives one)", "yes", Yes(waveOutGetNumDevs() != 0));
-  SetEnvironmentVariableA("KORVEL_MENU_BAR", PathOf("menu_bar.txt").c_str());  // where korvel_probe.dll writes
+  SetEnvironmentVariableA("KORVEL_MENU_BAR", PathOf("menu_bar.txt").c_str());  // where libkorvel_probe.dll writes
   SetCurrentDirectoryA(scratch.c_str());                                       // the program starts in its folder
   const auto process =
       reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, PathOf("Korvel_Player.exe").c_str(), "Korvel_Player", nullptr));

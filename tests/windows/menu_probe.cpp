@@ -1,4 +1,4 @@
-// korvel_probe.dll: Wine reads menus only in the process that made them, so the driver hooks this into the
+// libkorvel_probe.dll: Wine reads menus only in the process that made them, so the driver hooks this into the
 // program's thread; at a WM_NULL it writes the menu bar into the file KORVEL_MENU_BAR names: "P text" a popup,
 // "text|id|grayed/checked" an item.
 #include <windows.h>
