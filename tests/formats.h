@@ -1,5 +1,5 @@
-// The foreign formats as the suites, the fault-injection test and the fuzzers see them: one row each, with where its
-// converters read and write and a small valid input of every path it has. A new format or path adds a row or a sample
+// The foreign formats as the suites, the fault-injection test and the fuzzers see them: the program's own rows
+// (convert/format_registry.h) with a small valid input of every path each has. A new format or path adds a sample
 // here, not a new test file.
 #pragma once
 
@@ -7,9 +7,9 @@
 #include "tests/sample_files.h"
 
 struct FormatSample {
-  const char* path;
+  const char* path;  // what the sample exercises, for messages
   Bytes bytes;
-};  // path: what the sample exercises, for messages
+};
 
 struct FormatRow {
   const char* name;  // the input's extension, and the fuzzers' import_<name> and stored_<name>

@@ -90,8 +90,11 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
     b.insert(b.end(), data.begin(), data.end());
   }
   RiffFmt(b, 20, 0x11, channels, rate, 0, static_cast<std::uint32_t>(dataPerBlock + 4u * channels), 4);
+  Put(b, 36, {2, 0, 0x01, 0x08});  // an extension of 2 bytes: 2049 samples a block
   WriteTag(&b[40], "fact");
+  WriteU32Le(&b[44], 4);
   WriteTag(&b[52], "data");
+  WriteU32Le(&b[56], static_cast<std::uint32_t>(b.size() - 60));
   return b;
 }
 
@@ -168,19 +171,20 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
   return b;
 }
 
-Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed) {
+Bytes CafFile(std::size_t size, std::uint16_t rateCode, const char* format, int channels, int bits,
+              const char* nextChunk, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, std::string("caff\0\1\0\0desc", 12));
-  Put(b, 20, {f.rateHi, f.rateLo, 0, 0, 0, 0, 0, 0});
-  Put(b, 28, {f.format[0], f.format[1], f.format[2], f.format[3]});
-  Put(b, 44, {0, 0, f.channels >> 8, f.channels & 0xFF, 0, 0, f.bits >> 8, f.bits & 0xFF});
-  Put(b, 52, {f.nextChunk[0], f.nextChunk[1], f.nextChunk[2], f.nextChunk[3]});
+  Put(b, 20, {rateCode >> 8, rateCode & 0xFF, 0, 0, 0, 0, 0, 0});
+  WriteTag(&b[28], format);
+  Put(b, 44, {0, 0, channels >> 8, channels & 0xFF, 0, 0, bits >> 8, bits & 0xFF});
+  WriteTag(&b[52], nextChunk);
   return Head(b, size);
 }
 
-Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
+Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, std::string(" paf\0\0\0\0\0\0\0\0", 12));
-  Put(b, 12, f.rate);
-  Put(b, 16, {0, 0, f.format >> 8, f.format & 0xFF, 0, 0, f.channels >> 8, f.channels & 0xFF});
+  WriteU32Be(&b[12], rate);
+  Put(b, 16, {0, 0, format >> 8, format & 0xFF, 0, 0, channels >> 8, channels & 0xFF});
   return Head(b, size);
 }
 
