@@ -6,57 +6,131 @@
 
 namespace {
 
-struct NamedSample {
-  const char* format;
-  FormatSample sample;
-};
+Bytes Payload(std::size_t size) { return PatternBytes(size, 5); }
+Bytes Sphere(const std::string& fields, const Bytes& payload = Payload(1000)) {
+  return SphereFile("NIST_1A\n   1024\n" + fields + "end_head\n", payload);
+}
+Bytes Sphere(int channels, int rate, const std::string& more = "", const Bytes& payload = Payload(1000)) {
+  return Sphere(
+      "channel_count -i " + std::to_string(channels) + "\nsample_rate -i " + std::to_string(rate) + "\n" + more,
+      payload);
+}
 
-const std::vector<NamedSample>& Samples() {
-  static const Bytes payload = PatternBytes(800, 3);
-  static const Bytes shortPayload = PatternBytes(100, 5);
-  static const std::string sph =
-      "NIST_1A\n   1024\nchannel_count -i 2\nsample_rate -i 8000\nsample_n_bytes -i 1\nsample_coding -s4 ";
-  static const std::vector<NamedSample> samples = {
-      {"mpc", {"mono", MpcFile(0, 0x5622, payload)}},
-      {"iff", {"8svx", IffFile("8SVX", "VHDR", 8000, payload)}},
-      {"wve", {"a-law", WveFile("ALawSoundFile**", 0, payload)}},
-      {"sph",
-       {"16-bit", SphereFile("NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n", payload)}},
-      {"sph", {"mu-law", SphereFile(sph + "ulaw\nend_head\n", shortPayload)}},
-      {"sph", {"a-law", SphereFile(sph + "alaw\nend_head\n", shortPayload)}},
-      {"pvf", {"16-bit", PvfFile("1 8000 16", payload)}},
-      {"pvf", {"8-bit", PvfFile("1 8000 8", shortPayload)}},
-      {"pvf", {"24-bit", PvfFile("2 8000 24", shortPayload)}},
-      {"pvf", {"32-bit", PvfFile("1 11025 32", shortPayload)}},
-      {"paf", {"16-bit", PafFile(2048 + 800, 0xAC44, 0, 1)}},
-      {"paf", {"format 2", PafFile(3001, 0x5622, 2, 1)}},
-      {"paf", {"format 1, stereo", PafFile(2118, 0x3039, 1, 2)}},
-      {"caf", {"16-bit", CafFile(4096 + 800, 0x40E5, "lpcm", 1, 16, "data")}},
-      {"caf", {"mu-law", CafFile(4200, 0x40BF, "ulaw", 1, 8, "data")}},
-      {"caf", {"32-bit", CafFile(4200, 0x40F7, "lpcm", 2, 32, "data")}},
-      {"voc", {"classic", TimeConstantVoc(40 + 800, 131)}},
-      {"voc", {"new 16-bit", NewFormatVoc(200, 22050, 16, 2, 4)}},
-      {"voc", {"new 8-bit", NewFormatVoc(200, 8000, 8, 1, 0)}},
-      {"voc", {"new a-law", NewFormatVoc(200, 8000, 8, 1, 6)}},
-      {"voc", {"new mu-law", NewFormatVoc(200, 8000, 8, 2, 7)}},
-      {"voc", {"time constant 62634", TimeConstantVoc(200, 62634)}},
-      {"voc", {"time constant 77", TimeConstantVoc(200, 77)}},
-      {"htk", {"16-bit", HtkFile(625, 2, payload)}},
-      {"au", {"mu-law", AuFile(1, 8000, 1, payload)}},
-      {"au", {"8-bit", AuFile(2, 8000, 1, shortPayload)}},
-      {"au", {"16-bit", AuFile(3, 22050, 2, shortPayload)}},
-      {"au", {"32-bit", AuFile(5, 48000, 1, shortPayload)}},
-      {"au", {"float", AuFile(6, 44100, 2, shortPayload)}},
-      {"au", {"a-law", AuFile(27, 11025, 2, shortPayload)}},
-      {"aiff", {"16-bit", AiffFile(1, 16, 0x400EAC44, payload)}},
-      {"aiff", {"8-bit", AiffFile(1, 8, 0x400BFA00, shortPayload)}},
-      {"aiff", {"aifc mu-law", AifcFile(2, 0x400DAC44, "ulaw", shortPayload)}},
-      {"aiff", {"aifc sowt", AifcFile(1, 0x400BFA00, "sowt", shortPayload)}},
+// The paths, one a way through a converter (an odd S or a cut unit changes some sizes).
+const Path mpc{"mpc", 42, {42, 2}};
+const Path iff8{"iff", 100, {100, 2, SIGN}};
+const Path iff16{"iff", 100, {100, 2, SWAP}};
+const Path wve{"wve", 32, {32, 2}};
+const Path sph{"sph", 1024, {1024, 2}};
+const Path pvf{"pvf", 1024, {1024, 2, SWAP}};
+const Path pvfOddS{"pvf", 1023, {1024, 2, SWAP}};
+const Path pvf32{"pvf", 1024, {1024, 4, SWAP, 4}};
+const Path pvf32OddS{"pvf", 1023, {1024, 4, SWAP, 4}};
+const Path paf16{"paf", 2048, {2048, 2, SWAP}};
+const Path paf8{"paf", 2048, {2048, 2, SIGN}};
+const Path paf24{"paf", 2052, {2048, 2, {}, 2, 0, 16}};
+const Path paf24CutUnit{"paf", 2051, {2048, 2, {}, 2, 0, 16}};
+const Path caf16{"caf", 4094, {4094, 2, SWAP}};
+const Path caf24{"caf", 4096, {4096, 3, SWAP, 3}};
+const Path caf8{"caf", 4094, {4094, 2, SIGN}};
+const Path caf711{"caf", 4096, {4096, 2}};
+const Path vocTc{"voc", 41, {40, 1, {}, 2, -1}};
+const Path voc16{"voc", 40, {40, 1}};
+const Path voc711{"voc", 42, {42, 2}};
+const Path htk{"htk", 12, {12, 2, SWAP}};
+const Path auLinear{"au", 32, {32, 2, SWAP}};
+const Path au711{"au", 24, {24, 2}};
+const Path auFloat{"au", 22, {24, 2, SWAP}};
+const Path aiff16{"aiff", 58, {58, 2, SWAP}};
+const Path aiff24{"aiff", 54, {54, 6, SWAP, 3}};
+const Path aiff32{"aiff", 58, {58, 4, UnitTransform::HighHalfThenSilence}};
+const Path aifc711{"aiff", 74, {72, 2, {}, 2, -2}};
+const Path aifcLinear{"aiff", 74, {72, 2, UnitTransform::AddWord807F, 2, -2}};
+
+}  // namespace
+
+const std::vector<FormatSample>& FormatSamples() {
+  const Bytes payload = Payload(1000);
+  const Bytes odd = Payload(1001);
+  const Bytes small = Payload(101);
+  const std::string mulaw = "sample_n_bytes -i 1\nsample_coding -s4 ulaw\n";
+  const std::uint32_t r8000 = AiffRate(8000);
+  static const std::vector<FormatSample> samples = {
+      {MpcFile(0, 8000, payload), 1, 1, 8000, 16000, 16, &mpc},
+      {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},         // a positive flag is stereo
+      {MpcFile(0x80, 44100, payload), 1, 2, 44100, 88200, 16, &mpc},          // a negative one keeps the mono byte rate
+      {IffFile("8SVX", "VHDR", 0x11F40, odd), 1, 1, 73536, 73536, 8, &iff8},  // the cycle length's low half in the rate
+      {IffFile("16SV", "VHDR", 0x7FFFFFFF, payload), 1, 1, 0x7FFFFFFF, 0xFFFFFFFE, 16, &iff16},  // the largest rate
+      {WveFile("alaw.", 22860, odd), 6, 1, 16000, 16000, 8, &wve},                               // a bare "alaw" mark
+      {WveFile("Alaw", 3762, payload), 6, 1, 8000, 8000, 8, &wve},  // a mark without a full stop
+      {Sphere(1, 16000, mulaw, odd), 7, 1, 16000, 16000, 8, &sph},
+      {Sphere(2, 8000, "sample_n_bytes -i 1\nsample_coding -s4 alaw\n"), 6, 2, 8000, 16000, 8, &sph},
+      // The coding in the tenth token step counts, in the eleventh not.
+      {Sphere(1, 8000, "sample_byte_format -s2 01\n" + mulaw), 7, 1, 8000, 8000, 8, &sph},
+      {Sphere(1, 8000, "sample_byte_format -s2 01\nsample_sig_bits -i 8\n" + mulaw), 1, 1, 8000, 16000, 16, &sph},
+      // A value starting with 24 chooses 24 bits for good, a later one the 16-bit rates; a last 24 doubles the 24-bit
+      // byte rate, a last 32 the 16-bit rates.
+      {Sphere("channel_count -i 2\nsample_count -i 24576\nsample_rate -i 16000\nsample_n_bytes -i 3\n"), 1, 2, 16000,
+       48000, 24, &sph, 0, 64000},
+      {Sphere(1, 16000, "sample_count -i 24000\n"), 1, 1, 16000, 96000, 24, &sph, 0, 48000},
+      {Sphere(1, 8000, "sample_count -i 32768\n"), 1, 1, 16000, 32000, 16, &sph, 0, 64000},
+      {Sphere(1, 80000), 1, 1, 80000, 160000, 16, &sph},                           // any rate starting with 8000
+      {Sphere(1, 16000, "sample_count -i 24000 "), 1, 1, 16000, 32000, 16, &sph},  // five characters are no width
+      // The first value starting with 1 is the channel count; an empty value, a short coding.
+      {Sphere("sample_count -i 1600\nchannel_count -i 1\nsample_rate -i 8000\n"), 1, 2, 8000, 16000, 16, &sph},
+      {Sphere("x -i  1\nchannel_count -i 1\nrate -i 8000\ny -s4 ul "), 1, 1, 8000, 16000, 16, &sph},
+      {PvfFile("1 11025 8", payload), 1, 1, 5512, 11025, 16, &pvf, 0, 11024},
+      {PvfFile("1 8000 32", Payload(5)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
+      {PvfFile("0 8000 32", payload), 1, 2, 8000, 32000, 32, &pvf32},
+      {PvfFile("2 536870911 32", payload), 1, 2, 536870911, 4294967288, 32, &pvf32},  // the largest byte rate
+      {PvfFile("1 22050Hz 16bit", odd), 1, 1, 22050, 44100, 16, &pvfOddS},            // numbers from tokens' starts
+      {PvfFile("1 8000 1", payload), 1, 1, 8000, 16000, 16, &pvf},                    // K is one character
+      {PafFile(3001, 0x12345888, 0, 3), 1, 2, 88200, 176400, 16, &paf16},  // the rate's high half is not read
+      {PafFile(3001, 11025, 2, 2), 1, 2, 11025, 22050, 8, &paf8},
+      {PafFile(2048 + 70, 12345, 1, 1), 1, 1, 12345, 37035, 24, &paf24, SECONDS_OF_DATA},
+      {PafFile(2048 + 65, 0, 1, 1), 1, 1, 22050, 66150, 24, &paf24CutUnit, SECONDS_OF_DATA},  // a cut unit
+      {CafFile(5001, 44100, "lpcm", 3, 16), 1, 2, 44100, 88200, 16, &caf16},
+      {CafFile(5001, 8000, "ulaw", 1, 16, "data"), 1, 1, 8000, 16000, 16, &caf16},  // 16-bit ulaw stays linear
+      {CafFile(5001, 96000, "lpcm", 1, 32), 1, 1, 96000, 384000, 32, &caf16},
+      {CafFile(5001, 48000, "lpcm", 2, 24), 1, 2, 48000, 288000, 24, &caf24},
+      {CafFile(5001, 16000, "alaw", 2, 8), 6, 2, 16000, 32000, 8, &caf711},
+      {CafFile(5001, 8000, "ulaw", 1, 8), 7, 1, 8000, 8000, 8, &caf711},
+      {CafFile(5001, 22050, "lpcm", 2, 8), 1, 2, 22050, 44100, 8, &caf8},
+      {NewFormatVoc(5001, 48000, 16, 1, 4), 1, 1, 48000, 96000, 16, &voc16},
+      {NewFormatVoc(5001, 8000, 16, 3, 4), 1, 2, 8000, 32000, 16, &voc16, 0, 48000},
+      {NewFormatVoc(5001, 8000, 8, 1, 7), 7, 1, 8000, 8000, 8, &voc711, STO_ONLY},
+      {NewFormatVoc(5001, 11025, 8, 2, 6), 6, 2, 11025, 22050, 8, &voc711, STO_ONLY},
+      {NewFormatVoc(5001, 8000, 8, 0, 7), 7, 2, 8000, 16000, 8, &voc711, STO_ONLY, 8000},
+      // A classic block's sample byte steers the dispatch all the same.
+      {WithBytesAt(TimeConstantVoc(5001, 131, 16), 32, {0, 0, 16, 2}), 1, 2, 131, 524, 16, &voc16},
+      {WithBytesAt(TimeConstantVoc(5001, 131, 8), 32, {0, 0, 8, 1, 7}), 7, 1, 131, 131, 8, &voc711, STO_ONLY},
+      {TimeConstantVoc(2205, 130), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED},  // a constant missing from the table
+      {NewFormatVoc(1000, 8000, 8, 1, 7), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED | EXT_ONLY},
+      {HtkFile(1250, 2, Payload(16001)), 1, 1, 8000, 16000, 16, &htk, WHOLE_SECONDS_EXTERNAL, 0, "1.00081"},
+      {AuFile(1, 8000, 1, PatternBytes(800, 3)), 7, 1, 8000, 8000, 8, &au711},
+      // AU's linear path declares one channel: 00 02 in the channels' low half is stereo, 01 02 is not.
+      {AuFile(2, 8001, 2, small), 1, 1, 8000, 16002, 16, &auLinear, 0, 16000},
+      {AuFile(3, 8000, 0x10002, small), 1, 1, 16000, 32000, 16, &auLinear},
+      {AuFile(3, 8000, 0x102, small), 1, 1, 8000, 16000, 16, &auLinear},
+      {AuFile(0x105, 48000, 1, small, "xsnd"), 1, 1, 96000, 192000, 16, &auLinear},  // the encoding's low byte
+      {AuFile(1, 8000, 1, small, "RIFF"), 7, 1, 8000, 8000, 8, &au711},
+      {AuFile(27, 8000, 0x102, small, "RIFF"), 6, 2, 8000, 16000, 8, &au711, STO_ONLY},  // stored A-law needs no magic
+      {AuFile(1, 8000, 0, small), 7, 2, 8000, 8000, 8, &au711},
+      {AuFile(6, 8000, 5, small, "Xsnd"), 3, 1, 8000, 32000, 32, &auFloat},
+      {AiffFile(1, 16, AiffRate(44100), payload), 1, 1, 44100, 88200, 16, &aiff16},
+      {AiffFile(3, 16, r8000, Payload(19753 - 54)), 1, 2, 8000, 16000, 16, &aiff16, 0, 0, "1.2345"},  // cut to six
+      {AiffFile(2, 24, AiffRate(48000), Payload(125)), 1, 2, 48000, 288000, 24, &aiff24},             // a cut unit
+      {AiffFile(2, 32, AiffRate(44100), Payload(120)), 1, 2, 88200, 352800, 16, &aiff32},
+      {AiffFile(2, 8, AiffRate(11025), Payload(120)), 1, 2, 5512, 22048, 16, &aiff16},
+      {AiffFile(1, 8, r8000, Payload(8000 - 54), "FL32"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED, 0, "unknown"},
+      {AiffFile(1, 8, r8000, payload, "FL64"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED},
+      {AifcFile(2, r8000, "ulaw", Payload(121)), 7, 2, 8000, 16000, 8, &aifc711},
+      {AifcFile(3, AiffRate(44100), "alaw", payload), 6, 2, 44100, 44100, 8, &aifc711},
+      {AifcFile(1, AiffRate(44100), "NONE", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
+      {AifcFile(2, AiffRate(22050), "sowt", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
   };
   return samples;
 }
-
-}  // namespace
 
 const std::vector<FormatRow>& Formats() {
   static const std::vector<FormatRow> rows = [] {
@@ -65,8 +139,11 @@ const std::vector<FormatRow>& Formats() {
       const std::string name = f.name;
       FormatRow row{f.name, f.import, f.stored.convert, f.sourcePath, f.outputPath, name == "voc" || name == "aiff",
                     {}};
-      for (const NamedSample& s : Samples())
-        if (name == s.format) row.samples.push_back(s.sample);
+      for (const FormatSample& sample : FormatSamples()) {  // the first of each path
+        const bool seen = std::any_of(row.samples.begin(), row.samples.end(),
+                                      [&](const FormatSample& s) { return s.path == sample.path; });
+        if (name == sample.path->format && !seen) row.samples.push_back(sample);
+      }
       all.push_back(row);
     }
     return all;

@@ -1,6 +1,7 @@
 #include "tests/sample_files.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -128,6 +129,12 @@ WaveInfo ParseWave(const Bytes& b) {
   return w;
 }
 
+std::uint32_t AiffRate(std::uint32_t rate) {
+  int exponent = 31;
+  while ((rate >> exponent) == 0) --exponent;
+  return (0x3FFFu + exponent) << 16 | static_cast<std::uint32_t>((std::uint64_t{rate} << (63 - exponent)) >> 48);
+}
+
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag) {
   Bytes b = Framed(BytesOf("FORM    AIFFCOMM"), 54, 0, samples);
@@ -171,10 +178,13 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
   return b;
 }
 
-Bytes CafFile(std::size_t size, std::uint16_t rateCode, const char* format, int channels, int bits,
-              const char* nextChunk, std::uint32_t seed) {
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk,
+              std::uint32_t seed) {
   Bytes b = Patterned(size, seed, std::string("caff\0\1\0\0desc", 12));
-  Put(b, 20, {rateCode >> 8, rateCode & 0xFF, 0, 0, 0, 0, 0, 0});
+  std::uint64_t rateBits = 0;
+  std::memcpy(&rateBits, &rate, sizeof rateBits);
+  WriteU32Be(&b[20], static_cast<std::uint32_t>(rateBits >> 32));
+  WriteU32Be(&b[24], static_cast<std::uint32_t>(rateBits));
   WriteTag(&b[28], format);
   Put(b, 44, {0, 0, channels >> 8, channels & 0xFF, 0, 0, bits >> 8, bits & 0xFF});
   WriteTag(&b[52], nextChunk);

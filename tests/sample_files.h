@@ -50,6 +50,8 @@ WaveInfo ParseWave(const Bytes& bytes);
 // Each is a header over a payload; fields the converters do not read hold nonsense or a pattern where that proves
 // they are not read.
 
+// The leading four bytes of rate as an 80-bit extended float, as AIFF files hold it.
+std::uint32_t AiffRate(std::uint32_t rate);
 // A plain AIFF with COMM first: samples at 54. blockSizeTag, when given, fills the SSND block-size field at 50.
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag = nullptr);
@@ -58,10 +60,10 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
 // A 24-byte AU header (data offset and size fields hold nonsense) and payload.
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd");
-// A CAF file of size bytes: a pattern with the fields the converter reads: the rate's leading bytes at 20-21, the
-// format at 28-31, channels at 46-47, bits at 50-51 and the next chunk's type at 52-55.
-Bytes CafFile(std::size_t size, std::uint16_t rateCode, const char* format, int channels, int bits,
-              const char* nextChunk = "free", std::uint32_t seed = 1);
+// A CAF file of size bytes: a pattern with the fields the converter reads: the rate as a double at 20, the format
+// at 28-31, channels at 46-47, bits at 50-51 and the next chunk's type at 52-55.
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk = "free",
+              std::uint32_t seed = 1);
 // A big-endian PAF file of size bytes: a pattern with the rate at 12-15, the format at 18-19, channels at 22-23.
 Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed = 1);
 // "PVF1", the given second line, zeros up to 1024, then payload.
