@@ -23,8 +23,9 @@
 namespace {
 // sox and sndfile-convert are Linux programs: under Wine neither runs, and their tests skip visibly.
 bool RunHostTool(std::string line, const std::string& output = "/dev/null") {
+  line += " >'" + output + "' 2>/dev/null";
 #ifndef _WIN32
-  return std::system((line + " >'" + output + "' 2>/dev/null").c_str()) == 0;
+  if (std::system(line.c_str()) == 0) return true;
 #endif
   return false;
 }
@@ -170,7 +171,7 @@ TEST_F(Converters, EveryPathWritesItsHeaderPayloadAndDurationsDownToItsDataOffse
       EXPECT_EQ(appState.durationText, face == EXT ? "kept" : r.text ? r.text : stored);
       // Cut to its data offset (past the bytes it leaves out at the end), the input converts to an empty data chunk
       // (AU's float data holds its two zero bytes); one byte less is refused.
-      if (r.flags & SECONDS_OF_DATA || r.path->dataLess == 1023) continue;  // the sizes of these hold for S as given
+      if (!r.path->cutsToItsOffset) continue;
       const std::int64_t boundary = std::max(r.path->dataLess, r.path->copy.dataOffset);
       const Bytes empty = Converted(f, face, Head(r.bytes, static_cast<std::size_t>(boundary)));
       EXPECT_EQ(std::int64_t{ParseWave(empty).dataSize}, boundary - r.path->dataLess);
@@ -195,26 +196,27 @@ struct RateRule {
 
 TEST_F(Converters, StandardRatesByEachFormatsOwnEncodingAndTheFallbacks) {
   const RateRule rules[] = {
-      {"mpc", [](std::uint32_t r) { return MpcFile(0, r & 0xFFFF, PatternBytes(8)); }, 176400, 0, 0},
-      {"wve", [](std::uint32_t r) { return WveFile("ALawSoundFile**", WveRateCode(r), PatternBytes(8)); }, 96000, 8000,
-       0},
-      {"sph", [](std::uint32_t r) { return SphereFile(RatedSphereHeader(r), PatternBytes(1000)); }, 176400, 44100,
-       44100},
+      {"mpc", [](std::uint32_t r) { return MpcFile(0, r & 0xFFFF, {}); }, 176400, 0, 0},
+      {"wve", [](std::uint32_t r) { return WveFile("ALawSoundFile**", WveRateCode(r), {}); }, 96000, 8000, 0},
+      {"sph", [](std::uint32_t r) { return SphereFile(RatedSphereHeader(r), {}); }, 176400, 44100, 44100},
       {"paf", [](std::uint32_t r) { return PafFile(2100, r, 0, 1); }, 176400, 192000, 192000},
       {"caf", [](std::uint32_t r) { return CafFile(4200, r, "lpcm", 1, 16); }, 176400, 192000, 22050},
       {"caf", [](std::uint32_t r) { return CafFile(4200, r, "lpcm", 1, 32); }, 176400, 192000, 88200},
       {"caf", [](std::uint32_t r) { return CafFile(4200, r, "lpcm", 1, 24); }, 176400, 192000, 88200},
       {"caf", [](std::uint32_t r) { return CafFile(4200, r, "lpcm", 1, 8); }, 176400, 192000, 22050},
       {"caf", [](std::uint32_t r) { return CafFile(4200, r, "alaw", 1, 8); }, 176400, 192000, 192000},
-      {"htk", [](std::uint32_t r) { return HtkFile(10000000 / r, 2, PatternBytes(8)); }, 192000, 0, 0},
+      {"htk", [](std::uint32_t r) { return HtkFile(10000000 / r, 2, {}); }, 192000, 0, 0},
       {"voc", [](std::uint32_t r) { return TimeConstantVoc(1000, 256 - 1000000 / r); }, 88200, 22050, 22050},
       {"voc", [](std::uint32_t r) { return TimeConstantVoc(1000, 65536 - 128000000 / r); }, 96000, 22050, 22050},
       {"aiff", [](std::uint32_t r) { return AiffFile(1, 16, AiffRate(r), PatternBytes(8)); }, 176400, 22050, 22050},
       {"aiff", [](std::uint32_t r) { return AiffFile(1, 24, AiffRate(r), PatternBytes(12)); }, 176400, 192000, 192000},
       {"aiff", [](std::uint32_t r) { return AiffFile(1, 32, AiffRate(r), PatternBytes(8)); }, 96000, 96000, 96000, 2},
       {"aiff", [](std::uint32_t r) { return AiffFile(1, 8, AiffRate(r), PatternBytes(8)); }, 88200, 44100, 44100, 0.5},
-      {"aiff", [](std::uint32_t r) { return AifcFile(1, AiffRate(r), "alaw", PatternBytes(8)); }, 96000, 176400,
-       176400},
+      {"aiff",
+       [](std::uint32_t r) {
+         return AifcFile(1, AiffRate(r), "alaw", {1, 2});
+       },
+       96000, 176400, 176400},
   };
   for (const RateRule& rule : rules)
     for (std::uint32_t rate : STANDARD_RATES)
@@ -234,69 +236,66 @@ TEST_F(Converters, StandardRatesByEachFormatsOwnEncodingAndTheFallbacks) {
 
 // --- Refused inputs -------------------------------------------------------------------
 
-struct Refusals {
+struct Refusal {
   const char* format;
-  int faces;
-  std::vector<Bytes> inputs;
+  Bytes input;
+  int faces = BOTH;
 };
 
 TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurations) {
   const Bytes z(100, 0);
   const std::uint32_t r8000 = AiffRate(8000);
-  const Refusals refusals[] = {
-      // Another form, VHDR not first, 16SV with BODY first, rate 0, a 16SV byte rate past 32 bits.
-      {"iff",
-       BOTH,
-       {IffFile("AIFF", "VHDR", 8000, z), IffFile("8SVX", "NAME", 8000, z), IffFile("16SV", "BODY", 8000, z),
-        IffFile("8SVX", "VHDR", 0, z), IffFile("16SV", "VHDR", 0x80000000u, z)}},
-      // Marks: ULaw, a short ALaw, alaw1, a full stop first.
-      {"wve",
-       BOTH,
-       {WveFile("ULaw", 3762, z), WveFile("ALaw.", 3762, z), WveFile("alaw1.", 3762, z),
-        WveFile(".alawSoundFile", 3762, z)}},
-      // 24-bit, no third token, K not a number, an 8-bit rate halving to 0, a negative rate, a byte rate past 32
-      // bits.
-      {"pvf",
-       BOTH,
-       {PvfFile("1 8000 24", z), PvfFile("1 8000", z), PvfFile("1 8000 x16", z), PvfFile("1 1 8", z),
-        PvfFile("1 -8000 16", z), PvfFile("2 536870912 32", z)}},
-      // 24-bit stereo, 24-bit without channels, format 3, format 0x0100.
-      {"paf",
-       BOTH,
-       {PafFile(3000, 0x5622, 1, 2), PafFile(3000, 0x5622, 1, 0), PafFile(3000, 0x5622, 3, 1),
-        PafFile(3000, 0x5622, 0x100, 1)}},
-      // 12-bit, 32-bit without a free chunk next.
-      {"caf", BOTH, {CafFile(5000, 8000, "lpcm", 1, 12), CafFile(5000, 8000, "lpcm", 1, 32, "pakt")}},
-      // Time constant 0, a 16-bit rate 0, 16-bit without channels.
-      {"voc", BOTH, {TimeConstantVoc(1000, 0), NewFormatVoc(1000, 0, 16, 1, 4), NewFormatVoc(1000, 8000, 16, 0, 4)}},
-      // Stored: 24-bit, 8-bit of codec 4, mu-law at rate 0.
-      {"voc",
-       STO,
-       {NewFormatVoc(1000, 8000, 24, 1, 4), NewFormatVoc(1000, 8000, 8, 1, 4), NewFormatVoc(1000, 0, 8, 1, 7)}},
-      // 4 or 1 bytes a sample, the sample size in the wrong half, cut before the sample size.
-      {"htk", BOTH, {HtkFile(625, 4, z), HtkFile(625, 1, z), HtkFile(625, 0x200, z), Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}}},
-      // Encoding 4, a low byte read signed, an 8-bit rate halving to 0, mu-law and float at rate 0.
-      {"au",
-       BOTH,
-       {AuFile(4, 8000, 1, z), AuFile(0x81, 8000, 1, z), AuFile(2, 1, 1, z), AuFile(1, 0, 2, z), AuFile(6, 0, 1, z)}},
-      // External files without the magic: 32-bit, float, A-law.
-      {"au",
-       EXT,
-       {AuFile(5, 8000, 1, z, ".SND"), AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()),
-        AuFile(27, 8000, 1, z, "RIFF")}},
-      // 12-bit, AIFF-C FL32 and FL64, cut inside the sample size.
-      {"aiff",
-       BOTH,
-       {AiffFile(1, 12, r8000, z), AifcFile(1, r8000, "FL32", z), AifcFile(2, r8000, "FL64", z),
-        Head(AiffFile(1, 16, r8000, {}), 27)}},
+  const Refusal refusals[] = {
+      {"iff", IffFile("AIFF", "VHDR", 8000, z)},  // another form
+      {"iff", IffFile("8SVX", "NAME", 8000, z)},  // VHDR not first
+      {"iff", IffFile("16SV", "BODY", 8000, z)},
+      {"iff", IffFile("8SVX", "VHDR", 0, z)},
+      {"iff", IffFile("16SV", "VHDR", 0x80000000u, z)},  // a byte rate past 32 bits
+      {"wve", WveFile("ULaw", 3762, z)},
+      {"wve", WveFile("ALaw.", 3762, z)},  // a short mark is compared as it stands
+      {"wve", WveFile("alaw1.", 3762, z)},
+      {"wve", WveFile(".alawSoundFile", 3762, z)},  // the mark ends at the first full stop
+      {"pvf", PvfFile("1 8000 24", z)},
+      {"pvf", PvfFile("1 8000", z)},  // no third token
+      {"pvf", PvfFile("1 8000 x16", z)},
+      {"pvf", PvfFile("1 1 8", z)},  // an 8-bit rate halving to 0
+      {"pvf", PvfFile("1 -8000 16", z)},
+      {"pvf", PvfFile("2 536870912 32", z)},  // a byte rate past 32 bits
+      {"paf", PafFile(3000, 22050, 1, 2)},    // 24-bit stereo
+      {"paf", PafFile(3000, 22050, 1, 0)},
+      {"paf", PafFile(3000, 22050, 3, 1)},  // format 3
+      {"paf", PafFile(3000, 22050, 0x100, 1)},
+      {"caf", CafFile(5000, 8000, "lpcm", 1, 12)},
+      {"caf", CafFile(5000, 8000, "lpcm", 1, 32, "pakt")},  // 32-bit without a free chunk next
+      {"voc", TimeConstantVoc(1000, 0)},
+      {"voc", NewFormatVoc(1000, 0, 16, 1, 4)},
+      {"voc", NewFormatVoc(1000, 8000, 16, 0, 4)},  // 16-bit without channels
+      {"voc", NewFormatVoc(1000, 8000, 24, 1, 4), STO},
+      {"voc", NewFormatVoc(1000, 8000, 8, 1, 4), STO},  // 8-bit of codec 4
+      {"voc", NewFormatVoc(1000, 0, 8, 1, 7), STO},
+      {"htk", HtkFile(625, 4, z)},
+      {"htk", HtkFile(625, 1, z)},
+      {"htk", HtkFile(625, 0x200, z)},            // the sample size in the wrong half
+      {"htk", Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}},  // cut before the sample size
+      {"au", AuFile(4, 8000, 1, z)},
+      {"au", AuFile(0x81, 8000, 1, z)},  // the encoding's low byte is read signed
+      {"au", AuFile(2, 1, 1, z)},        // an 8-bit rate halving to 0
+      {"au", AuFile(1, 0, 2, z)},
+      {"au", AuFile(6, 0, 1, z)},
+      {"au", AuFile(5, 8000, 1, z, ".SND"), EXT},  // external 32-bit, float and A-law files need the magic
+      {"au", AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()), EXT},
+      {"au", AuFile(27, 8000, 1, z, "RIFF"), EXT},
+      {"aiff", AiffFile(1, 12, r8000, z)},
+      {"aiff", AifcFile(1, r8000, "FL32", z)},
+      {"aiff", AifcFile(2, r8000, "FL64", z)},
+      {"aiff", Head(AiffFile(1, 16, r8000, {}), 27)},  // cut inside the sample size
   };
-  for (const Refusals& r : refusals)
-    for (const Bytes& input : r.inputs)
-      for (int face : FacesOf(Format(r.format), r.faces)) {
-        SCOPED_TRACE(std::string(r.format) + " refusal " + std::to_string(&input - r.inputs.data()) + ", face " +
-                     std::to_string(face));
-        ExpectRefused(Format(r.format), face, input);
-      }
+  for (const Refusal& r : refusals)
+    for (int face : FacesOf(Format(r.format), r.faces)) {
+      SCOPED_TRACE(std::string(r.format) + " refusal " + std::to_string(&r - refusals) + ", face " +
+                   std::to_string(face));
+      ExpectRefused(Format(r.format), face, r.input);
+    }
 }
 
 // --- Files written by sox and libsndfile ---------------------------------------------
@@ -323,19 +322,13 @@ TEST_F(Converters, FilesWrittenBySoxAndLibsndfileDecodeToTheirSamples) {
       {"sph", "-r 8000 -c 2 -b 16 -e signed", none, none, "8000 2"},
       {"pvf", "-r 16000 -c 2 -b 32", none, none, "16000 2"},
       {"paf", "-r 44100 -c 2 -b 16 -B", none, none, "44100 2"},
-      {"paf", "-r 8000 -c 1 -b 8 -e signed -B", none, none, "8000 1"},
       {"caf", "-r 44100 -c 2 -b 16", none, none, "44100 2"},
-      {"caf", "-r 48000 -c 2 -b 24", none, none, "48000 2"},
       {"caf", "-r 8000 -c 2 -e a-law", none, none, "8000 2"},
-      {"caf", "-r 16000 -c 2 -b 8 -e signed", none, none, "16000 2"},
       {"voc", "-r 8000 -c 1 -b 8", none, none, "8000 1"},
       {"voc", "-r 44100 -c 2 -b 8", none, none, "44100 2"},
-      {"voc", "-r 16000 -c 2 -b 16", none, "-t sndfile", "16000 2"},
       {"htk", "-r 16000 -c 1 -b 16", none, none, "16000 1"},
       {"au", "-r 22050 -c 2 -b 16 --comment ''", none, none, "44100 1"},  // stereo frames as one channel
-      {"au", "-r 8000 -c 2 -b 16", "-alaw", none, "8000 2"},
       {"aiff", "-r 44100 -c 2 -b 16 --comment ''", none, none, "44100 2"},
-      {"aiff", "-r 44100 -c 2 -b 24 --comment ''", none, none, "44100 2"},
       {"aifc", "-r 8000 -c 2 -b 16", "-alaw", "-t sndfile", "8000 2"},
   };
   for (const Trip& t : trips) {

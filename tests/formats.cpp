@@ -23,13 +23,13 @@ const Path iff16{"iff", 100, {100, 2, SWAP}};
 const Path wve{"wve", 32, {32, 2}};
 const Path sph{"sph", 1024, {1024, 2}};
 const Path pvf{"pvf", 1024, {1024, 2, SWAP}};
-const Path pvfOddS{"pvf", 1023, {1024, 2, SWAP}};
+const Path pvfOddS{"pvf", 1023, {1024, 2, SWAP}, false};
 const Path pvf32{"pvf", 1024, {1024, 4, SWAP, 4}};
-const Path pvf32OddS{"pvf", 1023, {1024, 4, SWAP, 4}};
+const Path pvf32OddS{"pvf", 1023, {1024, 4, SWAP, 4}, false};
 const Path paf16{"paf", 2048, {2048, 2, SWAP}};
 const Path paf8{"paf", 2048, {2048, 2, SIGN}};
-const Path paf24{"paf", 2052, {2048, 2, {}, 2, 0, 16}};
-const Path paf24CutUnit{"paf", 2051, {2048, 2, {}, 2, 0, 16}};
+const Path paf24{"paf", 2052, {2048, 2, {}, 2, 0, 16}, false};
+const Path paf24CutUnit{"paf", 2051, {2048, 2, {}, 2, 0, 16}, false};
 const Path caf16{"caf", 4094, {4094, 2, SWAP}};
 const Path caf24{"caf", 4096, {4096, 3, SWAP, 3}};
 const Path caf8{"caf", 4094, {4094, 2, SIGN}};
@@ -50,11 +50,11 @@ const Path aifcLinear{"aiff", 74, {72, 2, UnitTransform::AddWord807F, 2, -2}};
 }  // namespace
 
 const std::vector<FormatSample>& FormatSamples() {
-  const Bytes payload = Payload(1000);
-  const Bytes odd = Payload(1001);
-  const Bytes small = Payload(101);
-  const std::string mulaw = "sample_n_bytes -i 1\nsample_coding -s4 ulaw\n";
-  const std::uint32_t r8000 = AiffRate(8000);
+  static const Bytes payload = Payload(1000);
+  static const Bytes odd = Payload(1001);
+  static const Bytes small = Payload(101);
+  static const std::string mulaw = "sample_n_bytes -i 1\nsample_coding -s4 ulaw\n";
+  static const std::uint32_t r8000 = AiffRate(8000);
   static const std::vector<FormatSample> samples = {
       {MpcFile(0, 8000, payload), 1, 1, 8000, 16000, 16, &mpc},
       {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},         // a positive flag is stereo
@@ -104,6 +104,7 @@ const std::vector<FormatSample>& FormatSamples() {
       // A classic block's sample byte steers the dispatch all the same.
       {WithBytesAt(TimeConstantVoc(5001, 131, 16), 32, {0, 0, 16, 2}), 1, 2, 131, 524, 16, &voc16},
       {WithBytesAt(TimeConstantVoc(5001, 131, 8), 32, {0, 0, 8, 1, 7}), 7, 1, 131, 131, 8, &voc711, STO_ONLY},
+      {TimeConstantVoc(5001, 62634), 1, 2, 44100, 88200, 8, &vocTc},                // an extended block: stereo
       {TimeConstantVoc(2205, 130), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED},  // a constant missing from the table
       {NewFormatVoc(1000, 8000, 8, 1, 7), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED | EXT_ONLY},
       {HtkFile(1250, 2, Payload(16001)), 1, 1, 8000, 16000, 16, &htk, WHOLE_SECONDS_EXTERNAL, 0, "1.00081"},
@@ -136,13 +137,13 @@ const std::vector<FormatRow>& Formats() {
   static const std::vector<FormatRow> rows = [] {
     std::vector<FormatRow> all;
     for (const ForeignFormat& f : ForeignFormats()) {
-      const std::string name = f.name;
-      FormatRow row{f.name, f.import, f.stored.convert, f.sourcePath, f.outputPath, name == "voc" || name == "aiff",
-                    {}};
-      for (const FormatSample& sample : FormatSamples()) {  // the first of each path
+      FormatRow row{f.name, f.import, f.stored.convert, f.sourcePath, f.outputPath, false, {}};
+      for (const FormatSample& sample : FormatSamples()) {
+        if (std::string(f.name) != sample.path->format) continue;
+        row.mayWriteAndFail = row.mayWriteAndFail || (sample.flags & WRITTEN_FAILED) != 0;
         const bool seen = std::any_of(row.samples.begin(), row.samples.end(),
                                       [&](const FormatSample& s) { return s.path == sample.path; });
-        if (name == sample.path->format && !seen) row.samples.push_back(sample);
+        if (!seen) row.samples.push_back(sample);  // the first of each path
       }
       all.push_back(row);
     }

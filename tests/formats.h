@@ -16,6 +16,7 @@ struct Path {
   const char* format;
   std::int64_t dataLess;
   CopyRule copy;
+  bool cutsToItsOffset = true;  // false where the sizes hold for S as given only (an odd S, 24-bit PAF blocks)
 };
 
 enum SampleFlags { WRITTEN_FAILED = 1, SECONDS_OF_DATA = 2, WHOLE_SECONDS_EXTERNAL = 4, EXT_ONLY = 8, STO_ONLY = 16 };
@@ -41,7 +42,7 @@ struct FormatRow {
   void (*convertStored)();  // null for the three formats never stored (mpc, iff, wve)
   std::string AppState::*source;
   std::string AppState::*output;
-  bool mayWriteAndFail;  // written and still reported failed: VOC, unknown time constant; 8-bit AIFF marked FL32/FL64
+  bool mayWriteAndFail;               // a sample is written and still reported failed (VOC, AIFF)
   std::vector<FormatSample> samples;  // the fuzzers' seeds: the first sample of each path, the first a plain input
 };
 

@@ -204,20 +204,14 @@ Bytes PvfFile(const std::string& line, const Bytes& payload) {
 Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
-  Bytes b = Framed({}, 12, 0, payload);
-  // The period's high half and the parameter kind: never read.
-  b[4] = 0xAB;
-  WriteU16Be(&b[10], 9);
-  WriteU16Be(&b[6], period);
-  WriteU16Be(&b[8], sampleBytes);
-  return b;
+  // After the sample count: the period (its high half never read), the sample size, the parameter kind (never read).
+  return WithBytesAt(Framed({}, 12, 0, payload), 4,
+                     {0xAB, 0, period >> 8, period & 0xFF, sampleBytes >> 8, sampleBytes & 0xFF, 0, 9});
 }
 
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
-  Bytes b = Framed(BytesOf("FORM"), 100, 0, payload);
-  b[19] = 20;  // VHDR size
-  WriteTag(&b[8], formType);
-  WriteTag(&b[12], firstChunk);
+  const std::string head = std::string("FORM\0\0\0\0", 8) + formType + firstChunk + std::string("\0\0\0\x14", 4);
+  Bytes b = Framed(BytesOf(head), 100, 0, payload);  // the first chunk's size is VHDR's, 20
   WriteU32Be(&b[30], rateField);
   return b;
 }
