@@ -1,7 +1,8 @@
 // The eleven converters, the conversion frame and the IMA ADPCM decoder. Where sox or libsndfile can write the input,
 // their decoding of input and output is the oracle, and the standard rates are made from each format's own encoding
-// of them. Rows remain for what no tool can tell: each path's kept quirks (the header, the payload as a
-// byte-at-a-time copy describes it, the durations, the data-offset boundary) and the refused inputs.
+// of them. What no tool can tell is stated once a row: each path's kept quirks in the samples of tests/formats.cpp
+// (the header, the payload as a byte-at-a-time copy describes it, the durations, the data-offset boundary) and here
+// the refused inputs.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -163,8 +164,8 @@ TEST_F(Converters, EveryPathWritesItsHeaderPayloadAndDurationsDownToItsDataOffse
       EXPECT_DOUBLE_EQ(appState.durationSeconds, seconds);
       EXPECT_EQ(appState.durationMs, ms);
       EXPECT_EQ(appState.replayDurationMs, face == STO ? ms : 7u);
-      char g[32];  // the stored text: six digits, AIFF's cut to six characters and "unknown" when under two
-      const std::string shown(g, static_cast<std::size_t>(std::snprintf(g, sizeof g, "%g", seconds)));
+      char digits[32];  // the stored text: six digits, AIFF's cut to six characters and "unknown" when under two
+      const std::string shown(digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%g", seconds)));
       const std::string stored = std::string(f.name) != "aiff" ? shown
                                  : shown.size() < 2            ? "unknown"
                                                                : shown.substr(0, 6);
@@ -243,25 +244,25 @@ struct Refusal {
 };
 
 TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurations) {
-  const Bytes z(100, 0);
-  const std::uint32_t r8000 = AiffRate(8000);
+  const Bytes silence(100, 0);
+  const std::uint32_t aiff8000 = AiffRate(8000);
   const Refusal refusals[] = {
-      {"iff", IffFile("AIFF", "VHDR", 8000, z)},  // another form
-      {"iff", IffFile("8SVX", "NAME", 8000, z)},  // VHDR not first
-      {"iff", IffFile("16SV", "BODY", 8000, z)},
-      {"iff", IffFile("8SVX", "VHDR", 0, z)},
-      {"iff", IffFile("16SV", "VHDR", 0x80000000u, z)},  // a byte rate past 32 bits
-      {"wve", WveFile("ULaw", 3762, z)},
-      {"wve", WveFile("ALaw.", 3762, z)},  // a short mark is compared as it stands
-      {"wve", WveFile("alaw1.", 3762, z)},
-      {"wve", WveFile(".alawSoundFile", 3762, z)},  // the mark ends at the first full stop
-      {"pvf", PvfFile("1 8000 24", z)},
-      {"pvf", PvfFile("1 8000", z)},  // no third token
-      {"pvf", PvfFile("1 8000 x16", z)},
-      {"pvf", PvfFile("1 1 8", z)},  // an 8-bit rate halving to 0
-      {"pvf", PvfFile("1 -8000 16", z)},
-      {"pvf", PvfFile("2 536870912 32", z)},  // a byte rate past 32 bits
-      {"paf", PafFile(3000, 22050, 1, 2)},    // 24-bit stereo
+      {"iff", IffFile("AIFF", "VHDR", 8000, silence)},  // another form
+      {"iff", IffFile("8SVX", "NAME", 8000, silence)},  // VHDR not first
+      {"iff", IffFile("16SV", "BODY", 8000, silence)},
+      {"iff", IffFile("8SVX", "VHDR", 0, silence)},
+      {"iff", IffFile("16SV", "VHDR", 0x80000000u, silence)},  // a byte rate past 32 bits
+      {"wve", WveFile("ULaw", 3762, silence)},
+      {"wve", WveFile("ALaw.", 3762, silence)},  // a short mark is compared as it stands
+      {"wve", WveFile("alaw1.", 3762, silence)},
+      {"wve", WveFile(".alawSoundFile", 3762, silence)},  // the mark ends at the first full stop
+      {"pvf", PvfFile("1 8000 24", silence)},
+      {"pvf", PvfFile("1 8000", silence)},  // no third token
+      {"pvf", PvfFile("1 8000 x16", silence)},
+      {"pvf", PvfFile("1 1 8", silence)},  // an 8-bit rate halving to 0
+      {"pvf", PvfFile("1 -8000 16", silence)},
+      {"pvf", PvfFile("2 536870912 32", silence)},  // a byte rate past 32 bits
+      {"paf", PafFile(3000, 22050, 1, 2)},          // 24-bit stereo
       {"paf", PafFile(3000, 22050, 1, 0)},
       {"paf", PafFile(3000, 22050, 3, 1)},  // format 3
       {"paf", PafFile(3000, 22050, 0x100, 1)},
@@ -273,22 +274,22 @@ TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurations) {
       {"voc", NewFormatVoc(1000, 8000, 24, 1, 4), STO},
       {"voc", NewFormatVoc(1000, 8000, 8, 1, 4), STO},  // 8-bit of codec 4
       {"voc", NewFormatVoc(1000, 0, 8, 1, 7), STO},
-      {"htk", HtkFile(625, 4, z)},
-      {"htk", HtkFile(625, 1, z)},
-      {"htk", HtkFile(625, 0x200, z)},            // the sample size in the wrong half
+      {"htk", HtkFile(625, 4, silence)},
+      {"htk", HtkFile(625, 1, silence)},
+      {"htk", HtkFile(625, 0x200, silence)},      // the sample size in the wrong half
       {"htk", Bytes{0, 0, 0, 1, 0, 0, 2, 0x71}},  // cut before the sample size
-      {"au", AuFile(4, 8000, 1, z)},
-      {"au", AuFile(0x81, 8000, 1, z)},  // the encoding's low byte is read signed
-      {"au", AuFile(2, 1, 1, z)},        // an 8-bit rate halving to 0
-      {"au", AuFile(1, 0, 2, z)},
-      {"au", AuFile(6, 0, 1, z)},
-      {"au", AuFile(5, 8000, 1, z, ".SND"), EXT},  // external 32-bit, float and A-law files need the magic
-      {"au", AuFile(6, 8000, 1, z, std::string(4, '\0').c_str()), EXT},
-      {"au", AuFile(27, 8000, 1, z, "RIFF"), EXT},
-      {"aiff", AiffFile(1, 12, r8000, z)},
-      {"aiff", AifcFile(1, r8000, "FL32", z)},
-      {"aiff", AifcFile(2, r8000, "FL64", z)},
-      {"aiff", Head(AiffFile(1, 16, r8000, {}), 27)},  // cut inside the sample size
+      {"au", AuFile(4, 8000, 1, silence)},
+      {"au", AuFile(0x81, 8000, 1, silence)},  // the encoding's low byte is read signed
+      {"au", AuFile(2, 1, 1, silence)},        // an 8-bit rate halving to 0
+      {"au", AuFile(1, 0, 2, silence)},
+      {"au", AuFile(6, 0, 1, silence)},
+      {"au", AuFile(5, 8000, 1, silence, ".SND"), EXT},  // external 32-bit, float and A-law files need the magic
+      {"au", AuFile(6, 8000, 1, silence, std::string(4, '\0').c_str()), EXT},
+      {"au", AuFile(27, 8000, 1, silence, "RIFF"), EXT},
+      {"aiff", AiffFile(1, 12, aiff8000, silence)},
+      {"aiff", AifcFile(1, aiff8000, "FL32", silence)},
+      {"aiff", AifcFile(2, aiff8000, "FL64", silence)},
+      {"aiff", Head(AiffFile(1, 16, aiff8000, {}), 27)},  // cut inside the sample size
   };
   for (const Refusal& r : refusals)
     for (int face : FacesOf(Format(r.format), r.faces)) {

@@ -54,7 +54,7 @@ const std::vector<FormatSample>& FormatSamples() {
   static const Bytes odd = Payload(1001);
   static const Bytes small = Payload(101);
   static const std::string mulaw = "sample_n_bytes -i 1\nsample_coding -s4 ulaw\n";
-  static const std::uint32_t r8000 = AiffRate(8000);
+  static const std::uint32_t aiff8000 = AiffRate(8000);
   static const std::vector<FormatSample> samples = {
       {MpcFile(0, 8000, payload), 1, 1, 8000, 16000, 16, &mpc},
       {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},         // a positive flag is stereo
@@ -119,13 +119,14 @@ const std::vector<FormatSample>& FormatSamples() {
       {AuFile(1, 8000, 0, small), 7, 2, 8000, 8000, 8, &au711},
       {AuFile(6, 8000, 5, small, "Xsnd"), 3, 1, 8000, 32000, 32, &auFloat},
       {AiffFile(1, 16, AiffRate(44100), payload), 1, 1, 44100, 88200, 16, &aiff16},
-      {AiffFile(3, 16, r8000, Payload(19753 - 54)), 1, 2, 8000, 16000, 16, &aiff16, 0, 0, "1.2345"},  // cut to six
-      {AiffFile(2, 24, AiffRate(48000), Payload(125)), 1, 2, 48000, 288000, 24, &aiff24},             // a cut unit
+      {AiffFile(3, 16, aiff8000, Payload(19753 - 54)), 1, 2, 8000, 16000, 16, &aiff16, 0, 0, "1.2345"},  // cut to six
+      {AiffFile(2, 24, AiffRate(48000), Payload(125)), 1, 2, 48000, 288000, 24, &aiff24},                // a cut unit
       {AiffFile(2, 32, AiffRate(44100), Payload(120)), 1, 2, 88200, 352800, 16, &aiff32},
       {AiffFile(2, 8, AiffRate(11025), Payload(120)), 1, 2, 5512, 22048, 16, &aiff16},
-      {AiffFile(1, 8, r8000, Payload(8000 - 54), "FL32"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED, 0, "unknown"},
-      {AiffFile(1, 8, r8000, payload, "FL64"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED},
-      {AifcFile(2, r8000, "ulaw", Payload(121)), 7, 2, 8000, 16000, 8, &aifc711},
+      {AiffFile(1, 8, aiff8000, Payload(8000 - 54), "FL32"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED, 0,
+       "unknown"},
+      {AiffFile(1, 8, aiff8000, payload, "FL64"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED},
+      {AifcFile(2, aiff8000, "ulaw", Payload(121)), 7, 2, 8000, 16000, 8, &aifc711},
       {AifcFile(3, AiffRate(44100), "alaw", payload), 6, 2, 44100, 44100, 8, &aifc711},
       {AifcFile(1, AiffRate(44100), "NONE", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
       {AifcFile(2, AiffRate(22050), "sowt", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
