@@ -2,116 +2,154 @@
 
 #include <algorithm>
 
-#include "convert/formats.h"
+#include "convert/format_registry.h"
+
+namespace {
+
+Bytes Payload(std::size_t size) { return PatternBytes(size, 5); }
+Bytes Sphere(const std::string& fields, const Bytes& payload = Payload(1000)) {
+  return SphereFile("NIST_1A\n   1024\n" + fields + "end_head\n", payload);
+}
+Bytes Sphere(int channels, int rate, const std::string& more = "", const Bytes& payload = Payload(1000)) {
+  return Sphere(
+      "channel_count -i " + std::to_string(channels) + "\nsample_rate -i " + std::to_string(rate) + "\n" + more,
+      payload);
+}
+
+// The paths, one a way through a converter (an odd S or a cut unit changes some sizes).
+const Path mpc{"mpc", 42, {42, 2}};
+const Path iff8{"iff", 100, {100, 2, SIGN}};
+const Path iff16{"iff", 100, {100, 2, SWAP}};
+const Path wve{"wve", 32, {32, 2}};
+const Path sph{"sph", 1024, {1024, 2}};
+const Path pvf{"pvf", 1024, {1024, 2, SWAP}};
+const Path pvfOddS{"pvf", 1023, {1024, 2, SWAP}, false};
+const Path pvf32{"pvf", 1024, {1024, 4, SWAP, 4}};
+const Path pvf32OddS{"pvf", 1023, {1024, 4, SWAP, 4}, false};
+const Path paf16{"paf", 2048, {2048, 2, SWAP}};
+const Path paf8{"paf", 2048, {2048, 2, SIGN}};
+const Path paf24{"paf", 2052, {2048, 2, {}, 2, 0, 16}, false};
+const Path paf24CutUnit{"paf", 2051, {2048, 2, {}, 2, 0, 16}, false};
+const Path caf16{"caf", 4094, {4094, 2, SWAP}};
+const Path caf24{"caf", 4096, {4096, 3, SWAP, 3}};
+const Path caf8{"caf", 4094, {4094, 2, SIGN}};
+const Path caf711{"caf", 4096, {4096, 2}};
+const Path vocTc{"voc", 41, {40, 1, {}, 2, -1}};
+const Path voc16{"voc", 40, {40, 1}};
+const Path voc711{"voc", 42, {42, 2}};
+const Path htk{"htk", 12, {12, 2, SWAP}};
+const Path auLinear{"au", 32, {32, 2, SWAP}};
+const Path au711{"au", 24, {24, 2}};
+const Path auFloat{"au", 22, {24, 2, SWAP}};
+const Path aiff16{"aiff", 58, {58, 2, SWAP}};
+const Path aiff24{"aiff", 54, {54, 6, SWAP, 3}};
+const Path aiff32{"aiff", 58, {58, 4, UnitTransform::HighHalfThenSilence}};
+const Path aifc711{"aiff", 74, {72, 2, {}, 2, -2}};
+const Path aifcLinear{"aiff", 74, {72, 2, UnitTransform::AddWord807F, 2, -2}};
+
+}  // namespace
+
+const std::vector<FormatSample>& FormatSamples() {
+  static const Bytes payload = Payload(1000);
+  static const Bytes odd = Payload(1001);
+  static const Bytes small = Payload(101);
+  static const std::string mulaw = "sample_n_bytes -i 1\nsample_coding -s4 ulaw\n";
+  static const std::uint32_t aiff8000 = AiffRate(8000);
+  static const std::vector<FormatSample> samples = {
+      {MpcFile(0, 8000, payload), 1, 1, 8000, 16000, 16, &mpc},
+      {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},         // a positive flag is stereo
+      {MpcFile(0x80, 44100, payload), 1, 2, 44100, 88200, 16, &mpc},          // a negative one keeps the mono byte rate
+      {IffFile("8SVX", "VHDR", 0x11F40, odd), 1, 1, 73536, 73536, 8, &iff8},  // the cycle length's low half in the rate
+      {IffFile("16SV", "VHDR", 0x7FFFFFFF, payload), 1, 1, 0x7FFFFFFF, 0xFFFFFFFE, 16, &iff16},  // the largest rate
+      {WveFile("alaw.", 22860, odd), 6, 1, 16000, 16000, 8, &wve},                               // a bare "alaw" mark
+      {WveFile("Alaw", 3762, payload), 6, 1, 8000, 8000, 8, &wve},  // a mark without a full stop
+      {Sphere(1, 16000, mulaw, odd), 7, 1, 16000, 16000, 8, &sph},
+      {Sphere(2, 8000, "sample_n_bytes -i 1\nsample_coding -s4 alaw\n"), 6, 2, 8000, 16000, 8, &sph},
+      // The coding in the tenth token step counts, in the eleventh not.
+      {Sphere(1, 8000, "sample_byte_format -s2 01\n" + mulaw), 7, 1, 8000, 8000, 8, &sph},
+      {Sphere(1, 8000, "sample_byte_format -s2 01\nsample_sig_bits -i 8\n" + mulaw), 1, 1, 8000, 16000, 16, &sph},
+      // A value starting with 24 chooses 24 bits for good, a later one the 16-bit rates; a last 24 doubles the 24-bit
+      // byte rate, a last 32 the 16-bit rates.
+      {Sphere("channel_count -i 2\nsample_count -i 24576\nsample_rate -i 16000\nsample_n_bytes -i 3\n"), 1, 2, 16000,
+       48000, 24, &sph, 0, 64000},
+      {Sphere(1, 16000, "sample_count -i 24000\n"), 1, 1, 16000, 96000, 24, &sph, 0, 48000},
+      {Sphere(1, 8000, "sample_count -i 32768\n"), 1, 1, 16000, 32000, 16, &sph, 0, 64000},
+      {Sphere(1, 80000), 1, 1, 80000, 160000, 16, &sph},                           // any rate starting with 8000
+      {Sphere(1, 16000, "sample_count -i 24000 "), 1, 1, 16000, 32000, 16, &sph},  // five characters are no width
+      // The first value starting with 1 is the channel count; an empty value, a short coding.
+      {Sphere("sample_count -i 1600\nchannel_count -i 1\nsample_rate -i 8000\n"), 1, 2, 8000, 16000, 16, &sph},
+      {Sphere("x -i  1\nchannel_count -i 1\nrate -i 8000\ny -s4 ul "), 1, 1, 8000, 16000, 16, &sph},
+      {PvfFile("1 11025 8", payload), 1, 1, 5512, 11025, 16, &pvf, 0, 11024},
+      {PvfFile("1 8000 32", Payload(5)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
+      {PvfFile("0 8000 32", payload), 1, 2, 8000, 32000, 32, &pvf32},
+      {PvfFile("2 536870911 32", payload), 1, 2, 536870911, 4294967288, 32, &pvf32},  // the largest byte rate
+      {PvfFile("1 22050Hz 16bit", odd), 1, 1, 22050, 44100, 16, &pvfOddS},            // numbers from tokens' starts
+      {PvfFile("1 8000 1", payload), 1, 1, 8000, 16000, 16, &pvf},                    // K is one character
+      {PafFile(3001, 0x12345888, 0, 3), 1, 2, 88200, 176400, 16, &paf16},  // the rate's high half is not read
+      {PafFile(3001, 11025, 2, 2), 1, 2, 11025, 22050, 8, &paf8},
+      {PafFile(2048 + 70, 12345, 1, 1), 1, 1, 12345, 37035, 24, &paf24, SECONDS_OF_DATA},
+      {PafFile(2048 + 65, 0, 1, 1), 1, 1, 22050, 66150, 24, &paf24CutUnit, SECONDS_OF_DATA},  // a cut unit
+      {CafFile(5001, 44100, "lpcm", 3, 16), 1, 2, 44100, 88200, 16, &caf16},
+      {CafFile(5001, 8000, "ulaw", 1, 16, "data"), 1, 1, 8000, 16000, 16, &caf16},  // 16-bit ulaw stays linear
+      {CafFile(5001, 96000, "lpcm", 1, 32), 1, 1, 96000, 384000, 32, &caf16},
+      {CafFile(5001, 48000, "lpcm", 2, 24), 1, 2, 48000, 288000, 24, &caf24},
+      {CafFile(5001, 16000, "alaw", 2, 8), 6, 2, 16000, 32000, 8, &caf711},
+      {CafFile(5001, 8000, "ulaw", 1, 8), 7, 1, 8000, 8000, 8, &caf711},
+      {CafFile(5001, 22050, "lpcm", 2, 8), 1, 2, 22050, 44100, 8, &caf8},
+      {NewFormatVoc(5001, 48000, 16, 1, 4), 1, 1, 48000, 96000, 16, &voc16},
+      {NewFormatVoc(5001, 8000, 16, 3, 4), 1, 2, 8000, 32000, 16, &voc16, 0, 48000},
+      {NewFormatVoc(5001, 8000, 8, 1, 7), 7, 1, 8000, 8000, 8, &voc711, STO_ONLY},
+      {NewFormatVoc(5001, 11025, 8, 2, 6), 6, 2, 11025, 22050, 8, &voc711, STO_ONLY},
+      {NewFormatVoc(5001, 8000, 8, 0, 7), 7, 2, 8000, 16000, 8, &voc711, STO_ONLY, 8000},
+      // A classic block's sample byte steers the dispatch all the same.
+      {WithBytesAt(TimeConstantVoc(5001, 131, 16), 32, {0, 0, 16, 2}), 1, 2, 131, 524, 16, &voc16},
+      {WithBytesAt(TimeConstantVoc(5001, 131, 8), 32, {0, 0, 8, 1, 7}), 7, 1, 131, 131, 8, &voc711, STO_ONLY},
+      {TimeConstantVoc(5001, 62634), 1, 2, 44100, 88200, 8, &vocTc},                // an extended block: stereo
+      {TimeConstantVoc(2205, 130), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED},  // a constant missing from the table
+      {NewFormatVoc(1000, 8000, 8, 1, 7), 1, 1, 22050, 22050, 8, &vocTc, WRITTEN_FAILED | EXT_ONLY},
+      {HtkFile(1250, 2, Payload(16001)), 1, 1, 8000, 16000, 16, &htk, WHOLE_SECONDS_EXTERNAL, 0, "1.00081"},
+      {AuFile(1, 8000, 1, PatternBytes(800, 3)), 7, 1, 8000, 8000, 8, &au711},
+      // AU's linear path declares one channel: 00 02 in the channels' low half is stereo, 01 02 is not.
+      {AuFile(2, 8001, 2, small), 1, 1, 8000, 16002, 16, &auLinear, 0, 16000},
+      {AuFile(3, 8000, 0x10002, small), 1, 1, 16000, 32000, 16, &auLinear},
+      {AuFile(3, 8000, 0x102, small), 1, 1, 8000, 16000, 16, &auLinear},
+      {AuFile(0x105, 48000, 1, small, "xsnd"), 1, 1, 96000, 192000, 16, &auLinear},  // the encoding's low byte
+      {AuFile(1, 8000, 1, small, "RIFF"), 7, 1, 8000, 8000, 8, &au711},
+      {AuFile(27, 8000, 0x102, small, "RIFF"), 6, 2, 8000, 16000, 8, &au711, STO_ONLY},  // stored A-law needs no magic
+      {AuFile(1, 8000, 0, small), 7, 2, 8000, 8000, 8, &au711},
+      {AuFile(6, 8000, 5, small, "Xsnd"), 3, 1, 8000, 32000, 32, &auFloat},
+      {AiffFile(1, 16, AiffRate(44100), payload), 1, 1, 44100, 88200, 16, &aiff16},
+      {AiffFile(3, 16, aiff8000, Payload(19753 - 54)), 1, 2, 8000, 16000, 16, &aiff16, 0, 0, "1.2345"},  // cut to six
+      {AiffFile(2, 24, AiffRate(48000), Payload(125)), 1, 2, 48000, 288000, 24, &aiff24},                // a cut unit
+      {AiffFile(2, 32, AiffRate(44100), Payload(120)), 1, 2, 88200, 352800, 16, &aiff32},
+      {AiffFile(2, 8, AiffRate(11025), Payload(120)), 1, 2, 5512, 22048, 16, &aiff16},
+      {AiffFile(1, 8, aiff8000, Payload(8000 - 54), "FL32"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED, 0,
+       "unknown"},
+      {AiffFile(1, 8, aiff8000, payload, "FL64"), 1, 1, 4000, 8000, 16, &aiff16, WRITTEN_FAILED},
+      {AifcFile(2, aiff8000, "ulaw", Payload(121)), 7, 2, 8000, 16000, 8, &aifc711},
+      {AifcFile(3, AiffRate(44100), "alaw", payload), 6, 2, 44100, 44100, 8, &aifc711},
+      {AifcFile(1, AiffRate(44100), "NONE", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
+      {AifcFile(2, AiffRate(22050), "sowt", payload), 1, 1, 22050, 44100, 16, &aifcLinear},
+  };
+  return samples;
+}
 
 const std::vector<FormatRow>& Formats() {
-  using S = AppState;
-  static const Bytes payload = PatternBytes(800, 3);
-  static const Bytes shortPayload = PatternBytes(100, 5);
-  static const std::string sph =
-      "NIST_1A\n   1024\nchannel_count -i 2\nsample_rate -i 8000\nsample_n_bytes -i 1\nsample_coding -s4 ";
-  static const std::vector<FormatRow> rows = {
-      {"mpc",
-       ImportMpcFile,
-       nullptr,
-       &S::mpcSourcePath,
-       &S::mpcWavPath,
-       false,
-       {{"mono", MpcFile(0, 0x5622, payload)}}},
-      {"iff",
-       ImportIffFile,
-       nullptr,
-       &S::iffSourcePath,
-       &S::iffWavPath,
-       false,
-       {{"8svx", IffFile("8SVX", "VHDR", 8000, payload)}}},
-      {"wve",
-       ImportWveFile,
-       nullptr,
-       &S::wveSourcePath,
-       &S::wveWavPath,
-       false,
-       {{"a-law", WveFile("ALawSoundFile**", 0, payload)}}},
-      {"sph",
-       ImportSphFile,
-       ConvertStoredSph,
-       &S::sphSourcePath,
-       &S::sphWavPath,
-       false,
-       {{"16-bit", SphereFile("NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n", payload)},
-        {"mu-law", SphereFile(sph + "ulaw\nend_head\n", shortPayload)},
-        {"a-law", SphereFile(sph + "alaw\nend_head\n", shortPayload)}}},
-      {"pvf",
-       ImportPvfFile,
-       ConvertStoredPvf,
-       &S::pvfSourcePath,
-       &S::pvfWavPath,
-       false,
-       {{"16-bit", PvfFile("1 8000 16", payload)},
-        {"8-bit", PvfFile("1 8000 8", shortPayload)},
-        {"24-bit", PvfFile("2 8000 24", shortPayload)},
-        {"32-bit", PvfFile("1 11025 32", shortPayload)}}},
-      {"paf",
-       ImportPafFile,
-       ConvertStoredPaf,
-       &S::pafSourcePath,
-       &S::pafWavPath,
-       false,
-       {{"16-bit", PafFile(2048 + 800, {{0, 0, 0xAC, 0x44}, 0, 1})},
-        {"format 2", PafFile(3001, {{0, 0, 0x56, 0x22}, 2, 1})},
-        {"format 1, stereo", PafFile(2118, {{0, 0, 0x30, 0x39}, 1, 2})}}},
-      {"caf",
-       ImportCafFile,
-       ConvertStoredCaf,
-       &S::cafSourcePath,
-       &S::cafWavPath,
-       false,
-       {{"16-bit", CafFile(4096 + 800, {0x40, 0xE5, "lpcm", 1, 16, "data"})},
-        {"mu-law", CafFile(4200, {0x40, 0xBF, "ulaw", 1, 8, "data"})},
-        {"32-bit", CafFile(4200, {0x40, 0xF7, "lpcm", 2, 32, "data"})}}},
-      {"voc",
-       ImportVocFile,
-       ConvertStoredVoc,
-       &S::vocSourcePath,
-       &S::vocWavPath,
-       true,
-       {{"classic", TimeConstantVoc(40 + 800, 131)},
-        {"new 16-bit", NewFormatVoc(200, 22050, 16, 2, 4)},
-        {"new 8-bit", NewFormatVoc(200, 8000, 8, 1, 0)},
-        {"new a-law", NewFormatVoc(200, 8000, 8, 1, 6)},
-        {"new mu-law", NewFormatVoc(200, 8000, 8, 2, 7)},
-        {"time constant 62634", TimeConstantVoc(200, 62634)},
-        {"time constant 77", TimeConstantVoc(200, 77)}}},
-      {"htk",
-       ImportHtkFile,
-       ConvertStoredHtk,
-       &S::htkSourcePath,
-       &S::htkWavPath,
-       false,
-       {{"16-bit", HtkFile(625, 2, payload)}}},
-      {"au",
-       ImportAuFile,
-       ConvertStoredAu,
-       &S::auSourcePath,
-       &S::auWavPath,
-       false,
-       {{"mu-law", AuFile(1, 8000, 1, payload)},
-        {"8-bit", AuFile(2, 8000, 1, shortPayload)},
-        {"16-bit", AuFile(3, 22050, 2, shortPayload)},
-        {"32-bit", AuFile(5, 48000, 1, shortPayload)},
-        {"float", AuFile(6, 44100, 2, shortPayload)},
-        {"a-law", AuFile(27, 11025, 2, shortPayload)}}},
-      {"aiff",
-       ImportAiffFile,
-       ConvertStoredAiff,
-       &S::aiffSourcePath,
-       &S::aiffWavPath,
-       true,
-       {{"16-bit", AiffFile(1, 16, 0x400EAC44, payload)},
-        {"8-bit", AiffFile(1, 8, 0x400BFA00, shortPayload)},
-        {"aifc mu-law", AifcFile(2, 0x400DAC44, "ulaw", shortPayload)},
-        {"aifc sowt", AifcFile(1, 0x400BFA00, "sowt", shortPayload)}}},
-  };
+  static const std::vector<FormatRow> rows = [] {
+    std::vector<FormatRow> all;
+    for (const ForeignFormat& f : ForeignFormats()) {
+      FormatRow row{f.name, f.import, f.stored.convert, f.sourcePath, f.outputPath, false, {}};
+      for (const FormatSample& sample : FormatSamples()) {
+        if (std::string(f.name) != sample.path->format) continue;
+        row.mayWriteAndFail = row.mayWriteAndFail || (sample.flags & WRITTEN_FAILED) != 0;
+        const bool seen = std::any_of(row.samples.begin(), row.samples.end(),
+                                      [&](const FormatSample& s) { return s.path == sample.path; });
+        if (!seen) row.samples.push_back(sample);  // the first of each path
+      }
+      all.push_back(row);
+    }
+    return all;
+  }();
   return rows;
 }
 

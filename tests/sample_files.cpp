@@ -1,6 +1,7 @@
 #include "tests/sample_files.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -90,8 +91,11 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
     b.insert(b.end(), data.begin(), data.end());
   }
   RiffFmt(b, 20, 0x11, channels, rate, 0, static_cast<std::uint32_t>(dataPerBlock + 4u * channels), 4);
+  Put(b, 36, {2, 0, 0x01, 0x08});  // an extension of 2 bytes: 2049 samples a block
   WriteTag(&b[40], "fact");
+  WriteU32Le(&b[44], 4);
   WriteTag(&b[52], "data");
+  WriteU32Le(&b[56], static_cast<std::uint32_t>(b.size() - 60));
   return b;
 }
 
@@ -123,6 +127,12 @@ WaveInfo ParseWave(const Bytes& b) {
   w.dataOffset = dataTag + 8;
   w.ok = true;
   return w;
+}
+
+std::uint32_t AiffRate(std::uint32_t rate) {
+  int exponent = 31;
+  while ((rate >> exponent) == 0) --exponent;
+  return (0x3FFFu + exponent) << 16 | static_cast<std::uint32_t>((std::uint64_t{rate} << (63 - exponent)) >> 48);
 }
 
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
@@ -168,19 +178,23 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
   return b;
 }
 
-Bytes CafFile(std::size_t size, const CafFields& f, std::uint32_t seed) {
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk,
+              std::uint32_t seed) {
   Bytes b = Patterned(size, seed, std::string("caff\0\1\0\0desc", 12));
-  Put(b, 20, {f.rateHi, f.rateLo, 0, 0, 0, 0, 0, 0});
-  Put(b, 28, {f.format[0], f.format[1], f.format[2], f.format[3]});
-  Put(b, 44, {0, 0, f.channels >> 8, f.channels & 0xFF, 0, 0, f.bits >> 8, f.bits & 0xFF});
-  Put(b, 52, {f.nextChunk[0], f.nextChunk[1], f.nextChunk[2], f.nextChunk[3]});
+  std::uint64_t rateBits = 0;
+  std::memcpy(&rateBits, &rate, sizeof rateBits);
+  WriteU32Be(&b[20], static_cast<std::uint32_t>(rateBits >> 32));
+  WriteU32Be(&b[24], static_cast<std::uint32_t>(rateBits));
+  WriteTag(&b[28], format);
+  Put(b, 44, {0, 0, channels >> 8, channels & 0xFF, 0, 0, bits >> 8, bits & 0xFF});
+  WriteTag(&b[52], nextChunk);
   return Head(b, size);
 }
 
-Bytes PafFile(std::size_t size, const PafFields& f, std::uint32_t seed) {
+Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed) {
   Bytes b = Patterned(size, seed, std::string(" paf\0\0\0\0\0\0\0\0", 12));
-  Put(b, 12, f.rate);
-  Put(b, 16, {0, 0, f.format >> 8, f.format & 0xFF, 0, 0, f.channels >> 8, f.channels & 0xFF});
+  WriteU32Be(&b[12], rate);
+  Put(b, 16, {0, 0, format >> 8, format & 0xFF, 0, 0, channels >> 8, channels & 0xFF});
   return Head(b, size);
 }
 
@@ -190,20 +204,14 @@ Bytes PvfFile(const std::string& line, const Bytes& payload) {
 Bytes SphereFile(const std::string& lines, const Bytes& payload) { return Framed(BytesOf(lines), 1024, ' ', payload); }
 
 Bytes HtkFile(std::uint16_t period, std::uint16_t sampleBytes, const Bytes& payload) {
-  Bytes b = Framed({}, 12, 0, payload);
-  // The period's high half and the parameter kind: never read.
-  b[4] = 0xAB;
-  WriteU16Be(&b[10], 9);
-  WriteU16Be(&b[6], period);
-  WriteU16Be(&b[8], sampleBytes);
-  return b;
+  // After the sample count: the period (its high half never read), the sample size, the parameter kind (never read).
+  return WithBytesAt(Framed({}, 12, 0, payload), 4,
+                     {0xAB, 0, period >> 8, period & 0xFF, sampleBytes >> 8, sampleBytes & 0xFF, 0, 9});
 }
 
 Bytes IffFile(const char* formType, const char* firstChunk, std::uint32_t rateField, const Bytes& payload) {
-  Bytes b = Framed(BytesOf("FORM"), 100, 0, payload);
-  b[19] = 20;  // VHDR size
-  WriteTag(&b[8], formType);
-  WriteTag(&b[12], firstChunk);
+  const std::string head = std::string("FORM\0\0\0\0", 8) + formType + firstChunk + std::string("\0\0\0\x14", 4);
+  Bytes b = Framed(BytesOf(head), 100, 0, payload);  // the first chunk's size is VHDR's, 20
   WriteU32Be(&b[30], rateField);
   return b;
 }

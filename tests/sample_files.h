@@ -24,7 +24,8 @@ Bytes Head(Bytes bytes, std::size_t size);
 // A 44-byte PCM header and dataBytes of patterned samples.
 Bytes PcmWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::size_t dataBytes);
 // An IMA ADPCM wave with a 20-byte fmt chunk: blocks of 1024 data bytes a channel after each channel's 4-byte
-// header (block align 1028 or 2056); the last block holds lastBlockBytes when that is not 0.
+// header (block align 1028 or 2056; block k starts at step index k % 89); the last block holds lastBlockBytes when
+// that is not 0. Its samples a block and chunk sizes are filled in, so that sox decodes it too.
 Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, std::size_t lastBlockBytes = 0);
 
 // The fields of a wave the converters write, from the header family's fixed layout (PCM 44 bytes, G.711 58 bytes,
@@ -49,6 +50,8 @@ WaveInfo ParseWave(const Bytes& bytes);
 // Each is a header over a payload; fields the converters do not read hold nonsense or a pattern where that proves
 // they are not read.
 
+// The leading four bytes of rate as an 80-bit extended float, as AIFF files hold it.
+std::uint32_t AiffRate(std::uint32_t rate);
 // A plain AIFF with COMM first: samples at 54. blockSizeTag, when given, fills the SSND block-size field at 50.
 Bytes AiffFile(std::uint16_t channels, std::uint16_t sampleSize, std::uint32_t rate, const Bytes& samples,
                const char* blockSizeTag = nullptr);
@@ -57,23 +60,12 @@ Bytes AifcFile(std::uint16_t channels, std::uint32_t rate, const char* compressi
 // A 24-byte AU header (data offset and size fields hold nonsense) and payload.
 Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const Bytes& payload,
              const char* magic = ".snd");
-// A CAF file of size bytes: a pattern with the fields the converter reads, at 20-21 (rate), 28-31, 46-47, 50-51, 52-55.
-struct CafFields {
-  int rateHi;
-  int rateLo;
-  const char* format;
-  int channels;
-  int bits;
-  const char* nextChunk;
-};
-Bytes CafFile(std::size_t size, const CafFields& fields, std::uint32_t seed = 1);
-// A big-endian PAF file of size bytes: a pattern with its fields at 12-15, 18-19 and 22-23.
-struct PafFields {
-  std::initializer_list<int> rate;
-  int format;
-  int channels;
-};
-Bytes PafFile(std::size_t size, const PafFields& fields, std::uint32_t seed = 1);
+// A CAF file of size bytes: a pattern with the fields the converter reads: the rate as a double at 20, the format
+// at 28-31, channels at 46-47, bits at 50-51 and the next chunk's type at 52-55.
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk = "free",
+              std::uint32_t seed = 1);
+// A big-endian PAF file of size bytes: a pattern with the rate at 12-15, the format at 18-19, channels at 22-23.
+Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed = 1);
 // "PVF1", the given second line, zeros up to 1024, then payload.
 Bytes PvfFile(const std::string& line, const Bytes& payload);
 // SPHERE header lines padded with blanks to 1024 bytes, then payload.
