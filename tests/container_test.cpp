@@ -1,13 +1,7 @@
-// The container format below the commands: name keys and name-list lines,
-// companion paths, appends the container cannot take, and records that
-// cannot be trusted.
+// The container format below the commands: name keys and name-list lines, companion paths, the size limit, and
+// records that cannot be trusted.
 #include "library/container.h"
-#include "io/byte_order.h"
-#include "io/file_io.h"
-#include "state/app_state.h"
 #include "tests/test_support.h"
-
-namespace {
 
 TEST(NameKey, StandardCrcKeyRuleAndListLines) {
   EXPECT_EQ(~ComputeNameCrc("123456789"), 0xCBF43926u);  // the standard check value
@@ -40,55 +34,37 @@ TEST(CompanionPaths, DatAndTitleFromTheLastDot) {
 
 using ContainerTest = ProgramTest;
 
-TEST_F(ContainerTest, AppendsTheContainerCannotTakeChangeNothing) {
-  const std::string kvf = ProgramFile("Box.kvf");
-  const std::string dat = ProgramFile("Box.dat");
-  const std::string source = ScratchFile("x.wav");
-  auto append = [&](std::size_t bytes) {
-    WriteWholeFile(source, PatternBytes(bytes));
-    appState.loadedContainerPath = kvf;
-    appState.datPath = dat;
-    appState.addWavPickedPath = source;
-    appState.logWavName = "x.wav";
-    AppendEntryToContainer();
-    return appState.entryAppended;
-  };
-  WriteWholeFile(dat, Bytes());
-  WriteWholeFile(kvf, Bytes(100, 0));  // too short for an index
-  EXPECT_EQ(append(101), 0);
-  EXPECT_EQ(ReadWholeFile(kvf), Bytes(100, 0));
-  WriteWholeFile(kvf, KvfFile({}));  // sparse, just below the 2 GiB limit: one byte too many is refused
-  ASSERT_TRUE(TruncateFile(kvf, MAX_CONTAINER_BYTES - 100));
-  EXPECT_EQ(append(101), 0);
+TEST_F(ContainerTest, AnAddBeyondTwoGibibytesChangesNothing) {
+  const std::string kvf = CreateAndLoad("Box");
+  ASSERT_TRUE(TruncateFile(kvf, MAX_CONTAINER_BYTES - 100));  // sparse, just below the limit
+  AddFile("x.wav", PatternBytes(101));
+  EXPECT_EQ(Status(), MSG_CREATION_FAILED);
   EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES - 100);
-  EXPECT_TRUE(ReadWholeFile(dat).empty());
-  EXPECT_EQ(append(100), 1);
+  EXPECT_TRUE(ReadWholeFile(CompanionDatPath(kvf)).empty());
+  AddFile("x.wav", PatternBytes(100));  // exactly up to it
   EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES);
 }
 
-TEST_F(ContainerTest, DamagedRecordsAreNotUsable) {
+// Entry k's record lies at 16 x k. Records past the file or whose sum overflows: the container regressions.
+TEST_F(ContainerTest, RecordsOutsideTheIndexOrNotAddingUpAreNotUsable) {
   const struct {
     const char* what;
-    std::uint32_t size;
-    std::uint32_t start;
-    std::uint32_t end;
     std::int64_t k;
-  } cases[] = {{"valid", 50, 8016, 8066, 1},
-               {"entry 0", 50, 8016, 8066, 0},
-               {"entry 500", 50, 8016, 8066, 500},
-               {"end is not start plus size", 50, 8016, 8067, 1},
-               {"end past the file", 51, 8016, 8067, 1},
-               {"sum overflows 32 bits", 0x20, 0xFFFFFFF0u, 0x10, 1}};
+    std::uint32_t end;
+    bool usable;
+  } cases[] = {{"the first slot", 1, 8066, true},
+               {"the last slot", 499, 8066, true},
+               {"entry 0", 0, 8066, false},
+               {"entry 500", 500, 8066, false},
+               {"end is not start plus size", 1, 8067, false}};
   for (const auto& c : cases) {
     Bytes bytes = KvfFile({PatternBytes(50)});
-    WriteU32Le(&bytes[16 + 4], c.size);
-    WriteU32Le(&bytes[16 + 8], c.start);
-    WriteU32Le(&bytes[16 + 12], c.end);
+    WriteU32Le(&bytes[16 * c.k + 4], 50);
+    WriteU32Le(&bytes[16 * c.k + 8], 8016);
+    WriteU32Le(&bytes[16 * c.k + 12], c.end);
     WriteWholeFile(ProgramFile("Box.kvf"), bytes);
     Stream in = OpenStream(ProgramFile("Box.kvf"), "rb");
     EntryRecord record;
-    EXPECT_EQ(ReadEntryRecord(in.get(), c.k, record), std::string(c.what) == "valid") << c.what;
+    EXPECT_EQ(ReadEntryRecord(in.get(), c.k, record), c.usable) << c.what;
   }
 }
-
-}  // namespace
