@@ -44,27 +44,3 @@ TEST_F(ContainerTest, AnAddBeyondTwoGibibytesChangesNothing) {
   AddFile("x.wav", PatternBytes(100));  // exactly up to it
   EXPECT_EQ(MeasureFile(kvf), MAX_CONTAINER_BYTES);
 }
-
-// Entry k's record lies at 16 x k. Records past the file or whose sum overflows: the container regressions.
-TEST_F(ContainerTest, RecordsOutsideTheIndexOrNotAddingUpAreNotUsable) {
-  const struct {
-    const char* what;
-    std::int64_t k;
-    std::uint32_t end;
-    bool usable;
-  } cases[] = {{"the first slot", 1, 8066, true},
-               {"the last slot", 499, 8066, true},
-               {"entry 0", 0, 8066, false},
-               {"entry 500", 500, 8066, false},
-               {"end is not start plus size", 1, 8067, false}};
-  for (const auto& c : cases) {
-    Bytes bytes = KvfFile({PatternBytes(50)});
-    WriteU32Le(&bytes[16 * c.k + 4], 50);
-    WriteU32Le(&bytes[16 * c.k + 8], 8016);
-    WriteU32Le(&bytes[16 * c.k + 12], c.end);
-    WriteWholeFile(ProgramFile("Box.kvf"), bytes);
-    Stream in = OpenStream(ProgramFile("Box.kvf"), "rb");
-    EntryRecord record;
-    EXPECT_EQ(ReadEntryRecord(in.get(), c.k, record), c.usable) << c.what;
-  }
-}

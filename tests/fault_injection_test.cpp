@@ -116,32 +116,23 @@ TEST_F(FaultTest, ExportsAndShareReportEveryFailedCopy) {
   const std::string all = appState.massExportPrefix;
   const struct {
     int command;
-    std::string success;
     Strings copies;  // each target, then the file it copies; a single copy goes again on a failure
   } cases[] = {
-      {CMD_EXPORT_CURRENT,
-       "Completed. Wav file exported to program's directory",
-       {appState.singleExportPrefix + "1.au", appState.tempWavPath}},
-      {CMD_EXPORT_EXTERNAL,
-       "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)",
-       {appState.documentsWavDir + PATH_SEPARATOR + "ext_wav1.wav", external}},
-      {CMD_EXPORT_ALL,
-       "Completed. All wav files exported to program's directory",
-       {all + "1.au", ScratchFile("a.au"), all + "2.wav", ScratchFile("b.wav")}},
+      {CMD_EXPORT_CURRENT, {appState.singleExportPrefix + "1.au", appState.tempWavPath}},
+      {CMD_EXPORT_EXTERNAL, {appState.documentsWavDir + PATH_SEPARATOR + "ext_wav1.wav", external}},
+      {CMD_EXPORT_ALL, {all + "1.au", ScratchFile("a.au"), all + "2.wav", ScratchFile("b.wav")}},
       {CMD_SHARE_CURRENT,
-       "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder",
        {appState.shareKvfPrefix + "Exports.kvf", kvf, appState.shareDatPrefix + "Exports.dat", CompanionDatPath(kvf)}}};
+  const auto prepare = [&] {
+    StartProgram(programFolder, documentsFolder);
+    RunWithDialog(CMD_LOAD_KVF, kvf);
+    Select(0);
+    RunWithDialog(CMD_PLAY_EXTERNAL, external);
+  };
   for (const auto& c : cases) {
-    const auto prepare = [&] {
-      StartProgram(programFolder, documentsFolder);
-      RunWithDialog(CMD_LOAD_KVF, kvf);
-      Select(0);
-      RunWithDialog(CMD_PLAY_EXTERNAL, external);
-    };
     ForEveryFailure(
         prepare, [&] { Run(c.command); }, MSG_CREATION_FAILED, c.copies.size() == 2,
         [&] {
-          EXPECT_EQ(Status(), c.success);
           for (std::size_t i = 0; i < c.copies.size(); i += 2)
             EXPECT_EQ(ReadWholeFile(c.copies[i]), ReadWholeFile(c.copies[i + 1])) << c.copies[i];
         });

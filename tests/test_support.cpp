@@ -1,7 +1,6 @@
 #include "tests/test_support.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 
 #include "shell/main_window.h"
@@ -17,15 +16,6 @@ bool FileExists(const std::string& path) {
 Strings Plus(Strings head, const Strings& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
-}
-
-bool HostCommandSucceeds(std::string line, const std::string& output) {
-  line += (output.empty() ? " >/dev/null" : " >'" + output + "'") + std::string(" 2>/dev/null");
-#ifdef _WIN32
-  return false;
-#else
-  return std::system(line.c_str()) == 0;
-#endif
 }
 
 void ProgramTest::SetUp() {

@@ -22,9 +22,6 @@ using Strings = std::vector<std::string>;
 
 bool FileExists(const std::string& path);
 Strings Plus(Strings head, const Strings& tail);
-// Runs a command line of the Linux host (sox and its kin), its standard output into output when one is given;
-// false where it cannot run, as under Wine.
-bool HostCommandSucceeds(std::string line, const std::string& output = "");
 
 class ProgramTest : public ::testing::Test {
  protected:
