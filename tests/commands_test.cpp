@@ -396,13 +396,15 @@ TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
   AddFile("bad.au", AuFile(4, 8000, 1, PatternBytes(100)));  // an encoding no path takes: the conversion fails
   Command(CMD_SAVE_AS_PCM);
   Select(3);
-  EXPECT_EQ(Run(CMD_EXPORT_CURRENT).back(), FAILED);  // never an earlier entry's conversion
+  EXPECT_EQ(Run(CMD_EXPORT_CURRENT), (Strings{"finish", "beep", FAILED}));  // never an earlier one
   EXPECT_TRUE(HeadlessCallsOf("copy").empty());
 }
 
-TEST_F(CommandTest, ExternalWavesPlayAsTheyAreOrAreRefused) {
+TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
   Play("short.WAV", PcmWave(2, 44100, 16, 176399 - 36));  // RIFF size 176399: under a second
   EXPECT_EQ(appState.durationSeconds, 0.0);
+  Play("second.wav", PcmWave(2, 44100, 16, 176400 - 36));
+  EXPECT_EQ(appState.durationSeconds, 1.0);
   Play("endless.wav", WithBytesAt(PcmWave(1, 1, 16, 100), 4, {0xFF, 0xFF, 0xFF, 0xFF}));  // 2^31 s: the clock holds
   EXPECT_EQ(appState.durationMs, 4294967000u);
   const Bytes unplayable = WithBytesAt(PcmWave(1, 8000, 16, 100), 20, {0x34, 0x12});  // a tag no codec takes
@@ -425,9 +427,7 @@ TEST_F(CommandTest, ExternalWavesPlayAsTheyAreOrAreRefused) {
       (Strings{"timer off", "finish", "status External wav file saved to Documents\\KVP_Wavs (Exported as PCM)"}));
   EXPECT_EQ(Run(CMD_EXPORT_EXTERNAL), (Strings{"beep", FAILED}));  // once per play
   EXPECT_EQ(appState.externalExportCounter, 2);
-}
-
-TEST_F(CommandTest, ForeignAndWorkingFiles) {
+  // Converted files, and the program's working files
   const std::string sphere = "NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n";
   const Strings loading = {"start", "status ", "status Loading external wav . . . please, wait . . ."};
   EXPECT_EQ(Play("phone.snd", AuFile(1, 8000, 1, PatternBytes(8000))),
@@ -440,7 +440,8 @@ TEST_F(CommandTest, ForeignAndWorkingFiles) {
   } cases[] = {                                                                    // working files: never played
                {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                  // IMA block sizes still beep
                {appState.tempWavPath, SphereFile(sphere, PatternBytes(800)), {}},  // still converted
-               {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}}};           // durations still read
+               {appState.decodedWavPath, PcmWave(1, 8000, 16, 100), {}},
+               {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}}};  // durations still read
   fs::remove(appState.sphWavPath);
   for (const auto& c : cases) {
     WriteWholeFile(c.path, c.bytes);

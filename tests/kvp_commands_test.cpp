@@ -46,7 +46,6 @@ TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
   } rows[] = {
       {"new Box", KVP_DONE, "New KorvelFile ( Box.kvf )"},
       {"add BOX DIR/one.wav DIR/two.au", KVP_DONE, "The wav file labeled ' two.au ' has been added"},
-      {"--state play BOX 2", KVP_DONE, "Now playing stored  \"two.au\" Duration: 12.5"},
       {"--state play BOX 2", KVP_DONE, "\nisAu=1\n"},
       {"--state open DIR/two.au", KVP_DONE, "\ndurationMs=12000\nreplayDurationMs=0\n"},
       {"open DIR/two.au --export", KVP_DONE, "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)"},
@@ -63,7 +62,7 @@ TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
       {"--frob list BOX", KVP_USAGE, "kvp: unknown option '--frob'"},
       {"--program-dir '' list BOX", KVP_USAGE, "kvp: --program-dir needs a folder"},
       {"--documents-dir '' list BOX", KVP_USAGE, "kvp: --documents-dir needs a folder"},
-      {"list DIR/Missing.kvf", KVP_REFUSED, "Could not find, or open selected file. .."},
+      {"list DIR/Missing.kvf", KVP_REFUSED, "Kor_Vel_Player: Could not find, or open selected file. .."},
       {"list DIR", KVP_REFUSED, "Could not find, or open selected file. .."},
       {"play DIR/Missing.kvf 1", KVP_REFUSED, "Operation aborted . . ."},
       {"open DIR", KVP_REFUSED, "kvp: refused: Play_Wav of "},
@@ -83,8 +82,9 @@ TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
   EXPECT_EQ(ReadWholeFile(documentsFolder + "/KVP_Wavs/KVFM_Wav2.au"), ReadWholeFile(ScratchFile("two.au")));
 }
 
-// The name list after three adds (a.wav, b.au, c.wav): the names logged in CrcLog.dat because the list was missing
-// then, or a list missing now, cut to its first third, longer by one pair, or empty.
+// The name list after three adds (a.wav, b.au, c.wav; f.wav, added last, has a CRC of seven digits): the names logged
+// in CrcLog.dat because the list was missing then, or a list missing now, cut to its first third, longer by one pair,
+// or empty.
 enum class NameList { Logged, Missing, Shorter, Longer, Empty };
 
 TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
@@ -104,7 +104,7 @@ TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
   WriteWholeFile(ScratchFile("a.wav"), PcmWave(1, 8000, 16, 800));
   WriteWholeFile(ScratchFile("b.au"), AuFile(1, 8000, 1, PatternBytes(400)));
   WriteWholeFile(ScratchFile("c.wav"), PcmWave(2, 11025, 8, 600));
-  WriteWholeFile(ScratchFile("d.wav"), PcmWave(1, 22050, 16, 200));
+  WriteWholeFile(ScratchFile("f.wav"), PcmWave(1, 22050, 16, 200));
   const std::string loaded = "There are 0 to 3 valid entries within .kvf file\n";
   const std::string box = ProgramFile("Box.kvf");
   const std::string dat = ProgramFile("Box.dat");
@@ -131,11 +131,11 @@ TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
     EXPECT_EQ(Kvp({"export", box, "3"}), KVP_DONE) << err;
     EXPECT_EQ(Kvp({"export-all", box}), KVP_DONE) << err;
     EXPECT_EQ(Kvp({"share", box}), c.shared ? KVP_DONE : KVP_REFUSED) << err;
-    EXPECT_EQ(Kvp({"add", box, ScratchFile("d.wav")}), KVP_DONE) << err;
+    EXPECT_EQ(Kvp({"add", box, ScratchFile("f.wav")}), KVP_DONE) << err;
     EXPECT_EQ(out, loaded + "Adding wav . . . please, wait . . .\n" +
-                       "The wav file labeled ' d.wav ' has been added to slected kvf file . . \n");
+                       "The wav file labeled ' f.wav ' has been added to slected kvf file . . \n");
     EXPECT_EQ(Kvp({"play", box, "4"}), KVP_DONE) << err;
-    EXPECT_EQ(playedNames, Strings{"\"d.wav\""});
+    EXPECT_EQ(playedNames, Strings{"\"f.wav\""});
     EXPECT_EQ(Kvp({"play", box, "5"}), KVP_USAGE);
     EXPECT_NE(err.find("kvp: entry 5 is beyond the 4 entries"), std::string::npos) << err;
   }
