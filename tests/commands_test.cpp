@@ -348,8 +348,8 @@ TEST_F(PlayTest, ImaEntriesDecodeAsSoxDecodesTheirLeftChannel) {
     const Bytes out = ReadWholeFile(appState.decodedWavPath);
     EXPECT_EQ(ParseWave(out).byteRate, 2 * c.rate) << c.text;
     ASSERT_EQ(out.size(), 44 + 2 * (blocks * 2048 + 1)) << c.text;  // and the last header sample again
-    const std::string raw = ScratchFile("sox.raw");
     if (!soxRuns) continue;
+    const std::string raw = ScratchFile("sox.raw");
     const std::string sox = "sox '" + ScratchFile("ima.wav") + "' -t raw -e signed -b 16 - >'" + raw + "'";
     ASSERT_EQ(std::system(sox.c_str()), 0);
     const Bytes decoded = ReadWholeFile(raw);
