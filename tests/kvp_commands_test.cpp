@@ -1,16 +1,15 @@
-// kvp's own front end on containers whose name list does not match their entries: every command runs to a status of
-// 0 or 1 with the program's texts, and a play names its entry as the program's lookup named it, or by its number.
+// kvp's own front end: what it prints and its exit status for its options, usage mistakes and refusals; and
+// containers whose name list does not match their entries, on which every command runs to a status of 0 or 1 and a
+// play names its entry as the program's lookup named it, or by its number.
+#include <map>
 #include <sstream>
 
 #include "app/kvp_commands.h"
-#include "state/app_state.h"
 #include "tests/test_support.h"
 
-namespace {
+static Strings playedNames;
 
-Strings playedNames;
-
-void RecordPlay(const std::string&, const std::string& name) { playedNames.push_back(name); }
+static void RecordPlay(const std::string&, const std::string& name) { playedNames.push_back(name); }
 
 class KvpCommandsTest : public ProgramTest {
  protected:
@@ -22,100 +21,122 @@ class KvpCommandsTest : public ProgramTest {
     host.playWave = RecordPlay;
     host.out = &outStream;
     host.err = &errStream;
-    Strings arguments = {"--program-dir", programFolder, "--documents-dir", documentsFolder};
-    arguments.insert(arguments.end(), words.begin(), words.end());
     playedNames.clear();
-    const int status = RunKvp(arguments, host);
+    const int status = RunKvp(Plus({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
     out = outStream.str();
     err = errStream.str();
     return status;
   }
-
-  // A three-entry container Box.kvf made and filled by kvp; the name list removed first when namesLogged, so that
-  // the names go to CrcLog.dat.
-  void MakeBox(bool namesLogged) {
-    box = ProgramFile("Box.kvf");
-    WriteWholeFile(ScratchFile("a.wav"), PcmWave(1, 8000, 16, 800));
-    WriteWholeFile(ScratchFile("b.au"), AuFile(1, 8000, 1, PatternBytes(400)));
-    WriteWholeFile(ScratchFile("c.wav"), PcmWave(2, 11025, 8, 600));
-    WriteWholeFile(ScratchFile("d.wav"), PcmWave(1, 22050, 16, 200));
-    ASSERT_EQ(Kvp({"new", "Box"}), KVP_DONE) << err;
-    if (namesLogged) std::filesystem::remove(ProgramFile("Box.dat"));
-    ASSERT_EQ(Kvp({"add", box, ScratchFile("a.wav"), ScratchFile("b.au"), ScratchFile("c.wav")}), KVP_DONE) << err;
-  }
-
-  Strings ListedRows() {
-    EXPECT_EQ(Kvp({"list", box}), KVP_DONE) << err;
-    Strings rows;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) rows.push_back(line);
-    EXPECT_EQ(rows.back(), "There are 0 to 3 valid entries within .kvf file");
-    rows.pop_back();
-    return rows;
-  }
-
-  // Every command that reads the container, then an add and a play of the added entry.
-  void RunEveryCommand(const std::string& nameOfEntry2, const std::string& playText, const std::string& shareText) {
-    EXPECT_EQ(Kvp({"play", box, "2"}), KVP_DONE) << err;
-    EXPECT_NE(out.find(playText + " Duration: "), std::string::npos) << out;
-    EXPECT_EQ(playedNames, Strings{nameOfEntry2});
-    EXPECT_EQ(Kvp({"export", box, "3"}), KVP_DONE) << err;
-    EXPECT_NE(out.find("Completed. Wav file exported"), std::string::npos) << out;
-    EXPECT_EQ(Kvp({"export-all", box}), KVP_DONE) << err;
-    EXPECT_NE(out.find("Completed. All wav files exported"), std::string::npos) << out;
-    EXPECT_EQ(Kvp({"share", box}), shareText.rfind("Oops", 0) == 0 ? KVP_REFUSED : KVP_DONE) << err;
-    EXPECT_NE(out.find(shareText), std::string::npos) << out;
-    EXPECT_EQ(Kvp({"add", box, ScratchFile("d.wav")}), KVP_DONE) << err;
-    EXPECT_EQ(Kvp({"play", box, "4"}), KVP_DONE) << err;
-    EXPECT_EQ(playedNames, Strings{"\"d.wav\""});
-    EXPECT_EQ(Kvp({"play", box, "5"}), KVP_USAGE);
-    EXPECT_NE(err.find("kvp: entry 5 is beyond the 4 entries"), std::string::npos) << err;
-  }
-
-  std::string box;
   std::string out;
   std::string err;
 };
 
-const char* const SHARED = "Currently loaded kvf/dat files exported to Documents/Export_Kvf Folder";
-
-TEST_F(KvpCommandsTest, NamesLoggedBecauseTheListWasMissing) {
-  MakeBox(true);
-  EXPECT_EQ(ListedRows(), Strings{"No playlist was found for selected .kvf file . . ."});
-  RunEveryCommand("\"b.au\"", "Now playing stored  \"b.au\"",
-                  "Oops.  It seems something went wrong and file creation has failed . . .");
+// Each row: kvp's words (BOX stands for the container, DIR for the scratch folder, '' for an empty word), its exit
+// status and a text among what it printed. The plain successes' texts: the Windows driver's session.
+TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
+  const std::map<std::string, std::string> words = {
+      {"BOX", ProgramFile("Box.kvf")}, {"DIR", root.string()}, {"''", ""}};
+  WriteWholeFile(ScratchFile("one.wav"), PcmWave(2, 44100, 16, 65536));
+  WriteWholeFile(ScratchFile("two.au"), AuFile(1, 8000, 1, Bytes(99976)));  // 12.5 s of mu-law
+  WriteWholeFile(ScratchFile("bad.au"), AuFile(4, 8000, 1, Bytes(100)));    // an encoding no path takes
+  const struct {
+    const char* words;
+    int status;
+    const char* text;
+  } rows[] = {
+      {"new Box", KVP_DONE, "New KorvelFile ( Box.kvf )"},
+      {"add BOX DIR/one.wav DIR/two.au", KVP_DONE, "The wav file labeled ' two.au ' has been added"},
+      {"--state play BOX 2", KVP_DONE, "\nisAu=1\n"},
+      {"--state open DIR/two.au", KVP_DONE, "\ndurationMs=12000\nreplayDurationMs=0\n"},
+      {"open DIR/two.au --export", KVP_DONE, "External wav file saved to Documents\\KVP_Wavs (Exported as PCM)"},
+      {"--pcm export BOX 2", KVP_DONE, "Completed. Wav file exported to program's directory (Export Folder)"},
+      {"--documents export-all BOX", KVP_DONE, "Completed. All wav files exported to Documents\\KVP_Wavs"},
+      {"--help", KVP_DONE, "export-all CONTAINER"},
+      {"bogus", KVP_USAGE, "kvp: unknown command 'bogus'"},
+      {"play BOX abc", KVP_USAGE, "kvp: 'abc' is not an entry number"},
+      {"play BOX -1", KVP_USAGE, "kvp: '-1' is not an entry number"},
+      {"play BOX 99999999999999999999", KVP_USAGE, "kvp: '99999999999999999999' is not an entry number"},
+      {"play BOX 2147483647", KVP_USAGE, "kvp: entry 2147483647 is beyond the 2 entries"},
+      {"play BOX 3", KVP_USAGE, "kvp: entry 3 is beyond the 2 entries"},
+      {"list", KVP_USAGE, "kvp: wrong arguments for list"},
+      {"--frob list BOX", KVP_USAGE, "kvp: unknown option '--frob'"},
+      {"--program-dir '' list BOX", KVP_USAGE, "kvp: --program-dir needs a folder"},
+      {"--documents-dir '' list BOX", KVP_USAGE, "kvp: --documents-dir needs a folder"},
+      {"list DIR/Missing.kvf", KVP_REFUSED, "Kor_Vel_Player: Could not find, or open selected file. .."},
+      {"list DIR", KVP_REFUSED, "Could not find, or open selected file. .."},
+      {"play DIR/Missing.kvf 1", KVP_REFUSED, "Operation aborted . . ."},
+      {"open DIR", KVP_REFUSED, "kvp: refused: Play_Wav of "},
+      {"open two.unknown", KVP_REFUSED, "kvp: refused: Play_Wav of two.unknown"},
+      {"open DIR/bad.au", KVP_REFUSED, "kvp: refused: Play_Wav of "},
+  };
+  for (const auto& row : rows) {
+    Strings typed;
+    std::istringstream split(row.words);
+    for (std::string word; split >> word;) {
+      const std::string key = word.substr(0, word.find('/'));
+      typed.push_back(words.count(key) == 1 ? words.at(key) + word.substr(key.size()) : word);
+    }
+    EXPECT_EQ(Kvp(typed), row.status) << row.words;
+    EXPECT_NE((out + err).find(row.text), std::string::npos) << row.words << ": " << out << err;
+  }
+  EXPECT_EQ(ReadWholeFile(documentsFolder + "/KVP_Wavs/KVFM_Wav2.au"), ReadWholeFile(ScratchFile("two.au")));
 }
 
-TEST_F(KvpCommandsTest, ListMissingEverywhere) {
-  MakeBox(false);
-  std::filesystem::remove(ProgramFile("Box.dat"));
-  EXPECT_EQ(ListedRows(), Strings{"No playlist was found for selected .kvf file . . ."});
-  RunEveryCommand("entry 2", "", "Oops.  It seems something went wrong and file creation has failed . . .");
-}
+// The name list after three adds (a.wav, b.au, c.wav; f.wav, added last, has a CRC of seven digits): the names logged
+// in CrcLog.dat because the list was missing then, or a list missing now, cut to its first third, longer by one pair,
+// or empty.
+enum class NameList { Logged, Missing, Shorter, Longer, Empty };
 
-TEST_F(KvpCommandsTest, ListShorterThanTheEntries) {
-  MakeBox(false);
-  const Bytes dat = ReadWholeFile(ProgramFile("Box.dat"));
-  WriteWholeFile(ProgramFile("Box.dat"), Head(dat, dat.size() / 3));
-  EXPECT_EQ(ListedRows(), Strings{" \"a.wav\""});
-  RunEveryCommand("entry 2", "Now playing stored (unidentified name)", SHARED);
+TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
+  const std::string noList = "No playlist was found for selected .kvf file . . .";
+  const std::string named = "Now playing stored  \"b.au\"";
+  const struct {
+    NameList list;
+    Strings rows;        // as list prints them
+    const char* entry2;  // what a play of entry 2 is called
+    std::string text;    // the status of that play, before " Duration: "
+    bool shared;
+  } cases[] = {{NameList::Logged, {noList}, "\"b.au\"", named, false},
+               {NameList::Missing, {noList}, "entry 2", "", false},
+               {NameList::Shorter, {" \"a.wav\""}, "entry 2", "Now playing stored (unidentified name)", true},
+               {NameList::Longer, {" \"a.wav\"", " \"b.au\"", " \"c.wav\"", " \"gone.wav\""}, "\"b.au\"", named, true},
+               {NameList::Empty, {}, "entry 2", "", true}};
+  WriteWholeFile(ScratchFile("a.wav"), PcmWave(1, 8000, 16, 800));
+  WriteWholeFile(ScratchFile("b.au"), AuFile(1, 8000, 1, PatternBytes(400)));
+  WriteWholeFile(ScratchFile("c.wav"), PcmWave(2, 11025, 8, 600));
+  WriteWholeFile(ScratchFile("f.wav"), PcmWave(1, 22050, 16, 200));
+  const std::string loaded = "There are 0 to 3 valid entries within .kvf file\n";
+  const std::string box = ProgramFile("Box.kvf");
+  const std::string dat = ProgramFile("Box.dat");
+  for (const auto& c : cases) {
+    SCOPED_TRACE("name list " + std::to_string(static_cast<int>(c.list)));
+    for (const std::string& file : {box, dat, ProgramFile("CrcLog.dat")}) std::filesystem::remove(file);
+    ASSERT_EQ(Kvp({"new", "Box"}), KVP_DONE) << err;
+    if (c.list == NameList::Logged) std::filesystem::remove(dat);
+    ASSERT_EQ(Kvp({"add", box, ScratchFile("a.wav"), ScratchFile("b.au"), ScratchFile("c.wav")}), KVP_DONE) << err;
+    const Bytes listed = ReadWholeFile(dat);
+    const std::string names(listed.begin(), listed.end());
+    if (c.list == NameList::Missing) std::filesystem::remove(dat);
+    if (c.list == NameList::Shorter) WriteWholeFile(dat, BytesOf(names.substr(0, names.size() / 3)));
+    if (c.list == NameList::Longer)
+      WriteWholeFile(dat, BytesOf(names + " 12345678 \"gone.wav\"\r\n 12345600 \"gone.wav\"\r\n"));
+    if (c.list == NameList::Empty) WriteWholeFile(dat, {});
+    std::string rows;
+    for (const std::string& row : c.rows) rows += row + "\n";
+    EXPECT_EQ(Kvp({"list", box}), KVP_DONE) << err;
+    EXPECT_EQ(out, rows + loaded);
+    EXPECT_EQ(Kvp({"play", box, "2"}), KVP_DONE) << err;
+    EXPECT_NE(out.find("\n" + c.text + " Duration: "), std::string::npos) << out;
+    EXPECT_EQ(playedNames, Strings{c.entry2});
+    EXPECT_EQ(Kvp({"export", box, "3"}), KVP_DONE) << err;
+    EXPECT_EQ(Kvp({"export-all", box}), KVP_DONE) << err;
+    EXPECT_EQ(Kvp({"share", box}), c.shared ? KVP_DONE : KVP_REFUSED) << err;
+    EXPECT_EQ(Kvp({"add", box, ScratchFile("f.wav")}), KVP_DONE) << err;
+    EXPECT_EQ(out, loaded + "Adding wav . . . please, wait . . .\n" +
+                       "The wav file labeled ' f.wav ' has been added to slected kvf file . . \n");
+    EXPECT_EQ(Kvp({"play", box, "4"}), KVP_DONE) << err;
+    EXPECT_EQ(playedNames, Strings{"\"f.wav\""});
+    EXPECT_EQ(Kvp({"play", box, "5"}), KVP_USAGE);
+    EXPECT_NE(err.find("kvp: entry 5 is beyond the 4 entries"), std::string::npos) << err;
+  }
 }
-
-TEST_F(KvpCommandsTest, ListLongerThanTheEntries) {
-  MakeBox(false);
-  Bytes dat = ReadWholeFile(ProgramFile("Box.dat"));
-  const Bytes extra = BytesOf(" 12345678 \"gone.wav\"\r\n 12345600 \"gone.wav\"\r\n");
-  dat.insert(dat.end(), extra.begin(), extra.end());
-  WriteWholeFile(ProgramFile("Box.dat"), dat);
-  EXPECT_EQ(ListedRows(), (Strings{" \"a.wav\"", " \"b.au\"", " \"c.wav\"", " \"gone.wav\""}));
-  RunEveryCommand("\"b.au\"", "Now playing stored  \"b.au\"", SHARED);
-}
-
-TEST_F(KvpCommandsTest, ListEmpty) {
-  MakeBox(false);
-  WriteWholeFile(ProgramFile("Box.dat"), {});
-  EXPECT_EQ(ListedRows(), Strings{});
-  RunEveryCommand("entry 2", "", SHARED);
-}
-
-}  // namespace

@@ -3,13 +3,11 @@
 #include <map>
 #include <regex>
 
-#include "platform/headless.h"
 #include "shell/program_windows.h"
-#include "state/app_state.h"
 #include "tests/test_support.h"
 
-namespace {
-class ProgramWindowsTest : public ProgramTest {  // start-up without its windows: each test creates them
+// Start-up without its windows: each test creates them.
+class ProgramWindowsTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
@@ -18,29 +16,28 @@ class ProgramWindowsTest : public ProgramTest {  // start-up without its windows
   }
 };
 
-TEST_F(ProgramWindowsTest, BitmapsAndPlacesFromTheScreenCentre) {
+TEST_F(ProgramWindowsTest, BitmapsFontsAndPlacesFromTheScreenCentre) {
   HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
   ASSERT_TRUE(CreateProgramWindows());
   EXPECT_EQ(HeadlessCallsOf("class-register"), (Strings{"Korvel_Player  (" KORVEL_VERSION ") 800",
                                                         " Korvel_File - Export 700", " Quick Start - Help 420"}));
-  // Controls as "handle class|text|id|parent|place|styles|font|edge".
-  Strings places;
-  Strings systemFont;
-  Strings pictures;
-  for (const std::string& call : HeadlessCallsOf("window-create")) places.push_back(call.substr(call.rfind('|') + 1));
-  EXPECT_EQ(places, (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220"}));
-  EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));
-  const std::regex font(" ([^|]*\\|[^|]*\\|[^|]*)\\|.*\\|system-font\\|");  // its class|text|id
+  Strings found;  // window places, then the controls in the system font ("class|text|id"), then each menu item's bitmap
+  for (const std::string& call : HeadlessCallsOf("window-create")) found.push_back(call.substr(call.rfind('|') + 1));
+  const std::regex font(" ([^|]*\\|[^|]*\\|[^|]*)\\|.*\\|system-font\\|");
   for (const std::string& call : HeadlessCallsOf("control-create"))
-    if (std::smatch m; std::regex_search(call, m, font)) systemFont.push_back(m[1]);
-  EXPECT_EQ(systemFont, (Strings{"BUTTON|-->|1300", "BUTTON|<--|1400", "STATIC||1000", "STATIC||220", "STATIC||320"}));
+    if (std::smatch m; std::regex_search(call, m, font)) found.push_back(m[1]);
   std::map<std::string, std::string> bitmapOf = {{"none", "none"}};  // a loaded handle: the bitmap number
   for (const std::string& load : HeadlessCallsOf("bitmap-load"))
     bitmapOf[load.substr(load.find(' ') + 1)] = load.substr(0, load.find(' '));
   for (const std::string& item : HeadlessCallsOf("menu-item"))
-    pictures.push_back(item.substr(0, item.find('|')) + " " + bitmapOf[item.substr(item.rfind('|') + 1)]);
-  EXPECT_EQ(pictures, (Strings{"200 24", "100 32", "1100 32", "1200 48", "1700 56", "3800 40", "4100 32", "3600 32",
-                               "3700 40", "4150 120", "4200 120", "4000 120", "500 none", "4250 none"}));
+    found.push_back(item.substr(0, item.find('|')) + " " + bitmapOf[item.substr(item.rfind('|') + 1)]);
+  EXPECT_EQ(found,
+            (Strings{"390,100,500,387", "660,-30,300,100", "922,100,300,220", "BUTTON|-->|1300", "BUTTON|<--|1400",
+                     "STATIC||1000",    "STATIC||220",     "STATIC||320",     "200 24",          "100 32",
+                     "1100 32",         "1200 48",         "1700 56",         "3800 40",         "4100 32",
+                     "3600 32",         "3700 40",         "4150 120",        "4200 120",        "4000 120",
+                     "500 none",        "4250 none"}));
+  EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));
 }
 
 TEST_F(ProgramWindowsTest, RefusedClassStopsStartUp) {
@@ -49,4 +46,3 @@ TEST_F(ProgramWindowsTest, RefusedClassStopsStartUp) {
   EXPECT_EQ(HeadlessCallsOf("window-create").size(), 1u);
   EXPECT_TRUE(HeadlessCallsOf("window-show").empty());
 }
-}  // namespace

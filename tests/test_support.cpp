@@ -1,34 +1,30 @@
 #include "tests/test_support.h"
 
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
 #include <algorithm>
+#include <random>
 
-#include "io/file_io.h"
-#include "platform/headless.h"
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
-#include "state/app_state.h"
-#include "state/commands.h"
+
+namespace fs = std::filesystem;
 
 bool FileExists(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(path, error);
+  return fs::exists(path, error);
+}
+
+Strings Plus(Strings head, const Strings& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
 }
 
 void ProgramTest::SetUp() {
+  static const std::string process = std::to_string(std::random_device()());  // concurrent runs share no file
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "." + info->name();
-  std::replace(name.begin(), name.end(), '/', '_');
-  // One folder per process and test, so concurrent runs never share files.
-  root = std::filesystem::temp_directory_path() / ("korvel-tests-" + std::to_string(getpid())) / name;
-  std::filesystem::remove_all(root);
-  std::filesystem::create_directories(root / "Korvel Player" / "Export" / "Conversions");
-  std::filesystem::create_directories(root / "Documents");
+  root = fs::temp_directory_path() / ("korvel-tests-" + process) / info->test_suite_name() / info->name();
+  fs::remove_all(root);
+  fs::create_directories(root / "Korvel Player" / "Export" / "Conversions");
+  fs::create_directories(root / "Documents");
   IoFailAt(0);
   StartProgram((root / "Korvel Player").string(), (root / "Documents").string());
 }
@@ -46,10 +42,8 @@ void ProgramTest::TearDown() {
   IoFailAt(0);
   appState.containerFile.reset();
   std::error_code error;  // a failed test's folder stays; the process's goes with its last test
-  if (!HasFailure()) {
-    std::filesystem::remove_all(root, error);
-    std::filesystem::remove(root.parent_path(), error);
-  }
+  if (!HasFailure()) fs::remove_all(root, error);
+  for (const auto& folder : {root.parent_path(), root.parent_path().parent_path()}) fs::remove(folder, error);
 }
 
 std::string ProgramTest::ProgramFile(const std::string& relative) const {
@@ -64,16 +58,12 @@ void ProgramTest::Command(int id, unsigned notification) {
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-void ProgramTest::CommandWithDialog(int id, const std::string& path) {
-  HeadlessQueueDialogAnswer(path);
-  Command(id);
-}
-
 std::string ProgramTest::Status() const { return PlatformGetWindowText(appState.hwndStatus); }
 
-Strings ProgramTest::Feedback() const {
-  const std::string statusHandle = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
-  const std::size_t handle = statusHandle.size();
+Strings ProgramTest::Run(int id, unsigned notification) {
+  HeadlessClearCalls();
+  Command(id, notification);
+  const std::string status = std::to_string(reinterpret_cast<std::uintptr_t>(appState.hwndStatus)) + " ";
   Strings events;
   for (const PlatformCall& call : HeadlessCalls()) {
     const std::string& d = call.detail;
@@ -83,15 +73,9 @@ Strings ProgramTest::Feedback() const {
     if (call.role == "message-box") events.push_back("box " + d);
     if (call.role == "timer-start") events.push_back("timer on");
     if (call.role == "timer-stop") events.push_back("timer off");
-    if (call.role == "window-text" && d.rfind(statusHandle, 0) == 0) events.push_back("status " + d.substr(handle));
+    if (call.role == "window-text" && d.rfind(status, 0) == 0) events.push_back("status " + d.substr(status.size()));
   }
   return events;
-}
-
-Strings ProgramTest::Run(int id, unsigned note) {
-  HeadlessClearCalls();
-  Command(id, note);
-  return Feedback();
 }
 
 Strings ProgramTest::RunWithDialog(int id, const std::string& path) {
@@ -107,15 +91,14 @@ void ProgramTest::Select(int row) {
 std::string ProgramTest::CreateAndLoad(const std::string& name) {
   PlatformSetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME, name);
   Command(IDC_EXPORT_BUTTON);
-  const std::string kvf = appState.programDir + name + ".kvf";
-  CommandWithDialog(CMD_LOAD_KVF, kvf);
+  RunWithDialog(CMD_LOAD_KVF, appState.programDir + name + ".kvf");
   HeadlessClearCalls();
-  return kvf;
+  return appState.programDir + name + ".kvf";
 }
 
 void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
   WriteWholeFile(ScratchFile(name), bytes);
-  CommandWithDialog(CMD_ADD_WAV, ScratchFile(name));
+  RunWithDialog(CMD_ADD_WAV, ScratchFile(name));
 }
 
 Strings ProgramTest::PinEntry(const std::string& text) {

@@ -11,11 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "io/byte_order.h"
+#include "io/file_io.h"
+#include "platform/headless.h"
+#include "state/app_state.h"
+#include "state/commands.h"
 #include "tests/sample_files.h"
 
 using Strings = std::vector<std::string>;
 
 bool FileExists(const std::string& path);
+Strings Plus(Strings head, const Strings& tail);
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -28,15 +34,11 @@ class ProgramTest : public ::testing::Test {
   std::string ScratchFile(const std::string& name) const;
 
   void Command(int id, unsigned notification = 0);
-  // Answers the next open dialog with path (empty = Cancel), then sends id.
-  void CommandWithDialog(int id, const std::string& path);
   std::string Status() const;
-  // Sounds, beeps, status texts, message boxes and timer calls, in order:
-  // "start", "finish", "beep", "asterisk", "play <path>", "status <text>",
-  // "box <caption>: <text>", "timer on", "timer off".
-  Strings Feedback() const;
-  // The feedback of one command alone (with a dialog answer when path is given).
+  // Sends one command; its sounds, beeps, status texts, message boxes and timer calls, in order: "start", "finish",
+  // "beep", "asterisk", "play <path>", "status <text>", "box <caption>: <text>", "timer on", "timer off".
   Strings Run(int id, unsigned notification = 0);
+  // The same, answering the open dialog it opens with path (empty = Cancel).
   Strings RunWithDialog(int id, const std::string& path);
   // Chooses row (0-based) in the entry list, which plays it.
   void Select(int row);
