@@ -174,7 +174,7 @@ bool CopyPayload(std::FILE* in, std::FILE* out, const CopyRule& rule) {
   std::int64_t remaining = UnitCount(rule) * rule.unitSize;  // input bytes the units span
   if (remaining == 0) return true;
   if (!SeekStream(in, rule.dataOffset)) return false;
-  std::unique_ptr<unsigned char[]> block = NewIoBlock();
+  std::unique_ptr<unsigned char[]> block = NewIoBlock(remaining);
   std::vector<unsigned char> previous(unit, 0);  // raw bytes of the last unit read
   std::int64_t unitIndex = 0;
   while (remaining > 0) {

@@ -1,5 +1,6 @@
 #include "io/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #ifdef _WIN32
@@ -29,8 +30,11 @@ bool ModeWrites(const char* mode) {
 
 }  // namespace
 
-std::unique_ptr<unsigned char[]> NewIoBlock() {
-  return std::unique_ptr<unsigned char[]>(new unsigned char[IO_BLOCK_BYTES]);
+std::unique_ptr<unsigned char[]> NewIoBlock(std::int64_t size) {
+  const std::size_t bytes = size < static_cast<std::int64_t>(IO_BLOCK_BYTES)
+                                ? static_cast<std::size_t>(std::max<std::int64_t>(size, 1))
+                                : IO_BLOCK_BYTES;
+  return std::unique_ptr<unsigned char[]>(new unsigned char[bytes]);
 }
 
 void IoFailAt(long operation) {
@@ -134,7 +138,7 @@ bool FlushStream(std::FILE* file) {
 }
 
 bool CopyStreamBytes(std::FILE* in, std::FILE* out, std::int64_t size) {
-  std::unique_ptr<unsigned char[]> block = NewIoBlock();
+  std::unique_ptr<unsigned char[]> block = NewIoBlock(size);
   while (size > 0) {
     std::size_t want =
         size < static_cast<std::int64_t>(IO_BLOCK_BYTES) ? static_cast<std::size_t>(size) : IO_BLOCK_BYTES;

@@ -14,9 +14,10 @@
 // sample units never straddle two blocks.
 constexpr std::size_t IO_BLOCK_BYTES = 1572864;
 
-// A transfer buffer of IO_BLOCK_BYTES, left uninitialised: every byte of it
-// is read into before it is used.
-std::unique_ptr<unsigned char[]> NewIoBlock();
+// A transfer buffer for moving size bytes: IO_BLOCK_BYTES, or less when the
+// whole transfer is smaller. Left uninitialised: every byte of it is read
+// into before it is used.
+std::unique_ptr<unsigned char[]> NewIoBlock(std::int64_t size);
 
 struct StreamCloser {
   void operator()(std::FILE* file) const;

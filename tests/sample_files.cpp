@@ -1,6 +1,7 @@
 #include "tests/sample_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -9,8 +10,17 @@
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  Bytes bytes;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return bytes;
+  unsigned char block[65536];
+  std::size_t got = 0;
+  do {
+    got = std::fread(block, 1, sizeof block, file);
+    bytes.insert(bytes.end(), block, block + got);
+  } while (got == sizeof block);
+  std::fclose(file);
+  return bytes;
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
   return std::ofstream(path, std::ios::binary)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "app/kvp_commands.h"
@@ -46,7 +47,9 @@ Bytes Join(Bytes a, const Bytes& b) {
 }
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
+// They are made once a process; every input starts with them empty and the program started afresh.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
+const char* const SCRATCH_FOLDERS[] = {"Korvel Player/Export/Conversions", "Documents/KVP_Wavs", "Input"};
 void RemoveScratch() {
   appState.containerFile.reset();  // an open file cannot be removed on Windows
   std::error_code error;
@@ -54,14 +57,14 @@ void RemoveScratch() {
 }
 fs::path Input(const std::string& name) { return root / "Input" / name; }
 
-// Empties the folders and starts the program afresh, as at its start-up.
 void ResetProgram(const std::string& entry) {
-  static const bool removedAtExit = std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
+  static const bool made = [] {
+    for (const char* folder : SCRATCH_FOLDERS) fs::create_directories(root / folder);
+    return std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
+  }();
   currentEntry = entry;
-  (void)removedAtExit;
+  (void)made;
   IoFailAt(0);
-  RemoveScratch();
-  for (const char* f : {"Korvel Player/Export/Conversions", "Documents", "Input"}) fs::create_directories(root / f);
   HeadlessReset((root / "Korvel Player" / "Korvel_Player.exe").string(), (root / "Documents").string());
   InitializeAppState();
   SetUpProgramPaths();
@@ -75,17 +78,31 @@ void Command(int id, unsigned notification = 0, const fs::path& answer = {}) {
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
-// Everything the program wrote lies where it may write (working files, exports, name log, Documents); no stray file.
-void CheckFolders() {
+// Where the program may write: working files, exports, the name log, Documents. The same paths in every process.
+std::regex AllowedPaths() {
   const std::string exports = "KVF[SM]_Wav[0-9]+\\.(au|aiff|voc|wav|caf|paf|pvf|sph|htk)";
   std::string working = NameOf(appState.tempWavPath) + "|" + NameOf(appState.decodedWavPath);
   for (const FormatRow& row : Formats()) working += "|" + NameOf(appState.*row.output);
-  const std::regex allowed("Input(/.*)?|Documents(/Export_KVF(/.*)?|/KVP_Wavs(/ext_wav.*|/" + exports + ")?)?|" +
-                           "Korvel Player(/CrcLog\\.dat|/Export(/" + exports + "|/Conversions(/(" +
-                           std::regex_replace(working, std::regex("\\."), "\\.") + "))?)?)?");
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    const std::string path = entry.path().lexically_relative(root).generic_string();
-    FUZZ_CHECK(std::regex_match(path, allowed), "stray file " + path);
+  return std::regex("Input(/.*)?|Documents(/Export_KVF(/.*)?|/KVP_Wavs(/ext_wav.*|/" + exports + ")?)?|" +
+                    "Korvel Player(/CrcLog\\.dat|/Export(/" + exports + "|/Conversions(/(" +
+                    std::regex_replace(working, std::regex("\\."), "\\.") + "))?)?)?");
+}
+
+// Everything the program wrote lies where it may write; no stray file. Then all of it goes, but the scratch folders.
+void CheckAndEmptyFolders() {
+  static const std::regex allowed = AllowedPaths();
+  static std::set<std::string> known;
+  appState.containerFile.reset();
+  std::vector<fs::path> found;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) found.push_back(entry.path());
+  for (auto path = found.rbegin(); path != found.rend(); ++path) {  // a folder's files before the folder
+    const std::string relative = path->lexically_relative(root).generic_string();
+    if (known.count(relative) == 0) {  // each path is matched once a process: the matcher is slow
+      FUZZ_CHECK(std::regex_match(relative, allowed), "stray file " + relative);
+      known.insert(relative);
+    }
+    const auto holds = [&](const char* folder) { return (std::string(folder) + "/").rfind(relative + "/", 0) == 0; };
+    if (std::none_of(std::begin(SCRATCH_FOLDERS), std::end(SCRATCH_FOLDERS), holds)) fs::remove(*path);
   }
 }
 
@@ -406,7 +423,7 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     const auto runFresh = [name, run](const Bytes& in) {
       ResetProgram(name);
       run(in);
-      CheckFolders();
+      CheckAndEmptyFolders();
     };
     entries[name] = {runFresh, std::move(seeds)};
   };
