@@ -38,6 +38,11 @@ void Fail(const std::string& message) {
 }
 #define FUZZ_CHECK(condition, message) ((condition) ? void() : Fail(message))
 
+// Exporting every entry writes a file an entry, hundreds for a large count: the fuzzers leave that command out above
+// 32 entries, where an input would take a hundred times as long. The regression replay runs it for every count.
+bool leaveOutLargeExports = false;
+bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || count <= 32; }
+
 Bytes ReadAll(const fs::path& path) { return ReadWholeFile(path.string()); }
 void WriteAll(const fs::path& path, const Bytes& b) { WriteWholeFile(path.string(), b); }
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
@@ -145,6 +150,9 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
              "duration " + text + " is no finite time, or its text " + s.durationText + " or replay one differs");
 }
 
+// The count at offset 12, as the program reads it.
+std::uint32_t EntryCountOf(const Bytes& kvf) { return kvf.size() >= 16 ? ReadU32Le(&kvf[12]) : 0; }
+
 // The bytes of record k, or nothing when the program must judge it damaged.
 std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
   if (k < 1 || k > MAX_ENTRIES || static_cast<std::size_t>(16 * k + 16) > kvf.size()) return std::nullopt;
@@ -206,12 +214,13 @@ void CheckStoredWave(const Bytes& entry) {
              "IMA ADPCM gave a wrong header or " + std::to_string(out.size()) + " bytes, not " + std::to_string(size));
 }
 
-// The first eight entries played (list selection, then "-->"): each extracted whole and its prepared wave handed to the
-// sound service, or refused; its single export (1200) is the wave played for a RIFF/WAVE entry, else the stored bytes,
-// none for a damaged record. Then export all (1700): every valid record's bytes, nothing for the others.
+// The first three entries played (list selection, then "-->"; the stored plays have targets of their own): each
+// extracted whole and its prepared wave handed to the sound service, or refused; its single export (1200) is the wave
+// played for a RIFF/WAVE entry, else the stored bytes, none for a damaged record. Then export all (1700): every valid
+// record's bytes, nothing for the others.
 void PlayAndExport(const Bytes& kvf) {
   AppState& s = appState;
-  for (int plays = 0; plays < 8 && s.currentIndex < s.entryCount; ++plays) {
+  for (int plays = 0; plays < 3 && s.currentIndex < s.entryCount; ++plays) {
     const bool select = plays == 0 && !HeadlessListRows(s.hwndEntryList).empty();
     RemoveFile(s.decodedWavPath);  // what an earlier entry left there
     if (select) HeadlessSelectRow(s.hwndEntryList, 0);
@@ -235,6 +244,7 @@ void PlayAndExport(const Bytes& kvf) {
                    (exported.empty() || ReadAll(exported[0]) == expected),
                "the single export is not one copy of the entry played");
   }
+  if (!ExportsEveryEntry(s.entryCount)) return;
   Command(CMD_EXPORT_ALL);
   std::vector<fs::path> files = Exports("KVFM_Wav");
   bool damaged = s.entryCount > MAX_ENTRIES;
@@ -257,7 +267,7 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   WriteAll(Input("box.kvf"), kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
   Command(CMD_LOAD_KVF, 0, Input("box.kvf"));
-  const std::uint32_t count = kvf.size() >= 16 ? ReadU32Le(&kvf[12]) : 0;
+  const std::uint32_t count = EntryCountOf(kvf);
   const std::uint32_t crc = ~ComputeNameCrc("add.wav");
   FUZZ_CHECK(s.entryCount == std::int32_t(count) && s.loadedContainerPath == Input("box.kvf").string(),
              "the container was not loaded, or its entry count differs from offset 12");
@@ -324,19 +334,24 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
 Strings kvpPlayedNames;
 void RecordKvpPlay(const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); }
 
-// kvp's own commands on Input/box.kvf (and box.dat unless dat is empty), one after the other as a user would type
-// them; entry is the number play and export are given, options go before each command. Every command ends refused
-// or done, a usage mistake only for an entry beyond the count; a play names its entry as the program's lookup named
-// it, or by its number.
-void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options) {
+// kvp's own commands on Input/box.kvf (and box.dat unless dat is empty): the one picked, or all seven one after the
+// other as a user would type them (picked is 7); entry is the number play and export are given, options go before
+// each command. Every command ends refused or done, a usage mistake only for an entry beyond the count; a play names
+// its entry as the program's lookup named it, or by its number.
+void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options,
+                    unsigned picked) {
   const std::string box = Input("box.kvf").string();
   WriteAll(box, kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
   WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
-  const std::vector<Strings> commands = {{"list", box},          {"play", box, entry},
-                                         {"export", box, entry}, {"export-all", box},
-                                         {"share", box},         {"add", box, Input("add.wav").string()},
-                                         {"play", box, entry}};
+  std::vector<Strings> commands = {{"list", box},       {"play", box, entry}, {"export", box, entry},
+                                   {"export-all", box}, {"share", box},       {"add", box, Input("add.wav").string()},
+                                   {"play", box, entry}};
+  if (picked < commands.size()) commands = {commands[picked]};
+  if (!ExportsEveryEntry(EntryCountOf(kvf))) {
+    const auto exportAll = [](const Strings& words) { return words[0] == "export-all"; };
+    commands.erase(std::remove_if(commands.begin(), commands.end(), exportAll), commands.end());
+  }
   std::ostringstream out;
   KvpHost host;
   host.playWave = RecordKvpPlay;
@@ -471,8 +486,8 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add(
       "external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
-  // A kvp input: its first byte picks the entry number (1 to 8) and the options (--pcm, --documents); a container
-  // input follows.
+  // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
+  // (its top three bits); a container input follows.
   const auto kvp = [](const Bytes& in) {
     if (in.size() < 3) return;
     const unsigned choice = in[0];
@@ -481,12 +496,13 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     if ((choice & 8) != 0) options.push_back("--pcm");
     if ((choice & 16) != 0) options.push_back("--documents");
     const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(3 + ReadU16Le(&in[1]), std::ptrdiff_t(in.size()));
-    RunKvpCommands(Bytes(in.begin() + 3, datEnd), Bytes(datEnd, in.end()), std::to_string(1 + (choice & 7)), options);
+    const std::string entry = std::to_string(1 + (choice & 7));
+    RunKvpCommands(Bytes(in.begin() + 3, datEnd), Bytes(datEnd, in.end()), entry, options, choice >> 5);
   };
   std::vector<Bytes> kvpSeeds;
   for (const Bytes& containerSeed : {ContainerInput({waves[0], waves[4]}), ContainerInput(storable)}) {
-    kvpSeeds.push_back(Join({1}, containerSeed));
-    kvpSeeds.push_back(Join({2 | 8}, Join({0, 0}, Tail(containerSeed, 2 + ReadU16Le(containerSeed.data())))));
+    kvpSeeds.push_back(Join({1 | 0xE0}, containerSeed));
+    kvpSeeds.push_back(Join({2 | 8 | 0xE0}, Join({0, 0}, Tail(containerSeed, 2 + ReadU16Le(containerSeed.data())))));
   }
   add("kvp_commands", kvp, kvpSeeds);
   const auto checkAndRepair = [](const Bytes& in) {
@@ -507,6 +523,7 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
 // writes its seeds into that folder, which libFuzzer reads after this initialisation.
 static const FuzzEntry* fuzzer = nullptr;
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
+  leaveOutLargeExports = true;
   fuzzer = &FuzzEntries().at(fs::path((*argv)[0]).filename().string().substr(5));  // after "fuzz_"
   const char* folder = std::getenv("KORVEL_FUZZ_SEEDS");
   for (std::size_t i = 0; folder != nullptr && i < fuzzer->seeds.size(); ++i) {
