@@ -261,8 +261,9 @@ void PlayAndExport(const Bytes& kvf) {
 }
 
 // Loads Input/box.kvf (and box.dat unless dat is empty) by the dialog of 200, then plays and exports; or Add_Wav (100)
-// adds a small wave. Both files stay as they were, or a taken add appends exactly the entry and its name.
-void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
+// adds a small wave, the failAt-th of its writes failing (0: none). Both files stay as they were, or a taken add
+// appends exactly the entry and its name; only a failed write may make the program refuse an add it can take.
+void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0) {
   AppState& s = appState;
   WriteAll(Input("box.kvf"), kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
@@ -274,14 +275,19 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add) {
   Bytes kvfAfter = kvf;
   Bytes datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
+  bool failed = false;
   if (add) {
     WriteAll(Input("add.wav"), added);
+    IoFailAt(failAt);
     Command(CMD_ADD_WAV, 0, Input("add.wav"));
+    failed = failAt > 0 && IoOperationCount() >= failAt;
+    IoFailAt(0);
   } else {
     PlayAndExport(kvf);
   }
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
-  FUZZ_CHECK(!add || (s.entryAppended == acceptable && ReadAll(Input("add.wav")) == added),
+  FUZZ_CHECK(!add || ((s.entryAppended == acceptable || (failed && s.entryAppended == 0)) &&
+                      ReadAll(Input("add.wav")) == added),
              "an add was refused or taken wrongly, or changed the file added");
   if (add && acceptable && s.entryAppended == 1) {
     kvfAfter = Join(kvf, added);
@@ -514,8 +520,10 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("container_repair", checkAndRepair,
       {threeEntries, Head(threeEntries, threeEntries.size() - 50), Head(threeEntries, 5000)});
   const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
-  add("add_to_container", [dat](const Bytes& in) { RunContainer(dat, in, true); },
-      {KvfFile({}), KvfFile({waves[0], FormatNamed("au")->samples[0].bytes})});
+  // An add input: the number of the write to fail (0: none), then the .kvf.
+  const auto addTo = [dat](const Bytes& in) { RunContainer(dat, Tail(in, 1), true, in.empty() ? 0 : in[0]); };
+  const Bytes twoEntries = KvfFile({waves[0], FormatNamed("au")->samples[0].bytes});
+  add("add_to_container", addTo, {Join({0}, KvfFile({})), Join({0}, twoEntries), Join({3}, twoEntries)});
   return entries;
 }
 
