@@ -7,29 +7,7 @@
 #include "app/kvp_commands.h"
 #include "tests/test_support.h"
 
-static Strings playedNames;
-
-static void RecordPlay(const std::string&, const std::string& name) { playedNames.push_back(name); }
-
-class KvpCommandsTest : public ProgramTest {
- protected:
-  // Runs kvp with the scratch folders; what it printed is in out and err.
-  int Kvp(const Strings& words) {
-    std::ostringstream outStream;
-    std::ostringstream errStream;
-    KvpHost host;
-    host.playWave = RecordPlay;
-    host.out = &outStream;
-    host.err = &errStream;
-    playedNames.clear();
-    const int status = RunKvp(Plus({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
-    out = outStream.str();
-    err = errStream.str();
-    return status;
-  }
-  std::string out;
-  std::string err;
-};
+class KvpCommandsTest : public ProgramTest {};
 
 // Each row: kvp's words (BOX stands for the container, DIR for the scratch folder, '' for an empty word), its exit
 // status and a text among what it printed. The plain successes' texts: the Windows driver's session.
@@ -77,7 +55,7 @@ TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
       typed.push_back(words.count(key) == 1 ? words.at(key) + word.substr(key.size()) : word);
     }
     EXPECT_EQ(Kvp(typed), row.status) << row.words;
-    EXPECT_NE((out + err).find(row.text), std::string::npos) << row.words << ": " << out << err;
+    EXPECT_NE((kvpOut + kvpErr).find(row.text), std::string::npos) << row.words << ": " << kvpOut << kvpErr;
   }
   EXPECT_EQ(ReadWholeFile(documentsFolder + "/KVP_Wavs/KVFM_Wav2.au"), ReadWholeFile(ScratchFile("two.au")));
 }
@@ -111,9 +89,9 @@ TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
   for (const auto& c : cases) {
     SCOPED_TRACE("name list " + std::to_string(static_cast<int>(c.list)));
     for (const std::string& file : {box, dat, ProgramFile("CrcLog.dat")}) std::filesystem::remove(file);
-    ASSERT_EQ(Kvp({"new", "Box"}), KVP_DONE) << err;
+    ASSERT_EQ(Kvp({"new", "Box"}), KVP_DONE) << kvpErr;
     if (c.list == NameList::Logged) std::filesystem::remove(dat);
-    ASSERT_EQ(Kvp({"add", box, ScratchFile("a.wav"), ScratchFile("b.au"), ScratchFile("c.wav")}), KVP_DONE) << err;
+    ASSERT_EQ(Kvp({"add", box, ScratchFile("a.wav"), ScratchFile("b.au"), ScratchFile("c.wav")}), KVP_DONE) << kvpErr;
     const Bytes listed = ReadWholeFile(dat);
     const std::string names(listed.begin(), listed.end());
     if (c.list == NameList::Missing) std::filesystem::remove(dat);
@@ -123,20 +101,20 @@ TEST_F(KvpCommandsTest, NameListsThatDoNotMatchTheEntries) {
     if (c.list == NameList::Empty) WriteWholeFile(dat, {});
     std::string rows;
     for (const std::string& row : c.rows) rows += row + "\n";
-    EXPECT_EQ(Kvp({"list", box}), KVP_DONE) << err;
-    EXPECT_EQ(out, rows + loaded);
-    EXPECT_EQ(Kvp({"play", box, "2"}), KVP_DONE) << err;
-    EXPECT_NE(out.find("\n" + c.text + " Duration: "), std::string::npos) << out;
-    EXPECT_EQ(playedNames, Strings{c.entry2});
-    EXPECT_EQ(Kvp({"export", box, "3"}), KVP_DONE) << err;
-    EXPECT_EQ(Kvp({"export-all", box}), KVP_DONE) << err;
-    EXPECT_EQ(Kvp({"share", box}), c.shared ? KVP_DONE : KVP_REFUSED) << err;
-    EXPECT_EQ(Kvp({"add", box, ScratchFile("f.wav")}), KVP_DONE) << err;
-    EXPECT_EQ(out, loaded + "Adding wav . . . please, wait . . .\n" +
-                       "The wav file labeled ' f.wav ' has been added to slected kvf file . . \n");
-    EXPECT_EQ(Kvp({"play", box, "4"}), KVP_DONE) << err;
-    EXPECT_EQ(playedNames, Strings{"\"f.wav\""});
+    EXPECT_EQ(Kvp({"list", box}), KVP_DONE) << kvpErr;
+    EXPECT_EQ(kvpOut, rows + loaded);
+    EXPECT_EQ(Kvp({"play", box, "2"}), KVP_DONE) << kvpErr;
+    EXPECT_NE(kvpOut.find("\n" + c.text + " Duration: "), std::string::npos) << kvpOut;
+    EXPECT_EQ(kvpPlayedNames, Strings{c.entry2});
+    EXPECT_EQ(Kvp({"export", box, "3"}), KVP_DONE) << kvpErr;
+    EXPECT_EQ(Kvp({"export-all", box}), KVP_DONE) << kvpErr;
+    EXPECT_EQ(Kvp({"share", box}), c.shared ? KVP_DONE : KVP_REFUSED) << kvpErr;
+    EXPECT_EQ(Kvp({"add", box, ScratchFile("f.wav")}), KVP_DONE) << kvpErr;
+    EXPECT_EQ(kvpOut, loaded + "Adding wav . . . please, wait . . .\n" +
+                          "The wav file labeled ' f.wav ' has been added to slected kvf file . . \n");
+    EXPECT_EQ(Kvp({"play", box, "4"}), KVP_DONE) << kvpErr;
+    EXPECT_EQ(kvpPlayedNames, Strings{"\"f.wav\""});
     EXPECT_EQ(Kvp({"play", box, "5"}), KVP_USAGE);
-    EXPECT_NE(err.find("kvp: entry 5 is beyond the 4 entries"), std::string::npos) << err;
+    EXPECT_NE(kvpErr.find("kvp: entry 5 is beyond the 4 entries"), std::string::npos) << kvpErr;
   }
 }

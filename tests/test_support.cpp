@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <random>
+#include <sstream>
+
+#include "app/kvp_commands.h"
 
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
 
 namespace fs = std::filesystem;
+
+Strings kvpPlayedNames;
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -104,4 +109,18 @@ void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
 Strings ProgramTest::PinEntry(const std::string& text) {
   PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, text);
   return Run(IDC_SET_ID);
+}
+
+int ProgramTest::Kvp(const Strings& words) {
+  std::ostringstream outStream;
+  std::ostringstream errStream;
+  KvpHost host;
+  host.playWave = [](const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); };
+  host.out = &outStream;
+  host.err = &errStream;
+  kvpPlayedNames.clear();
+  const int status = RunKvp(Plus({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
+  kvpOut = outStream.str();
+  kvpErr = errStream.str();
+  return status;
 }

@@ -20,6 +20,8 @@
 
 using Strings = std::vector<std::string>;
 
+extern Strings kvpPlayedNames;  // the names of the waves the last ProgramTest::Kvp played
+
 bool FileExists(const std::string& path);
 Strings Plus(Strings head, const Strings& tail);
 
@@ -49,6 +51,12 @@ class ProgramTest : public ::testing::Test {
   void AddFile(const std::string& name, const Bytes& bytes);
   // Types text into the entry number box and presses "Set ID#": the feedback of the press.
   Strings PinEntry(const std::string& text);
+
+  // Runs kvp in-process on the scratch folders; what it printed is in kvpOut and kvpErr.
+  int Kvp(const Strings& words);
+
+  std::string kvpOut;
+  std::string kvpErr;
 
   std::filesystem::path root;
   std::string programFolder;
