@@ -402,7 +402,8 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   host.out = &out;
   host.err = &out;
   const Strings folder = {"--program-dir", (root / "Korvel Player").string()};
-  const auto before = ScratchFiles();
+  std::map<std::string, Bytes> before = {{box, kvf}};
+  if (!dat.empty()) before[Input("box.dat").string()] = dat;
   const int checked = RunKvp({folder[0], folder[1], "check", box}, host);
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(ScratchFiles() == before, "check changed or made a file");
