@@ -265,15 +265,17 @@ TEST_F(CommandTest, WaveDurationsFollowTheFmtLength) {
       EXPECT_EQ(appState.durationSeconds, c.external);
     }
   }
-  // A stored IMA ADPCM entry (blocks of 1028 or 2056 bytes) is timed by length x 6 / bps: the text and the limits
-  // change, the seconds stay. (Its decoded wave: the fuzz invariants; its samples: the converter suite, against sox.)
+  // A stored IMA ADPCM entry (blocks of 1028 or 2056 bytes) plays decoded to one channel, 16 bits at its own rate,
+  // and is timed by length x 6 / bps: the text and the limits change, the seconds stay. (The decoded wave's size: the
+  // fuzz invariants; its samples: the converter suite, against sox.)
   AddFile("mono.wav", ImaWave(1, 44100, 89));
-  AddFile("stereo.wav", ImaWave(2, 22050, 89));
-  for (const char* text : {"4.9824", "9.9615"}) {
+  AddFile("stereo.wav", ImaWave(2, 44100, 89));
+  for (const char* text : {"4.9824", "4.9807"}) {
     const double secondsBefore = appState.durationSeconds;
     Command(IDC_NEXT);
     EXPECT_EQ(appState.durationText, text);
     EXPECT_EQ(appState.durationSeconds, secondsBefore) << text;
+    EXPECT_EQ(ParseWave(ReadWholeFile(appState.decodedWavPath)).byteRate, 2u * 44100) << text;
   }
 }
 
