@@ -361,7 +361,6 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
     const char* name;
     Bytes bytes;
   } refused[] = {{"mixed.Wav", PcmWave(1, 8000, 16, 100)},
-                 {"noext", PcmWave(1, 8000, 16, 100)},
                  {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)},
                  {"norate.wav", PcmWave(1, 0, 16, 100)},
                  {"tiny.wav", Bytes(10, 0)},
