@@ -28,11 +28,6 @@ static Bytes WaveWith(std::uint32_t fmtSize, std::uint16_t tag, std::uint16_t ch
   return b;
 }
 
-// The last two events of a command's feedback: a refusal's beep and text, for most.
-static Strings LastTwo(const Strings& feedback) {
-  return Strings(feedback.end() - std::min<std::size_t>(2, feedback.size()), feedback.end());
-}
-
 class CommandTest : public ProgramTest {
  protected:
   Strings Play(const std::string& name, const Bytes& bytes) {  // an external file, from idle
@@ -40,13 +35,6 @@ class CommandTest : public ProgramTest {
     if (appState.animRunning == 1) Command(IDC_STOP);
     return RunWithDialog(CMD_PLAY_EXTERNAL, ScratchFile(name));
   }
-};
-struct PlayTest : CommandTest {
-  void SetUp() override {
-    CommandTest::SetUp();
-    kvf = CreateAndLoad("Player");
-  }
-  std::string kvf;
 };
 
 TEST_F(CommandTest, StartUpAndTheDocumentsFolder) {
@@ -62,24 +50,11 @@ TEST_F(CommandTest, StartUpAndTheDocumentsFolder) {
   RunWithDialog(CMD_PLAY_EXTERNAL, ScratchFile("a.wav"));
   Command(CMD_SAVE_IN_DOCUMENTS);
   for (int command : {CMD_EXPORT_CURRENT, CMD_EXPORT_ALL, CMD_SHARE_CURRENT, CMD_EXPORT_EXTERNAL}) {
-    EXPECT_EQ(LastTwo(Run(command)), (Strings{"beep", FAILED})) << command;
+    EXPECT_EQ(Run(command).back(), FAILED) << command;
+    EXPECT_EQ(HeadlessCallsOf("beep"), Strings{"default"}) << command;
     EXPECT_TRUE(HeadlessCallsOf("copy").empty()) << command;
     EXPECT_TRUE(HeadlessCallsOf("folder-create").empty()) << command;
   }
-}
-
-TEST_F(CommandTest, ShutdownClosesStopsReleasesAndQuits) {
-  Strings expected = {"timer-stop 1", "picture 2300"};
-  for (const std::string& load : HeadlessCallsOf("bitmap-load"))  // "id handle": the menu pictures
-    expected.push_back("bitmap-release " + load.substr(load.find(' ') + 1));
-  CreateAndLoad("Open");
-  StartPlayAnimation();
-  HeadlessClearCalls();
-  MainWindowProc(appState.hwndQuickStart, MESSAGE_DESTROY, 0, 0);  // any of the three windows
-  EXPECT_FALSE(appState.containerFile);
-  Strings order;
-  for (const PlatformCall& call : HeadlessCalls()) order.push_back(call.role + " " + call.detail);
-  EXPECT_EQ(order, Plus(expected, {"quit 0"}));
 }
 
 TEST_F(CommandTest, OptionsHelpAndTheStopHint) {
@@ -102,7 +77,10 @@ TEST_F(CommandTest, OptionsHelpAndTheStopHint) {
   }
 }
 
-TEST_F(CommandTest, PlayClockFramesAndStop) {
+TEST_F(CommandTest, PlayClockFramesStopAndShutdown) {
+  Strings shutdown = {"timer-stop 1", "picture 2300"};
+  for (const std::string& load : HeadlessCallsOf("bitmap-load"))  // "id handle": the menu pictures
+    shutdown.push_back("bitmap-release " + load.substr(load.find(' ') + 1));
   auto ticksUntilStop = [](std::uint32_t limitMs) {
     appState.durationMs = limitMs;
     StartPlayAnimation();
@@ -112,9 +90,9 @@ TEST_F(CommandTest, PlayClockFramesAndStop) {
   };
   HeadlessClearCalls();  // the clock starts at 140 and stops once past the limit: 980 is not past it
   EXPECT_EQ(std::vector<int>({ticksUntilStop(2000), ticksUntilStop(980), ticksUntilStop(0)}), std::vector({14, 7, 1}));
-  Strings frames = {"2500", "2600", "2300"};  // round two starts at 2; then idle
+  const Strings frames = {"2400", "2500", "2600", "2700", "2800", "2900", "3000", "3100",
+                          "3200", "3300", "3400", "3500", "2500", "2600", "2300"};  // round two starts at 2; then idle
   Strings pictures = HeadlessCallsOf("picture");
-  for (int f = 12; f >= 1; --f) frames.insert(frames.begin(), std::to_string(2300 + 100 * f));
   pictures.resize(frames.size());
   EXPECT_EQ(pictures, frames);
   EXPECT_EQ(HeadlessCallsOf("timer-start").back(), "1 140");
@@ -124,6 +102,14 @@ TEST_F(CommandTest, PlayClockFramesAndStop) {
   StartPlayAnimation();
   EXPECT_EQ(Run(IDC_STOP), (Strings{"timer off", "start"}));
   EXPECT_EQ(Run(IDC_STOP), BEEP);  // nothing plays
+  CreateAndLoad("Open");
+  StartPlayAnimation();
+  HeadlessClearCalls();
+  MainWindowProc(appState.hwndQuickStart, MESSAGE_DESTROY, 0, 0);  // any of the three windows
+  EXPECT_FALSE(appState.containerFile);
+  Strings order;
+  for (const PlatformCall& call : HeadlessCalls()) order.push_back(call.role + " " + call.detail);
+  EXPECT_EQ(order, Plus(shutdown, {"quit 0"}));
 }
 
 TEST_F(CommandTest, NewContainerNames) {
@@ -134,10 +120,10 @@ TEST_F(CommandTest, NewContainerNames) {
   };
   const std::string made = "status New KorvelFile ( Type_in_desired_name.kvf ) has been exported to this program's";
   EXPECT_EQ(Run(IDC_EXPORT_BUTTON), (Strings{"finish", made + " directory . . ."}));  // the box's first text
-  EXPECT_EQ(HeadlessCallsOf("window-hide").size(), 1u);
-  for (const char* name : {"console", "a.kvf"}) typed(name);
-  EXPECT_TRUE(FileExists(ProgramFile("console.kvf")));
-  EXPECT_TRUE(FileExists(ProgramFile("a.kvf.kvf")));
+  for (const std::string name : {"console", "a.kvf", "com0", "LPT"}) {                // no device names: made as typed
+    typed(name);
+    EXPECT_TRUE(FileExists(ProgramFile(name + ".kvf"))) << name;
+  }
   for (const char* name : {"Type_in_desired_name", "orphan"})
     EXPECT_EQ(typed(name), (Strings{"beep", "status Export error - kvf filename already exists. . ."})) << name;
   EXPECT_EQ(typed(""), (Strings{"beep", "status You must enter a name before a KorvelFile (.kvf)export can occur"}));
@@ -146,23 +132,23 @@ TEST_F(CommandTest, NewContainerNames) {
     EXPECT_EQ(typed(name), (Strings{"beep", "status Export error - kvf filename is not valid. . ."})) << name;
     EXPECT_EQ(PlatformGetControlText(appState.hwndExportWindow, IDC_EXPORT_NAME), "") << name;
   }
-  EXPECT_EQ(ReadWholeFile(ProgramFile("orphan.dat")), BytesOf(" 1 \"x\"\r\n"));
-  fs::remove_all(programFolder);  // nowhere to write
-  EXPECT_EQ(typed("lost"), (Strings{"beep", FAILED}));
 }
 
-TEST_F(CommandTest, LoadLimitsAndRefusals) {
+TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
   EXPECT_EQ(RunWithDialog(CMD_LOAD_KVF, ""), (Strings{"start", "finish", ABORTED}));
   const std::string kvf = CreateAndLoad("Names");
   AddFile("one.wav", PcmWave(1, 8000, 16, 10));
   AddFile("two.au", Bytes(30, 1));
   fs::remove(CompanionDatPath(kvf));
   EXPECT_EQ(Run(CMD_SHARE_CURRENT), (Strings{"start", "finish", "beep", FAILED}));  // a pair, or nothing
-  for (std::int64_t size : {LARGE_CONTAINER_BYTES, LARGE_CONTAINER_BYTES + 1}) {
+  const std::string progress = "status Exports in progress . . .";                  // above half a megabyte
+  for (std::int64_t size :
+       {std::int64_t{500000}, std::int64_t{500001}, LARGE_CONTAINER_BYTES, LARGE_CONTAINER_BYTES + 1}) {
     ASSERT_TRUE(TruncateFile(kvf, size));
     RunWithDialog(CMD_LOAD_KVF, kvf);
     const std::string tooLarge = size > LARGE_CONTAINER_BYTES ? appState.msgFileTooLarge : "";
     EXPECT_EQ(Status(), "There are 0 to 2 valid entries within .kvf file" + tooLarge);
+    EXPECT_EQ(Run(CMD_EXPORT_ALL)[1] == progress, size > 500000) << size;
   }
   for (const std::string& unusable : {ProgramFile("vanished.kvf"), ProgramFile("Export")}) {  // a folder too
     EXPECT_EQ(RunWithDialog(CMD_LOAD_KVF, unusable),
@@ -170,31 +156,37 @@ TEST_F(CommandTest, LoadLimitsAndRefusals) {
     EXPECT_EQ(appState.entryCount, 0);
     EXPECT_EQ(Plus(Run(CMD_EXPORT_ALL), Run(IDC_NEXT)), Strings({"beep", "beep"}));
   }
-}
-
-TEST_F(CommandTest, AddingFiles) {
   EXPECT_EQ(Run(CMD_ADD_WAV),
             (Strings{"beep", "status You must select (load) a KorvelFile (.kvf) before adding a wave file . . ."}));
-  const std::string kvf = CreateAndLoad("Adds");
+  const std::string adds = CreateAndLoad("Adds");
   AddFile("first.wav", PcmWave(1, 8000, 16, 100));
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ""), (Strings{"start", "finish", ABORTED}));
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("gone.wav")).back(), FAILED);  // vanished after the dialog
-  Bytes bytes = ReadWholeFile(kvf);
+  Bytes bytes = ReadWholeFile(adds);
   WriteU32Le(&bytes[12], 498);  // 498 entries: one more fits, then no more
-  WriteWholeFile(kvf, bytes);
-  RunWithDialog(CMD_LOAD_KVF, kvf);
+  WriteWholeFile(adds, bytes);
+  RunWithDialog(CMD_LOAD_KVF, adds);
   AddFile("last.wav", PcmWave(1, 8000, 8, 4));
   EXPECT_EQ(appState.entryCount, 499);
-  const Bytes full = ReadWholeFile(kvf);
-  EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("last.wav")).back(),
+  const Bytes full = ReadWholeFile(adds);
+  EXPECT_EQ(Run(CMD_ADD_WAV).back(),  // refused before its dialog
             "status The selected KVF has reached its entry limits. No further wave files can be added . . .");
   appState.entryCount = 498;  // a count the command believes: the container itself refuses a 500th entry
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("last.wav")).back(), FAILED);
-  EXPECT_EQ(ReadWholeFile(kvf), full);
+  EXPECT_EQ(ReadWholeFile(adds), full);
+  const std::string box = CreateAndLoad("Box");
+  ASSERT_TRUE(TruncateFile(box, MAX_CONTAINER_BYTES - 100));  // sparse, just below the size limit
+  AddFile("x.wav", PatternBytes(101));
+  EXPECT_EQ(Status(), MSG_CREATION_FAILED);
+  EXPECT_EQ(MeasureFile(box), MAX_CONTAINER_BYTES - 100);
+  EXPECT_TRUE(ReadWholeFile(CompanionDatPath(box)).empty());
+  AddFile("x.wav", PatternBytes(100));  // exactly up to it
+  EXPECT_EQ(MeasureFile(box), MAX_CONTAINER_BYTES);
 }
 
 // Each stored entry's first bytes: the kind it plays as (its flag) and the extension Wav (En_Mass) gives it.
-TEST_F(PlayTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
+TEST_F(CommandTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
+  CreateAndLoad("Player");
   const struct {
     std::string start;
     const std::int32_t* flag;  // null: not recognised, still extracted
@@ -212,8 +204,7 @@ TEST_F(PlayTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
                {"NIST", &appState.isSph, ".sph"},
                {std::string("\0\0", 2), &appState.isHtk, ".htk"},
                {std::string("\0\1", 2), &appState.isHtk, ".htk"},
-               {std::string("\0\2zz", 4), nullptr, ".htk"},
-               {"zzzz", nullptr, ".htk"}};
+               {std::string("\0\2zz", 4), nullptr, ".htk"}};
   std::vector<Bytes> entries;
   for (const auto& c : cases) {
     entries.push_back(BytesOf(c.start + std::string(40 + entries.size() - c.start.size(), char(entries.size()))));
@@ -223,19 +214,12 @@ TEST_F(PlayTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
                                   appState.isPaf,  appState.isPvf, appState.isSph, appState.isHtk};
     EXPECT_EQ(std::count(std::begin(flags), std::end(flags), 1), c.flag != nullptr ? 1 : 0) << c.start;
     EXPECT_TRUE(c.flag != nullptr ? *c.flag == 1 : Status() == UNIDENTIFIED) << c.start;
-    EXPECT_EQ(ReadWholeFile(appState.tempWavPath), entries.back()) << c.start;
   }
-  const Strings done = {"finish", "status Completed. All wav files exported to program's directory"};
-  EXPECT_EQ(Run(CMD_EXPORT_ALL), done);
+  EXPECT_EQ(Run(CMD_EXPORT_ALL),
+            (Strings{"finish", "status Completed. All wav files exported to program's directory"}));
   for (std::size_t n = 0; n < entries.size(); ++n) {
     const std::string exported = appState.massExportPrefix + std::to_string(n + 1) + cases[n].extension;
     EXPECT_EQ(ReadWholeFile(exported), entries[n]) << exported;
-  }
-  for (std::int64_t size : {std::int64_t{500000}, std::int64_t{500001}}) {  // a progress text above half a megabyte
-    const std::string big = CreateAndLoad("Progress" + std::to_string(size));
-    ASSERT_TRUE(TruncateFile(big, size));
-    RunWithDialog(CMD_LOAD_KVF, big);
-    EXPECT_EQ(Run(CMD_EXPORT_ALL), size > 500000 ? Plus({"finish", "status Exports in progress . . ."}, done) : done);
   }
 }
 
@@ -244,14 +228,16 @@ TEST_F(PlayTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
 // 2 x length / (r x channels) for fmt 18); external d = (RIFF size / bps) in whole seconds, the same corrections
 // after. Text "": the stored entry is not played; external -1: the file is not played (IMA blocks of 1028 and 2056
 // bytes are decoded only when stored, and a fmt 20 wave plays outside only in blocks of 512, 1024 or 2048).
-TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
+TEST_F(CommandTest, WaveDurationsFollowTheFmtLength) {
+  CreateAndLoad("Player");
   const struct {
     const char* what;
     Bytes wave;
     double stored;
     const char* text;
     double external;
-  } cases[] = {{"16-bit stereo", WaveWith(16, 1, 2, 44100, 4, 16, 176444), 176444 / 176400.0, "1.0002", 1},
+  } cases[] = {{"RIFF size a second", WaveWith(16, 1, 2, 44100, 4, 16, 176408), 176408 / 176400.0, "1.0000", 1},
+               {"RIFF size under a second", WaveWith(16, 1, 2, 44100, 4, 16, 176407), 176407 / 176400.0, "1.0000", 0},
                {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0},
                {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0},
                {"32-bit halves", WaveWith(16, 1, 1, 8000, 4, 32, 64000), 2, "unknown", 1.5},
@@ -272,38 +258,47 @@ TEST_F(PlayTest, WaveDurationsFollowTheFmtLength) {
     if (*c.text != '\0') {
       EXPECT_DOUBLE_EQ(appState.durationSeconds, c.stored);
       EXPECT_EQ(appState.durationText, c.text);
-      EXPECT_EQ(appState.replayDurationMs, std::uint32_t(c.stored) * 1000u);
     }
-    Play("w.wav", c.wave);
+    Play("w.WAV", c.wave);
     EXPECT_EQ(appState.externalWavReady, c.external < 0 ? 0 : 1);
     if (c.external >= 0) {
       EXPECT_EQ(appState.durationSeconds, c.external);
-      EXPECT_EQ(appState.durationMs, std::uint32_t(c.external) * 1000u);
     }
+  }
+  // A stored IMA ADPCM entry (blocks of 1028 or 2056 bytes) plays decoded to one channel, 16 bits at its own rate,
+  // and is timed by length x 6 / bps: the text and the limits change, the seconds stay. (The decoded wave's size: the
+  // fuzz invariants; its samples: the converter suite, against sox.)
+  AddFile("mono.wav", ImaWave(1, 44100, 89));
+  AddFile("stereo.wav", ImaWave(2, 44100, 89));
+  for (const char* text : {"4.9824", "4.9807"}) {
+    const double secondsBefore = appState.durationSeconds;
+    Command(IDC_NEXT);
+    EXPECT_EQ(appState.durationText, text);
+    EXPECT_EQ(appState.durationSeconds, secondsBefore) << text;
+    EXPECT_EQ(ParseWave(ReadWholeFile(appState.decodedWavPath)).byteRate, 2u * 44100) << text;
   }
 }
 
 // "Set ID#" pins 1 ... count - 1; the next step either way plays the pinned entry and uses the pin up.
-TEST_F(PlayTest, PinsStepsListAndReplay) {
+TEST_F(CommandTest, PinsStepsListAndReplay) {
+  const std::string kvf = CreateAndLoad("Player");
   for (int i = 1; i <= 5; ++i) AddFile("e" + std::to_string(i) + ".wav", PcmWave(1, 8000, 16, 100 * i));
   const std::string outOfRange = "status The index number you have entered is out of range, or is set to last entry";
   for (const char* typed : {"5", "6", "0", "", "x"})  // the last entry cannot be pinned either
-    EXPECT_EQ(LastTwo(PinEntry(typed)), (Strings{"beep", outOfRange + " (not allowed)"})) << typed;
-  EXPECT_EQ(Run(IDC_REPLAY), BEEP);                          // nothing chosen since the load
-  auto stepWithPin = [this](const char* pin, int command) {  // the entry played
-    if (pin != nullptr) {
-      EXPECT_TRUE(PinEntry(pin).empty()) << pin;
-    }
+    EXPECT_EQ(PinEntry(typed), (Strings{"beep", outOfRange + " (not allowed)"})) << typed;
+  EXPECT_EQ(Run(IDC_REPLAY), BEEP);                                 // nothing chosen since the load
+  auto stepWithPin = [this](const std::string& pin, int command) {  // the entry played
+    EXPECT_TRUE(pin.empty() || PinEntry(pin).empty()) << pin;
     Command(command);
     return appState.currentIndex;
   };
   EXPECT_EQ(stepWithPin(" 3abc", IDC_NEXT), 3);  // leading digits; a step plays the pinned entry
-  EXPECT_EQ(stepWithPin(nullptr, IDC_NEXT), 4);
+  EXPECT_EQ(stepWithPin("", IDC_NEXT), 4);
   EXPECT_EQ(stepWithPin("2", IDC_PREVIOUS), 2);  // so does <--
-  EXPECT_EQ(stepWithPin(nullptr, IDC_NEXT), 3);  // and the pin is used up
+  EXPECT_EQ(stepWithPin("", IDC_NEXT), 3);       // and the pin is used up
   EXPECT_EQ(stepWithPin("1", IDC_NEXT), 1);
-  EXPECT_EQ(stepWithPin(nullptr, IDC_NEXT), 2);
-  EXPECT_EQ(stepWithPin(nullptr, IDC_PREVIOUS), 1);
+  EXPECT_EQ(stepWithPin("", IDC_NEXT), 2);
+  EXPECT_EQ(stepWithPin("", IDC_PREVIOUS), 1);
   EXPECT_EQ(Run(IDC_PREVIOUS), BEEP);  // it needs an entry above 1
   HeadlessSelectRow(appState.hwndEntryList, 4);
   EXPECT_TRUE(Run(IDC_ENTRY_LIST, 2).empty());  // another notification: nothing happens
@@ -319,36 +314,10 @@ TEST_F(PlayTest, PinsStepsListAndReplay) {
   }
 }
 
-// A stored IMA ADPCM wave (blocks of 1028 or 2056 bytes) plays decoded: one channel at its own rate, each block's
-// 2048 samples and the last header sample again (the samples themselves: the converter suite, against sox). Timed by
-// length x 6 / bps: the text and the limits change, the seconds stay.
-TEST_F(PlayTest, ImaEntriesPlayDecodedToOneChannel) {
-  const std::size_t blocks = 89;
-  const struct {
-    std::uint16_t channels;
-    std::uint32_t rate;
-    const char* text;
-  } cases[] = {
-      // clang-format off
-      {1, 44100, "4.9824"},
-      {2, 22050, "9.9615"},
-      // clang-format on
-  };
-  for (const auto& c : cases) {
-    AddFile("ima.wav", ImaWave(c.channels, c.rate, blocks));
-    Command(IDC_NEXT);
-    ASSERT_EQ(appState.playWavPath, appState.decodedWavPath) << c.text;
-    EXPECT_EQ(appState.durationText, c.text);
-    EXPECT_EQ(appState.durationSeconds, 0.0);
-    const Bytes out = ReadWholeFile(appState.decodedWavPath);
-    EXPECT_EQ(ParseWave(out).byteRate, 2 * c.rate) << c.text;
-    EXPECT_EQ(out.size(), 44 + 2 * (blocks * 2048 + 1)) << c.text;
-  }
-}
-
 // Which file "Wav (Current)" copies: the decoded wave for a decoded IMA entry, and under Save as Pcm for a converted
 // one; otherwise the stored bytes. The stored AIFF and its conversion in the program's folder: the Windows driver.
-TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
+TEST_F(CommandTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
+  CreateAndLoad("Player");
   EXPECT_EQ(Run(CMD_EXPORT_CURRENT), BEEP);  // nothing played yet in this run
   AddFile("a.au", AuFile(1, 8000, 1, PatternBytes(1000)));
   AddFile("b.wav", PcmWave(1, 8000, 16, 100));
@@ -385,10 +354,6 @@ TEST_F(PlayTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
 }
 
 TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
-  Play("short.WAV", PcmWave(2, 44100, 16, 176399 - 36));  // RIFF size 176399: under a second
-  EXPECT_EQ(appState.durationSeconds, 0.0);
-  Play("second.wav", PcmWave(2, 44100, 16, 176400 - 36));
-  EXPECT_EQ(appState.durationSeconds, 1.0);
   Play("endless.wav", WithBytesAt(PcmWave(1, 1, 16, 100), 4, {0xFF, 0xFF, 0xFF, 0xFF}));  // 2^31 s: the clock holds
   EXPECT_EQ(appState.durationMs, 4294967000u);
   const Bytes unplayable = WithBytesAt(PcmWave(1, 8000, 16, 100), 20, {0x34, 0x12});  // a tag no codec takes
@@ -396,7 +361,6 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
     const char* name;
     Bytes bytes;
   } refused[] = {{"mixed.Wav", PcmWave(1, 8000, 16, 100)},
-                 {"noext", PcmWave(1, 8000, 16, 100)},
                  {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)},
                  {"norate.wav", PcmWave(1, 0, 16, 100)},
                  {"tiny.wav", Bytes(10, 0)},

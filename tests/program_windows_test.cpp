@@ -6,19 +6,21 @@
 #include "shell/program_windows.h"
 #include "tests/test_support.h"
 
-// Start-up without its windows: each test creates them.
-class ProgramWindowsTest : public ProgramTest {
-  void SetUp() override {
-    ProgramTest::SetUp();
+using ProgramWindowsTest = ProgramTest;
+
+// Start-up again, twice: a refused class stops it before any window is shown; then the windows are made.
+TEST_F(ProgramWindowsTest, RefusedClassBitmapsFontsAndPlacesFromTheScreenCentre) {
+  for (bool refused : {true, false}) {
     HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
     InitializeAppState();
     SetUpProgramPaths();
+    if (refused) HeadlessRefuseWindowClass(" Korvel_File - Export");
+    HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
+    ASSERT_EQ(CreateProgramWindows(), !refused);
+    EXPECT_EQ(HeadlessCallsOf("window-create").size(), refused ? 1u : 3u);
+    EXPECT_EQ(HeadlessCallsOf("window-show").size(), refused ? 0u : 1u);
   }
-};
 
-TEST_F(ProgramWindowsTest, BitmapsFontsAndPlacesFromTheScreenCentre) {
-  HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
-  ASSERT_TRUE(CreateProgramWindows());
   EXPECT_EQ(HeadlessCallsOf("class-register"), (Strings{"Korvel_Player  (" KORVEL_VERSION ") 800",
                                                         " Korvel_File - Export 700", " Quick Start - Help 420"}));
   Strings found;  // window places, then the controls in the system font ("class|text|id"), then each menu item's bitmap
@@ -38,11 +40,4 @@ TEST_F(ProgramWindowsTest, BitmapsFontsAndPlacesFromTheScreenCentre) {
                      "3600 32",         "3700 40",         "4150 120",        "4200 120",        "4000 120",
                      "500 none",        "4250 none"}));
   EXPECT_EQ(HeadlessCallsOf("picture"), (Strings{"2300", "220", "320"}));
-}
-
-TEST_F(ProgramWindowsTest, RefusedClassStopsStartUp) {
-  HeadlessRefuseWindowClass(" Korvel_File - Export");
-  EXPECT_FALSE(CreateProgramWindows());
-  EXPECT_EQ(HeadlessCallsOf("window-create").size(), 1u);
-  EXPECT_TRUE(HeadlessCallsOf("window-show").empty());
 }
