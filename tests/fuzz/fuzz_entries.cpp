@@ -150,6 +150,15 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
              "duration " + text + " is no finite time, or its text " + s.durationText + " or replay one differs");
 }
 
+// A container input: the name list's size (u16 LE), the name list, the ".kvf". False when it has no size.
+bool SplitContainerInput(const Bytes& in, Bytes& dat, Bytes& kvf) {
+  if (in.size() < 2) return false;
+  const std::size_t datEnd = std::min<std::size_t>(2 + ReadU16Le(in.data()), in.size());
+  dat = Bytes(in.begin() + 2, in.begin() + std::ptrdiff_t(datEnd));
+  kvf = Tail(in, datEnd);
+  return true;
+}
+
 // The count at offset 12, as the program reads it.
 std::uint32_t EntryCountOf(const Bytes& kvf) { return kvf.size() >= 16 ? ReadU32Le(&kvf[12]) : 0; }
 
@@ -304,10 +313,11 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
              "the .kvf or .dat is neither as it was nor exactly plus the new entry and name, or CrcLog.dat was made");
 }
 
-// The extension the first byte of an external_any input picks (byte % 32).
+// The extension the first byte of an external_any input picks (byte % 32); WAV_PICK picks "wav".
 const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "snd", "SND", "aiff", "AIFF", "aif",
                                   "AIF", "caf", "CAF",  "paf",  "PAF", "pvf", "PVF", "sph", "SPH",  "wve",  "WVE",
                                   "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav",  "txt"};
+constexpr unsigned char WAV_PICK = 28;
 
 // Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
@@ -453,9 +463,10 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
                               PcmWave(1, 48000, 32, 64), ImaWave(1, 22050, 2, 100), ImaWave(2, 8000, 1),
                               ImaWave(2, 11025, 2, 13)};
   WriteU16Le(&waves[3][20], 3);  // IEEE float
-  std::vector<Bytes> anySeeds = {Join({28}, waves[0])};
+  std::vector<Bytes> anySeeds;
+  for (const Bytes& wave : waves) anySeeds.push_back(Join({WAV_PICK}, wave));
+  anySeeds.push_back(Join({WAV_PICK}, FormatNamed("sph")->samples[0].bytes));  // a ".wav" holding a SPHERE file
   std::vector<Bytes> storable = {waves[4]};
-  std::vector<Bytes> wavSeeds = waves;
   for (const FormatRow& row : Formats()) {
     std::vector<Bytes> seeds;
     for (const FormatSample& sample : row.samples) seeds.push_back(sample.bytes);
@@ -472,12 +483,10 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     };
     add(std::string("stored_") + row.name, both, seeds);
   }
-  wavSeeds.push_back(FormatNamed("sph")->samples[0].bytes);  // a ".wav" holding a SPHERE file
-  // A container input: the name list's size (u16 LE), the name list, the ".kvf".
   const auto container = [](const Bytes& in) {
-    if (in.size() < 2) return;
-    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
-    RunContainer(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()), false);
+    Bytes dat;
+    Bytes kvf;
+    if (SplitContainerInput(in, dat, kvf)) RunContainer(dat, kvf, false);
   };
   add("container", container,
       {ContainerInput({}), ContainerInput({waves[0]}), ContainerInput(waves), ContainerInput(storable)});
@@ -489,22 +498,20 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
       },
       waves);
   add(
-      "external_wav", [](const Bytes& in) { PlayExternal("wav", in); }, wavSeeds);
-  add(
       "external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
       anySeeds);
   // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
   // (its top three bits); a container input follows.
   const auto kvp = [](const Bytes& in) {
-    if (in.size() < 3) return;
+    Bytes dat;
+    Bytes kvf;
+    if (in.empty() || !SplitContainerInput(Tail(in, 1), dat, kvf)) return;
     const unsigned choice = in[0];
     Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir",
                        (root / "Documents").string()};
     if ((choice & 8) != 0) options.push_back("--pcm");
     if ((choice & 16) != 0) options.push_back("--documents");
-    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(3 + ReadU16Le(&in[1]), std::ptrdiff_t(in.size()));
-    const std::string entry = std::to_string(1 + (choice & 7));
-    RunKvpCommands(Bytes(in.begin() + 3, datEnd), Bytes(datEnd, in.end()), entry, options, choice >> 5);
+    RunKvpCommands(dat, kvf, std::to_string(1 + (choice & 7)), options, choice >> 5);
   };
   std::vector<Bytes> kvpSeeds;
   for (const Bytes& containerSeed : {ContainerInput({waves[0], waves[4]}), ContainerInput(storable)}) {
@@ -513,9 +520,9 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   }
   add("kvp_commands", kvp, kvpSeeds);
   const auto checkAndRepair = [](const Bytes& in) {
-    if (in.size() < 2) return;
-    const auto datEnd = in.begin() + std::min<std::ptrdiff_t>(2 + ReadU16Le(in.data()), std::ptrdiff_t(in.size()));
-    RunCheckAndRepair(Bytes(in.begin() + 2, datEnd), Bytes(datEnd, in.end()));
+    Bytes dat;
+    Bytes kvf;
+    if (SplitContainerInput(in, dat, kvf)) RunCheckAndRepair(dat, kvf);
   };
   const Bytes threeEntries = ContainerInput({waves[0], waves[1], waves[2]});
   add("container_repair", checkAndRepair,
