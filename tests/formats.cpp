@@ -81,7 +81,7 @@ const std::vector<FormatSample>& FormatSamples() {
       {Sphere("sample_count -i 1600\nchannel_count -i 1\nsample_rate -i 8000\n"), 1, 2, 8000, 16000, 16, &sph},
       {Sphere("x -i  1\nchannel_count -i 1\nrate -i 8000\ny -s4 ul "), 1, 1, 8000, 16000, 16, &sph},
       {PvfFile("1 11025 8", payload), 1, 1, 5512, 11025, 16, &pvf, 0, 11024},
-      {PvfFile("1 8000 32", Payload(5)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
+      {PvfFile("1 8000 32", Payload(7)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
       {PvfFile("0 8000 32", payload), 1, 2, 8000, 32000, 32, &pvf32},
       {PvfFile("2 536870911 32", payload), 1, 2, 536870911, 4294967288, 32, &pvf32},  // the largest byte rate
       {PvfFile("1 22050Hz 16bit", odd), 1, 1, 22050, 44100, 16, &pvfOddS},            // numbers from tokens' starts

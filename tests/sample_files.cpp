@@ -16,7 +16,7 @@ bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream file(path, std::ios::binary);
   return file.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
 }
-void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
+static void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
 Bytes WithBytesAt(Bytes b, std::size_t at, std::initializer_list<int> vs) {
   Put(b, at, vs);
   return b;
@@ -99,7 +99,7 @@ WaveInfo ParseWave(const Bytes& b) {
   WaveInfo w;
   if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
   w.riffSize = ReadU32Le(&b[4]);
-  w.fmtSize = ReadU32Le(&b[16]);
+  const std::uint32_t fmtSize = ReadU32Le(&b[16]);
   w.formatTag = ReadU16Le(&b[20]);
   w.channels = ReadU16Le(&b[22]);
   w.sampleRate = ReadU32Le(&b[24]);
@@ -107,12 +107,12 @@ WaveInfo ParseWave(const Bytes& b) {
   w.blockAlign = ReadU16Le(&b[32]);
   w.bitsPerSample = ReadU16Le(&b[34]);
   std::size_t dataTag = 0;
-  if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
+  if (fmtSize == 16 && ReadTag(&b[36], "data")) {
     dataTag = 36;
-  } else if (w.fmtSize == 18 && b.size() >= 58 && ReadTag(&b[38], "fact") && ReadTag(&b[50], "data")) {
+  } else if (fmtSize == 18 && b.size() >= 58 && ReadTag(&b[38], "fact") && ReadTag(&b[50], "data")) {
     w.factSamples = ReadU32Le(&b[46]);
     dataTag = 50;
-  } else if (w.fmtSize == 16 && b.size() >= 82 && ReadTag(&b[36], "fact") && ReadTag(&b[48], "PEAK")) {
+  } else if (fmtSize == 16 && b.size() >= 82 && ReadTag(&b[36], "fact") && ReadTag(&b[48], "PEAK")) {
     w.factSamples = ReadU32Le(&b[44]);
     dataTag = 56 + ReadU32Le(&b[52]);  // PEAK's body follows its size field
     if (dataTag + 8 > b.size() || !ReadTag(&b[dataTag], "data")) return WaveInfo{};

@@ -15,8 +15,8 @@ Bytes BytesOf(const std::string& text);
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
-void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
-Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in
+Bytes WithBytesAt(Bytes bytes, std::size_t offset,
+                  std::initializer_list<int> values);  // a copy with values written from offset
 Bytes Tail(const Bytes& bytes, std::size_t from);
 Bytes Head(const Bytes& bytes, std::size_t size);
 
@@ -33,7 +33,6 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
 struct WaveInfo {
   bool ok = false;
   std::uint32_t riffSize = 0;
-  std::uint32_t fmtSize = 0;
   std::uint32_t sampleRate = 0;
   std::uint32_t byteRate = 0;
   std::uint32_t factSamples = 0;
