@@ -232,7 +232,7 @@ struct Refusal {
   int faces = BOTH;
 };
 
-TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurations) {
+TEST_F(Converters, RefusedInputsWriteNothingAndKeepTheDurationText) {
   const Bytes silence(100, 0);
   const std::uint32_t aiff8000 = AiffRate(8000);
   const Refusal refusals[] = {
