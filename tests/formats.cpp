@@ -57,9 +57,10 @@ const std::vector<FormatSample>& FormatSamples() {
   static const std::uint32_t aiff8000 = AiffRate(8000);
   static const std::vector<FormatSample> samples = {
       {MpcFile(0, 8000, payload), 1, 1, 8000, 16000, 16, &mpc},
-      {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},         // a positive flag is stereo
-      {MpcFile(0x80, 44100, payload), 1, 2, 44100, 88200, 16, &mpc},          // a negative one keeps the mono byte rate
-      {IffFile("8SVX", "VHDR", 0x11F40, odd), 1, 1, 73536, 73536, 8, &iff8},  // the cycle length's low half in the rate
+      {MpcFile(0x7F, 44100, payload), 1, 2, 44100, 176400, 16, &mpc},  // a positive flag is stereo
+      {MpcFile(0x80, 44100, payload), 1, 2, 44100, 88200, 16, &mpc},   // a negative one keeps the mono byte rate
+      // The cycle length's low half in the rate: the largest byte rate.
+      {IffFile("8SVX", "VHDR", 0xFFFFFFFF, odd), 1, 1, 0xFFFFFFFF, 0xFFFFFFFF, 8, &iff8},
       {IffFile("16SV", "VHDR", 0x7FFFFFFF, payload), 1, 1, 0x7FFFFFFF, 0xFFFFFFFE, 16, &iff16},  // the largest rate
       {WveFile("alaw.", 22860, odd), 6, 1, 16000, 16000, 8, &wve},                               // a bare "alaw" mark
       {WveFile("Alaw", 3762, payload), 6, 1, 8000, 8000, 8, &wve},  // a mark without a full stop
@@ -80,7 +81,7 @@ const std::vector<FormatSample>& FormatSamples() {
       {Sphere("sample_count -i 1600\nchannel_count -i 1\nsample_rate -i 8000\n"), 1, 2, 8000, 16000, 16, &sph},
       {Sphere("x -i  1\nchannel_count -i 1\nrate -i 8000\ny -s4 ul "), 1, 1, 8000, 16000, 16, &sph},
       {PvfFile("1 11025 8", payload), 1, 1, 5512, 11025, 16, &pvf, 0, 11024},
-      {PvfFile("1 8000 32", Payload(5)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
+      {PvfFile("1 8000 32", Payload(7)), 1, 1, 8000, 32000, 32, &pvf32OddS},  // an odd S
       {PvfFile("0 8000 32", payload), 1, 2, 8000, 32000, 32, &pvf32},
       {PvfFile("2 536870911 32", payload), 1, 2, 536870911, 4294967288, 32, &pvf32},  // the largest byte rate
       {PvfFile("1 22050Hz 16bit", odd), 1, 1, 22050, 44100, 16, &pvfOddS},            // numbers from tokens' starts
@@ -93,7 +94,6 @@ const std::vector<FormatSample>& FormatSamples() {
       {CafFile(5001, 8000, "ulaw", 1, 16, "data"), 1, 1, 8000, 16000, 16, &caf16},  // 16-bit ulaw stays linear
       {CafFile(5001, 96000, "lpcm", 1, 32), 1, 1, 96000, 384000, 32, &caf16},
       {CafFile(5001, 48000, "lpcm", 2, 24), 1, 2, 48000, 288000, 24, &caf24},
-      {CafFile(5001, 16000, "alaw", 2, 8), 6, 2, 16000, 32000, 8, &caf711},
       {CafFile(5001, 8000, "ulaw", 1, 8), 7, 1, 8000, 8000, 8, &caf711},
       {CafFile(5001, 22050, "lpcm", 2, 8), 1, 2, 22050, 44100, 8, &caf8},
       {NewFormatVoc(5001, 48000, 16, 1, 4), 1, 1, 48000, 96000, 16, &voc16},
@@ -118,6 +118,7 @@ const std::vector<FormatSample>& FormatSamples() {
       {AuFile(27, 8000, 0x102, small, "RIFF"), 6, 2, 8000, 16000, 8, &au711, STO_ONLY},  // stored A-law needs no magic
       {AuFile(1, 8000, 0, small), 7, 2, 8000, 8000, 8, &au711},
       {AuFile(6, 8000, 5, small, "Xsnd"), 3, 1, 8000, 32000, 32, &auFloat},
+      {AuFile(6, 8000, 2, small), 3, 2, 8000, 64000, 32, &auFloat},
       {AiffFile(1, 16, AiffRate(44100), payload), 1, 1, 44100, 88200, 16, &aiff16},
       {AiffFile(3, 16, aiff8000, Payload(19753 - 54)), 1, 2, 8000, 16000, 16, &aiff16, 0, 0, "1.2345"},  // cut to six
       {AiffFile(2, 24, AiffRate(48000), Payload(125)), 1, 2, 48000, 288000, 24, &aiff24},                // a cut unit

@@ -1,42 +1,31 @@
 #include "tests/sample_files.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "io/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
-  Bytes bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return bytes;
-  unsigned char block[65536];
-  std::size_t got = 0;
-  do {
-    got = std::fread(block, 1, sizeof block, file);
-    bytes.insert(bytes.end(), block, block + got);
-  } while (got == sizeof block);
-  std::fclose(file);
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;  // one bulk copy: byte iterators would slow the suites' large files down
+  bytes << file.rdbuf();
+  return BytesOf(bytes.str());
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
-  return std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()))
-      .good();
+  std::ofstream file(path, std::ios::binary);
+  return file.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
 }
-void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
+static void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
 Bytes WithBytesAt(Bytes b, std::size_t at, std::initializer_list<int> vs) {
   Put(b, at, vs);
   return b;
 }
 Bytes Tail(const Bytes& b, std::size_t from) { return Bytes(b.data() + std::min(from, b.size()), b.data() + b.size()); }
-Bytes Head(Bytes bytes, std::size_t size) {
-  bytes.resize(std::min(size, bytes.size()));
-  return bytes;
-}
+Bytes Head(const Bytes& b, std::size_t size) { return Bytes(b.data(), b.data() + std::min(size, b.size())); }
 
 Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   Bytes bytes(size);
@@ -58,8 +47,8 @@ static Bytes Framed(Bytes header, std::size_t size, unsigned char fill, const By
 }
 
 // A pattern of size bytes (at least 64 while the fields go in) under a magic.
-static Bytes Patterned(std::size_t size, std::uint32_t seed, const std::string& magic) {
-  Bytes b = PatternBytes(std::max<std::size_t>(size, 64), seed);
+static Bytes Patterned(std::size_t size, const std::string& magic) {
+  Bytes b = PatternBytes(std::max<std::size_t>(size, 64));
   std::copy(magic.begin(), magic.end(), b.begin());
   return b;
 }
@@ -113,7 +102,7 @@ WaveInfo ParseWave(const Bytes& b) {
   WaveInfo w;
   if (b.size() < 44 || !ReadTag(&b[0], "RIFF") || !ReadTag(&b[8], "WAVEfmt ")) return w;
   w.riffSize = ReadU32Le(&b[4]);
-  w.fmtSize = ReadU32Le(&b[16]);
+  const std::uint32_t fmtSize = ReadU32Le(&b[16]);
   w.formatTag = ReadU16Le(&b[20]);
   w.channels = ReadU16Le(&b[22]);
   w.sampleRate = ReadU32Le(&b[24]);
@@ -121,12 +110,12 @@ WaveInfo ParseWave(const Bytes& b) {
   w.blockAlign = ReadU16Le(&b[32]);
   w.bitsPerSample = ReadU16Le(&b[34]);
   std::size_t dataTag = 0;
-  if (w.fmtSize == 16 && ReadTag(&b[36], "data")) {
+  if (fmtSize == 16 && ReadTag(&b[36], "data")) {
     dataTag = 36;
-  } else if (w.fmtSize == 18 && b.size() >= 58 && ReadTag(&b[38], "fact") && ReadTag(&b[50], "data")) {
+  } else if (fmtSize == 18 && b.size() >= 58 && ReadTag(&b[38], "fact") && ReadTag(&b[50], "data")) {
     w.factSamples = ReadU32Le(&b[46]);
     dataTag = 50;
-  } else if (w.fmtSize == 16 && b.size() >= 82 && ReadTag(&b[36], "fact") && ReadTag(&b[48], "PEAK")) {
+  } else if (fmtSize == 16 && b.size() >= 82 && ReadTag(&b[36], "fact") && ReadTag(&b[48], "PEAK")) {
     w.factSamples = ReadU32Le(&b[44]);
     dataTag = 56 + ReadU32Le(&b[52]);  // PEAK's body follows its size field
     if (dataTag + 8 > b.size() || !ReadTag(&b[dataTag], "data")) return WaveInfo{};
@@ -188,9 +177,8 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
   return b;
 }
 
-Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk,
-              std::uint32_t seed) {
-  Bytes b = Patterned(size, seed, std::string("caff\0\1\0\0desc", 12));
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk) {
+  Bytes b = Patterned(size, std::string("caff\0\1\0\0desc", 12));
   std::uint64_t rateBits = 0;
   std::memcpy(&rateBits, &rate, sizeof rateBits);
   WriteU32Be(&b[20], static_cast<std::uint32_t>(rateBits >> 32));
@@ -201,8 +189,8 @@ Bytes CafFile(std::size_t size, double rate, const char* format, int channels, i
   return Head(b, size);
 }
 
-Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed) {
-  Bytes b = Patterned(size, seed, std::string(" paf\0\0\0\0\0\0\0\0", 12));
+Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels) {
+  Bytes b = Patterned(size, std::string(" paf\0\0\0\0\0\0\0\0", 12));
   WriteU32Be(&b[12], rate);
   Put(b, 16, {0, 0, format >> 8, format & 0xFF, 0, 0, channels >> 8, channels & 0xFF});
   return Head(b, size);
@@ -239,16 +227,16 @@ Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payl
   return b;
 }
 
-Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed) {
-  Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
+Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec) {
+  Bytes b = Patterned(size, "Creative Voice File\x1A");
   b[26] = 9;
   WriteU32Le(&b[30], rate);
   Put(b, 34, {bits, channels, codec & 0xFF, codec >> 8});
   return Head(b, size);
 }
 
-Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34, std::uint32_t seed) {
-  Bytes b = Patterned(size, seed, "Creative Voice File\x1A");
+Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34) {
+  Bytes b = Patterned(size, "Creative Voice File\x1A");
   b[26] = timeConstant < 0x8000 ? 1 : 8;
   WriteU16Le(&b[30], timeConstant);
   b[34] = static_cast<unsigned char>(byte34);

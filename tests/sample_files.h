@@ -15,10 +15,10 @@ Bytes BytesOf(const std::string& text);
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
-void Put(Bytes& bytes, std::size_t offset, std::initializer_list<int> values);
-Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);  // a copy with values Put in
+Bytes WithBytesAt(Bytes bytes, std::size_t offset,
+                  std::initializer_list<int> values);  // a copy with values written from offset
 Bytes Tail(const Bytes& bytes, std::size_t from);
-Bytes Head(Bytes bytes, std::size_t size);
+Bytes Head(const Bytes& bytes, std::size_t size);
 
 // --- RIFF/WAVE -------------------------------------------------------------------
 // A 44-byte PCM header and dataBytes of patterned samples.
@@ -33,7 +33,6 @@ Bytes ImaWave(std::uint16_t channels, std::uint32_t rate, std::size_t blocks, st
 struct WaveInfo {
   bool ok = false;
   std::uint32_t riffSize = 0;
-  std::uint32_t fmtSize = 0;
   std::uint32_t sampleRate = 0;
   std::uint32_t byteRate = 0;
   std::uint32_t factSamples = 0;
@@ -62,10 +61,10 @@ Bytes AuFile(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels,
              const char* magic = ".snd");
 // A CAF file of size bytes: a pattern with the fields the converter reads: the rate as a double at 20, the format
 // at 28-31, channels at 46-47, bits at 50-51 and the next chunk's type at 52-55.
-Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits, const char* nextChunk = "free",
-              std::uint32_t seed = 1);
+Bytes CafFile(std::size_t size, double rate, const char* format, int channels, int bits,
+              const char* nextChunk = "free");
 // A big-endian PAF file of size bytes: a pattern with the rate at 12-15, the format at 18-19, channels at 22-23.
-Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels, std::uint32_t seed = 1);
+Bytes PafFile(std::size_t size, std::uint32_t rate, int format, int channels);
 // "PVF1", the given second line, zeros up to 1024, then payload.
 Bytes PvfFile(const std::string& line, const Bytes& payload);
 // SPHERE header lines padded with blanks to 1024 bytes, then payload.
@@ -80,10 +79,10 @@ Bytes MpcFile(std::uint8_t stereoFlag, std::uint16_t v, const Bytes& payload);
 // A WVE file: the mark text, the rate code at 20, payload from 32.
 Bytes WveFile(const std::string& mark, std::uint16_t rateCode, const Bytes& payload);
 // A VOC file of size bytes whose first block is new-format (type 9).
-Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec, std::uint32_t seed = 1);
+Bytes NewFormatVoc(std::size_t size, std::uint32_t rate, int bits, int channels, int codec);
 // A VOC file whose first block carries a time constant: classic (type 1) or extended (type 8, for constants from
 // 0x8000). The byte at 34 is a sample or a block type; it steers the dispatch.
-Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80, std::uint32_t seed = 1);
+Bytes TimeConstantVoc(std::size_t size, std::uint16_t timeConstant, int byte34 = 0x80);
 
 // --- Containers --------------------------------------------------------------------
 // A ".kvf" holding entries in order, with keys as given (the name list is the program's to write).
