@@ -204,6 +204,7 @@ int RunKvp(const std::vector<std::string>& arguments, const KvpHost& kvpHost) {
   StartProgram(request);
   const int status = RunCommand(request);
   ConsoleDetach();
+  appState.containerFile.reset();  // the run is over: its host may move or remove the container
   if (request.printState) PrintState();
   return status;
 }
