@@ -360,9 +360,17 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
   WriteAll(box, kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
   WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
-  std::vector<Strings> commands = {{"list", box},       {"play", box, entry}, {"export", box, entry},
-                                   {"export-all", box}, {"share", box},       {"add", box, Input("add.wav").string()},
-                                   {"play", box, entry}};
+  std::vector<Strings> commands = {
+      // clang-format off
+      {"list", box},
+      {"play", box, entry},
+      {"export", box, entry},
+      {"export-all", box},
+      {"share", box},
+      {"add", box, Input("add.wav").string()},
+      {"play", box, entry},
+      // clang-format on
+  };
   if (picked < commands.size()) commands = {commands[picked]};
   if (!ExportsEveryEntry(EntryCountOf(kvf))) {
     const auto exportAll = [](const Strings& words) { return words[0] == "export-all"; };
