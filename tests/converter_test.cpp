@@ -39,9 +39,20 @@ const std::uint32_t STANDARD_RATES[] = {8000, 11025, 16000, 22050, 32000, 44100,
 
 // WVE's rate codes follow no rule a writer could state; 0 is none of them.
 std::uint16_t WveRateCode(std::uint32_t rate) {
-  static const std::map<std::uint32_t, std::uint16_t> codes = {{8000, 3762},   {11025, 25135}, {16000, 22860},
-                                                               {22050, 50154}, {32000, 15677}, {44100, 34517},
-                                                               {48000, 5921},  {88200, 51275}, {96000, 41702}};
+  // the rate, its code
+  static const std::map<std::uint32_t, std::uint16_t> codes = {
+      // clang-format off
+      {8000, 3762},
+      {11025, 25135},
+      {16000, 22860},
+      {22050, 50154},
+      {32000, 15677},
+      {44100, 34517},
+      {48000, 5921},
+      {88200, 51275},
+      {96000, 41702},
+      // clang-format on
+  };
   return codes.count(rate) ? codes.at(rate) : 0;
 }
 

@@ -13,7 +13,12 @@ class KvpCommandsTest : public ProgramTest {};
 // status and a text among what it printed. The plain successes' texts: the Windows driver's session.
 TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
   const std::map<std::string, std::string> words = {
-      {"BOX", ProgramFile("Box.kvf")}, {"DIR", root.string()}, {"''", ""}};
+      // clang-format off
+      {"BOX", ProgramFile("Box.kvf")},
+      {"DIR", root.string()},
+      {"''", ""},
+      // clang-format on
+  };
   WriteWholeFile(ScratchFile("one.wav"), PcmWave(2, 44100, 16, 65536));
   WriteWholeFile(ScratchFile("two.au"), AuFile(1, 8000, 1, Bytes(99976)));  // 12.5 s of mu-law
   WriteWholeFile(ScratchFile("bad.au"), AuFile(4, 8000, 1, Bytes(100)));    // an encoding no path takes
