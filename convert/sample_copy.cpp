@@ -178,7 +178,7 @@ bool CopyPayload(std::FILE* in, std::FILE* out, const CopyRule& rule) {
   std::vector<unsigned char> previous(unit, 0);  // raw bytes of the last unit read
   std::int64_t unitIndex = 0;
   while (remaining > 0) {
-    std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, IO_BLOCK_BYTES));
+    std::size_t want = IoBlockBytes(remaining);
     std::size_t got = ReadBytes(in, block.get(), want);
     if (got < want) {
       // Only the last unit may be cut short by the end of the input.

@@ -30,11 +30,12 @@ bool ModeWrites(const char* mode) {
 
 }  // namespace
 
+std::size_t IoBlockBytes(std::int64_t remaining) {
+  return static_cast<std::size_t>(std::clamp<std::int64_t>(remaining, 0, static_cast<std::int64_t>(IO_BLOCK_BYTES)));
+}
+
 std::unique_ptr<unsigned char[]> NewIoBlock(std::int64_t size) {
-  const std::size_t bytes = size < static_cast<std::int64_t>(IO_BLOCK_BYTES)
-                                ? static_cast<std::size_t>(std::max<std::int64_t>(size, 1))
-                                : IO_BLOCK_BYTES;
-  return std::unique_ptr<unsigned char[]>(new unsigned char[bytes]);
+  return std::unique_ptr<unsigned char[]>(new unsigned char[std::max<std::size_t>(IoBlockBytes(size), 1)]);
 }
 
 void IoFailAt(long operation) {
@@ -140,8 +141,7 @@ bool FlushStream(std::FILE* file) {
 bool CopyStreamBytes(std::FILE* in, std::FILE* out, std::int64_t size) {
   std::unique_ptr<unsigned char[]> block = NewIoBlock(size);
   while (size > 0) {
-    std::size_t want =
-        size < static_cast<std::int64_t>(IO_BLOCK_BYTES) ? static_cast<std::size_t>(size) : IO_BLOCK_BYTES;
+    std::size_t want = IoBlockBytes(size);
     std::size_t got = ReadBytes(in, block.get(), want);
     if (got != want || !WriteBytes(out, block.get(), got)) return false;
     size -= static_cast<std::int64_t>(got);

@@ -14,9 +14,12 @@
 // sample units never straddle two blocks.
 constexpr std::size_t IO_BLOCK_BYTES = 1572864;
 
-// A transfer buffer for moving size bytes: IO_BLOCK_BYTES, or less when the
-// whole transfer is smaller. Left uninitialised: every byte of it is read
-// into before it is used.
+// The next block of a transfer that has remaining bytes left to move:
+// IO_BLOCK_BYTES, or what is left when that is less (0 when nothing is).
+std::size_t IoBlockBytes(std::int64_t remaining);
+// A transfer buffer for moving size bytes: the first block's size, and at
+// least a byte. Left uninitialised: every byte of it is read into before it
+// is used.
 std::unique_ptr<unsigned char[]> NewIoBlock(std::int64_t size);
 
 struct StreamCloser {
