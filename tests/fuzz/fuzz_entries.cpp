@@ -73,8 +73,26 @@ void ResetProgram(const std::string& entry) {
   HeadlessReset((root / "Korvel Player" / "Korvel_Player.exe").string(), (root / "Documents").string());
   InitializeAppState();
   SetUpProgramPaths();
+}
+
+// The main window, for the entries that send it commands (kvp makes its own; the converters need none).
+void OpenWindows() {
   FUZZ_CHECK(CreateProgramWindows(), "the program's windows could not be created");
   HeadlessClearCalls();
+}
+
+// Input/box.kvf, and box.dat unless dat is empty; the .kvf's path.
+std::string WriteContainer(const Bytes& dat, const Bytes& kvf) {
+  WriteAll(Input("box.kvf"), kvf);
+  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
+  return Input("box.kvf").string();
+}
+
+// The program's state and recorded calls freed: an input that leaves more allocated than it found is run again by
+// libFuzzer under the leak checker, which doubled the time of every input that found more than the one before.
+void ReleaseProgram() {
+  appState = AppState{};
+  HeadlessReset({}, {});
 }
 
 // A dialog the command opens answers with answer.
@@ -274,9 +292,8 @@ void PlayAndExport(const Bytes& kvf) {
 // appends exactly the entry and its name; only a failed write may make the program refuse an add it can take.
 void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0) {
   AppState& s = appState;
-  WriteAll(Input("box.kvf"), kvf);
-  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
-  Command(CMD_LOAD_KVF, 0, Input("box.kvf"));
+  OpenWindows();
+  Command(CMD_LOAD_KVF, 0, WriteContainer(dat, kvf));
   const std::uint32_t count = EntryCountOf(kvf);
   const std::uint32_t crc = ~ComputeNameCrc("add.wav");
   FUZZ_CHECK(s.entryCount == std::int32_t(count) && s.loadedContainerPath == Input("box.kvf").string(),
@@ -329,6 +346,7 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   const std::string named = x == "snd" ? "au" : x == "aif" ? "aiff" : x == "8svx" ? "iff" : x;
   const FormatRow* format = FormatNamed(wave && file.size() >= 3 && ReadTag(file.data(), "NIS") ? "sph" : named);
   AppState& s = appState;
+  OpenWindows();
   Command(CMD_PLAY_EXTERNAL, 0, path);
   const bool played = s.externalWavReady == 1;
   const std::string output = format != nullptr ? s.*format->output : path.string();
@@ -348,7 +366,17 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
 
 // What kvp handed to its sound output, by the name it gave the sound.
 Strings kvpPlayedNames;
-void RecordKvpPlay(const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); }
+
+// kvp run in-process; what it prints is not kept.
+int Kvp(const Strings& words) {
+  std::ostringstream discarded;
+  KvpHost host;
+  host.playWave = [](const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); };
+  host.out = &discarded;
+  host.err = &discarded;
+  kvpPlayedNames.clear();
+  return RunKvp(words, host);
+}
 
 // kvp's own commands on Input/box.kvf (and box.dat unless dat is empty): the one picked, or all seven one after the
 // other as a user would type them (picked is 7); entry is the number play and export are given, options go before
@@ -356,9 +384,7 @@ void RecordKvpPlay(const std::string&, const std::string& name) { kvpPlayedNames
 // its entry as the program's lookup named it, or by its number.
 void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options,
                     unsigned picked) {
-  const std::string box = Input("box.kvf").string();
-  WriteAll(box, kvf);
-  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
+  const std::string box = WriteContainer(dat, kvf);
   WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
   std::vector<Strings> commands = {
       // clang-format off
@@ -376,16 +402,10 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
     const auto exportAll = [](const Strings& words) { return words[0] == "export-all"; };
     commands.erase(std::remove_if(commands.begin(), commands.end(), exportAll), commands.end());
   }
-  std::ostringstream out;
-  KvpHost host;
-  host.playWave = RecordKvpPlay;
-  host.out = &out;
-  host.err = &out;
   for (const Strings& words : commands) {
     Strings arguments = options;
     arguments.insert(arguments.end(), words.begin(), words.end());
-    kvpPlayedNames.clear();
-    const int status = RunKvp(arguments, host);
+    const int status = Kvp(arguments);
     const bool takesEntry = words.size() == 3 && words[2] == entry;
     const bool beyondCount = takesEntry && std::stoll(entry) > appState.entryCount;
     FUZZ_CHECK(status == KVP_DONE || status == KVP_REFUSED || (status == KVP_USAGE && beyondCount),
@@ -412,24 +432,18 @@ std::map<std::string, Bytes> ScratchFiles() {
 // of the data area (the mended entries, then the salvage files by offset, are the original's bytes after the index)
 // and leaves a container that checks clean but for names found nowhere.
 void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
-  const std::string box = Input("box.kvf").string();
-  WriteAll(box, kvf);
-  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
-  std::ostringstream out;
-  KvpHost host;
-  host.out = &out;
-  host.err = &out;
+  const std::string box = WriteContainer(dat, kvf);
   const Strings folder = {"--program-dir", (root / "Korvel Player").string()};
   std::map<std::string, Bytes> before = {{box, kvf}};
   if (!dat.empty()) before[Input("box.dat").string()] = dat;
-  const int checked = RunKvp({folder[0], folder[1], "check", box}, host);
+  const int checked = Kvp({folder[0], folder[1], "check", box});
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(ScratchFiles() == before, "check changed or made a file");
   bool mendable = false;
   for (const ContainerFinding& finding : appState.containerReport.findings) {
     if (finding.code != "unnamed-entry") mendable = true;
   }
-  const int repaired = RunKvp({folder[0], folder[1], "repair", box, "--apply"}, host);
+  const int repaired = Kvp({folder[0], folder[1], "repair", box, "--apply"});
   FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
   const ContainerRepair& repair = appState.containerRepair;
   FUZZ_CHECK(repair.applied || !repair.failure.empty() || !mendable, "a damaged container was left as it was");
@@ -464,6 +478,7 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
       ResetProgram(name);
       run(in);
       CheckAndEmptyFolders();
+      ReleaseProgram();
     };
     entries[name] = {runFresh, std::move(seeds)};
   };
