@@ -44,6 +44,7 @@ const Path aiff32{"aiff", 58, {58, 4, UnitTransform::HighHalfThenSilence}};
 const Path aifc711{"aiff", 74, {72, 2, {}, 2, -2}};
 const Path aifcLinear{"aiff", 74, {72, 2, UnitTransform::AddWord807F, 2, -2}};
 
+// An input its format must refuse (the path names the format only), through the faces flags allow.
 FormatSample Refused(const Bytes& bytes, const Path& path, int faces = 0) {
   return {bytes, REFUSED, 0, 0, 0, 0, &path, faces};
 }
@@ -177,8 +178,8 @@ const std::vector<FormatSample>& FormatSamples() {
       Refused(AuFile(4, 8000, 1, silence), auLinear),
       Refused(AuFile(0x81, 8000, 1, silence), au711),  // the encoding's low byte is read signed
       Refused(AuFile(2, 1, 1, silence), auLinear),     // an 8-bit rate halving to 0
-      Refused(AuFile(5, 8000, 1, silence, ".SND"), auLinear,
-              EXT_ONLY),  // external 32-bit, float and A-law files need the magic
+      // External 32-bit, float and A-law files need the magic.
+      Refused(AuFile(5, 8000, 1, silence, ".SND"), auLinear, EXT_ONLY),
       Refused(AuFile(6, 8000, 1, silence, std::string(4, '\0').c_str()), auFloat, EXT_ONLY),
       Refused(AuFile(27, 8000, 1, silence, "RIFF"), au711, EXT_ONLY),
       Refused(AiffFile(1, 12, aiff8000, silence), aiff16),
