@@ -1,6 +1,7 @@
 // The foreign formats as the suites, the fault-injection test and the fuzzers see them: the program's own rows
 // (convert/format_registry.h), each with an input of every path and kept quirk it has and what its conversion must
-// write, which no independent tool can tell. A new format, path or quirk adds a sample here, not a new test file.
+// write, which no independent tool can tell, and the inputs it must refuse. A new format, path, quirk or refusal adds
+// a sample here, not a new test file.
 #pragma once
 
 #include "convert/sample_copy.h"
@@ -20,6 +21,7 @@ struct Path {
 };
 
 enum SampleFlags { WRITTEN_FAILED = 1, SECONDS_OF_DATA = 2, WHOLE_SECONDS_EXTERNAL = 4, EXT_ONLY = 8, STO_ONLY = 16 };
+constexpr std::uint32_t REFUSED = 0;  // the tag of a sample its faces must refuse: no wave, no header fields
 
 // An input and the header its conversion writes (format tag, channels, rate, byte rate, bits), its payload as the
 // path copies it, and its durations.
@@ -31,9 +33,8 @@ struct FormatSample {
   std::uint32_t byteRate;
   std::uint32_t bits;
   const Path* path;
-  int flags = 0;               // SampleFlags
-  double per = 0;              // durationSeconds = S / per; 0: per the byte rate written
-  const char* text = nullptr;  // the stored text, when not the plain six digits
+  int flags = 0;   // SampleFlags
+  double per = 0;  // durationSeconds = S / per; 0: per the byte rate written
 };
 
 struct FormatRow {
@@ -46,7 +47,11 @@ struct FormatRow {
   std::vector<FormatSample> samples;  // the fuzzers' seeds: the first sample of each path, the first a plain input
 };
 
-// Every format's samples, as its paths take them.
+// Every format's samples, as its paths take them; the inputs they must refuse come last.
 const std::vector<FormatSample>& FormatSamples();
 const std::vector<FormatRow>& Formats();
 const FormatRow* FormatNamed(const std::string& name);  // null when there is none
+
+Bytes Payload(std::size_t size);  // the samples' patterned payload
+// A SPHERE file of channels and rate, more header lines after them, then payload.
+Bytes Sphere(int channels, int rate, const std::string& more = "", const Bytes& payload = Payload(1000));

@@ -15,8 +15,8 @@ Bytes BytesOf(const std::string& text);
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
-Bytes WithBytesAt(Bytes bytes, std::size_t offset,
-                  std::initializer_list<int> values);  // a copy with values written from offset
+// A copy with values written from offset.
+Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 Bytes Tail(const Bytes& bytes, std::size_t from);
 Bytes Head(const Bytes& bytes, std::size_t size);
 
