@@ -3,8 +3,8 @@
 // program's own routines. The Windows driver's session checks the plain successes, kvp's tests the name lists, the
 // fault injection the exact bytes an add writes, the regression replay the copies and refusals of damaged or odd
 // inputs; these suites keep the other refusals, limits and tables.
-#include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "library/container.h"
 #include "shell/main_window.h"
@@ -89,12 +89,11 @@ TEST_F(CommandTest, PlayClockFramesStopAndShutdown) {
     return ticks;
   };
   HeadlessClearCalls();  // the clock starts at 140 and stops once past the limit: 980 is not past it
-  EXPECT_EQ(std::vector<int>({ticksUntilStop(2000), ticksUntilStop(980), ticksUntilStop(0)}), std::vector({14, 7, 1}));
+  EXPECT_EQ(ticksUntilStop(2000), 14);
   const Strings frames = {"2400", "2500", "2600", "2700", "2800", "2900", "3000", "3100",
                           "3200", "3300", "3400", "3500", "2500", "2600", "2300"};  // round two starts at 2; then idle
-  Strings pictures = HeadlessCallsOf("picture");
-  pictures.resize(frames.size());
-  EXPECT_EQ(pictures, frames);
+  EXPECT_EQ(HeadlessCallsOf("picture"), frames);
+  EXPECT_EQ(std::vector<int>({ticksUntilStop(980), ticksUntilStop(0)}), std::vector({7, 1}));
   EXPECT_EQ(HeadlessCallsOf("timer-start").back(), "1 140");
   appState.replayMode = 1;  // Replay: its own limit, whatever the last play set
   appState.replayDurationMs = 1000;
@@ -141,14 +140,13 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
   AddFile("two.au", Bytes(30, 1));
   fs::remove(CompanionDatPath(kvf));
   EXPECT_EQ(Run(CMD_SHARE_CURRENT), (Strings{"start", "finish", "beep", FAILED}));  // a pair, or nothing
-  const std::string progress = "status Exports in progress . . .";                  // above half a megabyte
   for (std::int64_t size :
        {std::int64_t{500000}, std::int64_t{500001}, LARGE_CONTAINER_BYTES, LARGE_CONTAINER_BYTES + 1}) {
     ASSERT_TRUE(TruncateFile(kvf, size));
     RunWithDialog(CMD_LOAD_KVF, kvf);
     const std::string tooLarge = size > LARGE_CONTAINER_BYTES ? appState.msgFileTooLarge : "";
     EXPECT_EQ(Status(), "There are 0 to 2 valid entries within .kvf file" + tooLarge);
-    EXPECT_EQ(Run(CMD_EXPORT_ALL)[1] == progress, size > 500000) << size;
+    EXPECT_EQ(Run(CMD_EXPORT_ALL)[1] == "status Exports in progress . . .", size > 500000) << size;  // half a MB
   }
   for (const std::string& unusable : {ProgramFile("vanished.kvf"), ProgramFile("Export")}) {  // a folder too
     EXPECT_EQ(RunWithDialog(CMD_LOAD_KVF, unusable),
@@ -162,12 +160,9 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
   AddFile("first.wav", PcmWave(1, 8000, 16, 100));
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ""), (Strings{"start", "finish", ABORTED}));
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("gone.wav")).back(), FAILED);  // vanished after the dialog
-  Bytes bytes = ReadWholeFile(adds);
-  WriteU32Le(&bytes[12], 498);  // 498 entries: one more fits, then no more
-  WriteWholeFile(adds, bytes);
+  WriteWholeFile(adds, WithBytesAt(ReadWholeFile(adds), 12, {0xF2, 0x01}));       // 498 entries: one more fits, no more
   RunWithDialog(CMD_LOAD_KVF, adds);
   AddFile("last.wav", PcmWave(1, 8000, 8, 4));
-  EXPECT_EQ(appState.entryCount, 499);
   const Bytes full = ReadWholeFile(adds);
   EXPECT_EQ(Run(CMD_ADD_WAV).back(),  // refused before its dialog
             "status The selected KVF has reached its entry limits. No further wave files can be added . . .");
@@ -179,7 +174,6 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
   AddFile("x.wav", PatternBytes(101));
   EXPECT_EQ(Status(), MSG_CREATION_FAILED);
   EXPECT_EQ(MeasureFile(box), MAX_CONTAINER_BYTES - 100);
-  EXPECT_TRUE(ReadWholeFile(CompanionDatPath(box)).empty());
   AddFile("x.wav", PatternBytes(100));  // exactly up to it
   EXPECT_EQ(MeasureFile(box), MAX_CONTAINER_BYTES);
 }
@@ -187,38 +181,36 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
 // Each stored entry's first bytes: the kind it plays as (its flag) and the extension Wav (En_Mass) gives it.
 TEST_F(CommandTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
   CreateAndLoad("Player");
-  const struct {
-    std::string start;
-    const std::int32_t* flag;  // null: not recognised, still extracted
-    const char* extension;
-  } cases[] = {{"FORM", &appState.isAiff, ".aiff"},
-               {".snd", &appState.isAu, ".au"},
-               {"Xsnd", &appState.isAu, ".htk"},
-               {"Crea", &appState.isVoc, ".voc"},
-               {"Cx", nullptr, ".htk"},
-               {"caff", &appState.isCaf, ".caf"},
-               {"RIFF", &appState.isRiff, ".wav"},
-               {"RIxF", nullptr, ".wav"},
-               {" paf", &appState.isPaf, ".paf"},
-               {"PVF1", &appState.isPvf, ".pvf"},
-               {"NIST", &appState.isSph, ".sph"},
-               {std::string("\0\0", 2), &appState.isHtk, ".htk"},
-               {std::string("\0\1", 2), &appState.isHtk, ".htk"},
-               {std::string("\0\2zz", 4), nullptr, ".htk"}};
+  // The first bytes, the flag an entry so starting sets (null: not recognised, still extracted), its extension.
+  const std::tuple<std::string, const std::int32_t*, const char*> cases[] = {
+      {"FORM", &appState.isAiff, ".aiff"},
+      {".snd", &appState.isAu, ".au"},
+      {"Xsnd", &appState.isAu, ".htk"},
+      {"Crea", &appState.isVoc, ".voc"},
+      {"Cx", nullptr, ".htk"},
+      {"caff", &appState.isCaf, ".caf"},
+      {"RIFF", &appState.isRiff, ".wav"},
+      {"RIxF", nullptr, ".wav"},
+      {" paf", &appState.isPaf, ".paf"},
+      {"PVF1", &appState.isPvf, ".pvf"},
+      {"NIST", &appState.isSph, ".sph"},
+      {std::string("\0\0", 2), &appState.isHtk, ".htk"},
+      {std::string("\0\1", 2), &appState.isHtk, ".htk"},
+      {std::string("\0\2zz", 4), nullptr, ".htk"}};
   std::vector<Bytes> entries;
-  for (const auto& c : cases) {
-    entries.push_back(BytesOf(c.start + std::string(40 + entries.size() - c.start.size(), char(entries.size()))));
+  for (const auto& [start, flag, extension] : cases) {
+    entries.push_back(BytesOf(start + std::string(40 + entries.size() - start.size(), char(entries.size()))));
     AddFile("entry", entries.back());
     Command(IDC_NEXT);
-    const std::int32_t flags[] = {appState.isAiff, appState.isAu,  appState.isVoc, appState.isCaf, appState.isRiff,
-                                  appState.isPaf,  appState.isPvf, appState.isSph, appState.isHtk};
-    EXPECT_EQ(std::count(std::begin(flags), std::end(flags), 1), c.flag != nullptr ? 1 : 0) << c.start;
-    EXPECT_TRUE(c.flag != nullptr ? *c.flag == 1 : Status() == UNIDENTIFIED) << c.start;
+    const std::int32_t flags = appState.isAiff + appState.isAu + appState.isVoc + appState.isCaf + appState.isRiff +
+                               appState.isPaf + appState.isPvf + appState.isSph + appState.isHtk;
+    EXPECT_EQ(flags, flag != nullptr ? 1 : 0) << start;
+    EXPECT_TRUE(flag != nullptr ? *flag == 1 : Status() == UNIDENTIFIED) << start;
   }
   EXPECT_EQ(Run(CMD_EXPORT_ALL),
             (Strings{"finish", "status Completed. All wav files exported to program's directory"}));
   for (std::size_t n = 0; n < entries.size(); ++n) {
-    const std::string exported = appState.massExportPrefix + std::to_string(n + 1) + cases[n].extension;
+    const std::string exported = appState.massExportPrefix + std::to_string(n + 1) + std::get<2>(cases[n]);
     EXPECT_EQ(ReadWholeFile(exported), entries[n]) << exported;
   }
 }
@@ -226,51 +218,42 @@ TEST_F(CommandTest, EntriesArePlayedAndExportedByTheirFirstBytes) {
 // Durations of stored and external waves, worked out by hand from the rule: r = rate, doubled for a format tag above
 // 1 (signed), a third for fmt 40; bps = fmt length x channels x r / 8; stored d = length / bps (halved for 32 bits;
 // 2 x length / (r x channels) for fmt 18); external d = (RIFF size / bps) in whole seconds, the same corrections
-// after. Text "": the stored entry is not played; external -1: the file is not played (IMA blocks of 1028 and 2056
+// after, also for a file that is not played. Text "": the stored entry is not played (IMA blocks of 1028 and 2056
 // bytes are decoded only when stored, and a fmt 20 wave plays outside only in blocks of 512, 1024 or 2048).
 TEST_F(CommandTest, WaveDurationsFollowTheFmtLength) {
   CreateAndLoad("Player");
-  const struct {
-    const char* what;
-    Bytes wave;
-    double stored;
-    const char* text;
-    double external;
-  } cases[] = {{"RIFF size a second", WaveWith(16, 1, 2, 44100, 4, 16, 176408), 176408 / 176400.0, "1.0000", 1},
-               {"RIFF size under a second", WaveWith(16, 1, 2, 44100, 4, 16, 176407), 176407 / 176400.0, "1.0000", 0},
-               {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0},
-               {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0},
-               {"32-bit halves", WaveWith(16, 1, 1, 8000, 4, 32, 64000), 2, "unknown", 1.5},
-               {"fmt 18 float", WaveWith(18, 3, 1, 8000, 4, 32, 32000), 4, "unknown", 3},
-               {"fmt 30, tag 0x55 doubles", WaveWith(30, 0x55, 2, 22050, 1, 0, 661500), 2, "unknown", 1},
-               {"fmt 40, tag 0xFFFE is negative", WaveWith(40, 0xFFFE, 2, 48000, 6, 24, 480000), 3, "unknown", 2},
-               {"fmt 50 MS ADPCM", WaveWith(50, 2, 1, 22050, 256, 4, 551250), 2, "unknown", 1},
-               {"fmt 20, IMA block 512", WaveWith(20, 0x11, 1, 8000, 512, 4, 80000), 2, "unknown", 1},
-               {"fmt 20, IMA block 1024", WaveWith(20, 0x11, 1, 8000, 1024, 4, 80000), 2, "unknown", 1},
-               {"fmt 20, IMA block 2048", WaveWith(20, 0x11, 1, 8000, 2048, 4, 80000), 2, "unknown", 1},
-               {"fmt 20, block 1000", WaveWith(20, 0x11, 1, 8000, 1000, 4, 80000), 2, "unknown", -1},
-               {"fmt 24 is unknown", WaveWith(24, 1, 1, 8000, 2, 16, 8000), 0, "", -1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    AddFile("w.wav", c.wave);
+  const std::tuple<const char*, Bytes, double, const char*, double, bool> cases[] = {
+      {"RIFF size a second", WaveWith(16, 1, 2, 44100, 4, 16, 176408), 176408 / 176400.0, "1.0000", 1, true},
+      {"RIFF size under a second", WaveWith(16, 1, 2, 44100, 4, 16, 176407), 176407 / 176400.0, "1.0000", 0, true},
+      {"8-bit, timed as 16", WaveWith(16, 1, 1, 22050, 1, 8, 22050), 0.5, "0.5", 0, true},
+      {"one-character text", WaveWith(16, 1, 1, 8000, 2, 16, 16000), 1, "unknown", 0, true},
+      {"32-bit halves", WaveWith(16, 1, 1, 8000, 4, 32, 64000), 2, "unknown", 1.5, true},
+      {"fmt 18 float", WaveWith(18, 3, 1, 8000, 4, 32, 32000), 4, "unknown", 3, true},
+      {"fmt 30, tag 0x55 doubles", WaveWith(30, 0x55, 2, 22050, 1, 0, 661500), 2, "unknown", 1, true},
+      {"fmt 40, tag 0xFFFE is negative", WaveWith(40, 0xFFFE, 2, 48000, 6, 24, 480000), 3, "unknown", 2, true},
+      {"fmt 50 MS ADPCM", WaveWith(50, 2, 1, 22050, 256, 4, 551250), 2, "unknown", 1, true},
+      {"fmt 20, IMA block 512", WaveWith(20, 0x11, 1, 8000, 512, 4, 80000), 2, "unknown", 1, true},
+      {"fmt 20, IMA block 1024", WaveWith(20, 0x11, 1, 8000, 1024, 4, 80000), 2, "unknown", 1, true},
+      {"fmt 20, IMA block 2048", WaveWith(20, 0x11, 1, 8000, 2048, 4, 80000), 2, "unknown", 1, true},
+      {"fmt 20, block 1000", WaveWith(20, 0x11, 1, 8000, 1000, 4, 80000), 2, "unknown", 1, false},
+      {"fmt 24 is unknown", WaveWith(24, 1, 1, 8000, 2, 16, 8000), 0, "", 0, false}};
+  for (const auto& [what, wave, stored, text, external, played] : cases) {
+    SCOPED_TRACE(what);
+    Play("w.WAV", wave);
+    EXPECT_EQ(appState.externalWavReady, played ? 1 : 0);
+    EXPECT_EQ(appState.durationSeconds, external);
+    AddFile("w.wav", wave);
     Command(IDC_NEXT);
-    EXPECT_EQ(Status() == UNIDENTIFIED, *c.text == '\0');
-    if (*c.text != '\0') {
-      EXPECT_DOUBLE_EQ(appState.durationSeconds, c.stored);
-      EXPECT_EQ(appState.durationText, c.text);
-    }
-    Play("w.WAV", c.wave);
-    EXPECT_EQ(appState.externalWavReady, c.external < 0 ? 0 : 1);
-    if (c.external >= 0) {
-      EXPECT_EQ(appState.durationSeconds, c.external);
-    }
+    EXPECT_EQ(Status() == UNIDENTIFIED, *text == '\0');
+    if (*text == '\0') continue;
+    EXPECT_DOUBLE_EQ(appState.durationSeconds, stored);
+    EXPECT_EQ(appState.durationText, text);
   }
   // A stored IMA ADPCM entry (blocks of 1028 or 2056 bytes) plays decoded to one channel, 16 bits at its own rate,
   // and is timed by length x 6 / bps: the text and the limits change, the seconds stay. (The decoded wave's size: the
   // fuzz invariants; its samples: the converter suite, against sox.)
-  AddFile("mono.wav", ImaWave(1, 44100, 89));
-  AddFile("stereo.wav", ImaWave(2, 44100, 89));
-  for (const char* text : {"4.9824", "4.9807"}) {
+  for (const auto& [channels, text] : {std::pair{1, "4.9824"}, std::pair{2, "4.9807"}}) {
+    AddFile("ima.wav", ImaWave(channels, 44100, 89));
     const double secondsBefore = appState.durationSeconds;
     Command(IDC_NEXT);
     EXPECT_EQ(appState.durationText, text);
@@ -283,12 +266,16 @@ TEST_F(CommandTest, WaveDurationsFollowTheFmtLength) {
 TEST_F(CommandTest, PinsStepsListAndReplay) {
   const std::string kvf = CreateAndLoad("Player");
   for (int i = 1; i <= 5; ++i) AddFile("e" + std::to_string(i) + ".wav", PcmWave(1, 8000, 16, 100 * i));
+  const auto pinEntry = [this](const std::string& typed) {  // into the entry number box, then "Set ID#"
+    PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, typed);
+    return Run(IDC_SET_ID);
+  };
   const std::string outOfRange = "status The index number you have entered is out of range, or is set to last entry";
   for (const char* typed : {"5", "6", "0", "", "x"})  // the last entry cannot be pinned either
-    EXPECT_EQ(PinEntry(typed), (Strings{"beep", outOfRange + " (not allowed)"})) << typed;
-  EXPECT_EQ(Run(IDC_REPLAY), BEEP);                                 // nothing chosen since the load
-  auto stepWithPin = [this](const std::string& pin, int command) {  // the entry played
-    EXPECT_TRUE(pin.empty() || PinEntry(pin).empty()) << pin;
+    EXPECT_EQ(pinEntry(typed), (Strings{"beep", outOfRange + " (not allowed)"})) << typed;
+  EXPECT_EQ(Run(IDC_REPLAY), BEEP);                                            // nothing chosen since the load
+  auto stepWithPin = [this, &pinEntry](const std::string& pin, int command) {  // the entry played
+    EXPECT_TRUE(pin.empty() || pinEntry(pin).empty()) << pin;
     Command(command);
     return appState.currentIndex;
   };
@@ -308,7 +295,7 @@ TEST_F(CommandTest, PinsStepsListAndReplay) {
   EXPECT_EQ(Run(IDC_REPLAY), (Strings{"timer off", "timer on", "play " + appState.tempWavPath}));
   EXPECT_EQ(appState.replayMode, 1);
   for (const std::string& path : {kvf, ProgramFile("Missing.kvf")}) {  // a load, even a failed one, ends the pin
-    PinEntry("2");
+    pinEntry("2");
     RunWithDialog(CMD_LOAD_KVF, path);
     EXPECT_EQ(appState.indexPinned, 0);
   }
@@ -324,27 +311,23 @@ TEST_F(CommandTest, ExportCurrentCopiesWhatTheLastPlayLeft) {
   AddFile("c.wav", ImaWave(1, 8000, 1));
   const std::string program = "Completed. Wav file exported to program's directory";
   const std::string docs = appState.documentsWavDir + PATH_SEPARATOR;
-  const struct {
-    int row;
-    int pcm;
-    int documents;
-    bool decoded;
-    const char* name;
-    std::string text;
-  } cases[] = {{1, 1, 0, false, "KVFS_Wav1.wav", program},  // a plain wave is never converted
-               {2, 0, 0, true, "KVFS_Wav2.wav", program + " (Export Folder)"},
-               {0, 1, 1, true, "KVFS_Wav3.wav", "Completed. Wave file exported to Documents\\KVP_Wavs"},
-               {0, 0, 1, false, "KVFS_Wav4.au", "Completed. Wav file exported to Documents\\KVP_Wavs"}};
-  for (const auto& c : cases) {
-    Command(c.pcm == 1 ? CMD_SAVE_AS_PCM : CMD_SAVE_AS_ORG);
-    Command(c.documents == 1 ? CMD_SAVE_IN_DOCUMENTS : CMD_SAVE_IN_DEFAULT);
-    Select(c.row);  // a converted or IMA entry plays its decoded wave
-    EXPECT_EQ(HeadlessCallsOf("sound-file").back(), c.row == 1 ? appState.tempWavPath : appState.decodedWavPath);
+  // The row chosen under Save as Pcm (1) or Org and Save in Documents (1) or Default; whether the decoded wave is
+  // copied, to which name, and the status.
+  const std::tuple<int, int, int, bool, const char*, std::string> cases[] = {
+      {1, 1, 0, false, "KVFS_Wav1.wav", program},  // a plain wave is never converted
+      {2, 0, 0, true, "KVFS_Wav2.wav", program + " (Export Folder)"},
+      {0, 1, 1, true, "KVFS_Wav3.wav", "Completed. Wave file exported to Documents\\KVP_Wavs"},
+      {0, 0, 1, false, "KVFS_Wav4.au", "Completed. Wav file exported to Documents\\KVP_Wavs"}};
+  for (const auto& [row, pcm, documents, decoded, name, text] : cases) {
+    Command(pcm == 1 ? CMD_SAVE_AS_PCM : CMD_SAVE_AS_ORG);
+    Command(documents == 1 ? CMD_SAVE_IN_DOCUMENTS : CMD_SAVE_IN_DEFAULT);
+    Select(row);  // a converted or IMA entry plays its decoded wave
+    EXPECT_EQ(HeadlessCallsOf("sound-file").back(), row == 1 ? appState.tempWavPath : appState.decodedWavPath);
     Command(CMD_EXPORT_CURRENT);
-    EXPECT_EQ(Status(), c.text) << c.name;
-    EXPECT_EQ(ReadWholeFile((c.documents == 1 ? docs : ProgramFile("Export/")) + c.name),
-              ReadWholeFile(c.decoded ? appState.decodedWavPath : appState.tempWavPath))
-        << c.name;
+    EXPECT_EQ(Status(), text) << name;
+    EXPECT_EQ(ReadWholeFile((documents == 1 ? docs : ProgramFile("Export/")) + name),
+              ReadWholeFile(decoded ? appState.decodedWavPath : appState.tempWavPath))
+        << name;
   }
   AddFile("bad.au", AuFile(4, 8000, 1, PatternBytes(100)));  // an encoding no path takes: the conversion fails
   Command(CMD_SAVE_AS_PCM);
@@ -357,15 +340,12 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
   Play("endless.wav", WithBytesAt(PcmWave(1, 1, 16, 100), 4, {0xFF, 0xFF, 0xFF, 0xFF}));  // 2^31 s: the clock holds
   EXPECT_EQ(appState.durationMs, 4294967000u);
   const Bytes unplayable = WithBytesAt(PcmWave(1, 8000, 16, 100), 20, {0x34, 0x12});  // a tag no codec takes
-  const struct {
-    const char* name;
-    Bytes bytes;
-  } refused[] = {{"mixed.Wav", PcmWave(1, 8000, 16, 100)},
-                 {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)},
-                 {"norate.wav", PcmWave(1, 0, 16, 100)},
-                 {"tiny.wav", Bytes(10, 0)},
-                 {"unplayable.wav", unplayable}};
-  for (const auto& c : refused) EXPECT_EQ(Play(c.name, c.bytes), Strings({"start", "beep"})) << c.name;
+  const std::pair<const char*, Bytes> refused[] = {{"mixed.Wav", PcmWave(1, 8000, 16, 100)},
+                                                   {"ima.wav", WaveWith(20, 0x11, 1, 8000, 1028, 4, 200)},
+                                                   {"norate.wav", PcmWave(1, 0, 16, 100)},
+                                                   {"tiny.wav", Bytes(10, 0)},
+                                                   {"unplayable.wav", unplayable}};
+  for (const auto& [name, bytes] : refused) EXPECT_EQ(Play(name, bytes), Strings({"start", "beep"})) << name;
   EXPECT_EQ(Run(CMD_EXPORT_EXTERNAL), BEEP);  // nothing of the refused file is exported
   HeadlessSetSoundOutput(false);              // with no sound output to ask, the file is handed over as before
   EXPECT_EQ(Play("unplayable.wav", unplayable),
@@ -381,20 +361,17 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
   EXPECT_EQ(Play("phone.snd", AuFile(1, 8000, 1, PatternBytes(8000))),
             Plus(loading, {"play " + appState.auWavPath, "status  ", "timer on"}));
   EXPECT_EQ(Play("bad.au", AuFile(4, 8000, 1, PatternBytes(100))), Plus(loading, {"beep", "status  "}));
-  const struct {
-    const std::string& path;
-    Bytes bytes;
-    Strings more;
-  } cases[] = {                                                                    // working files: never played
-               {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                  // IMA block sizes still beep
-               {appState.tempWavPath, SphereFile(sphere, PatternBytes(800)), {}},  // still converted
-               {appState.decodedWavPath, PcmWave(1, 8000, 16, 100), {}},
-               {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}}};  // durations still read
+  // Working files, never played: the file, its bytes, what follows the refusal
+  const std::tuple<std::string, Bytes, Strings> cases[] = {
+      {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                  // IMA block sizes still beep
+      {appState.tempWavPath, SphereFile(sphere, PatternBytes(800)), {}},  // still converted
+      {appState.decodedWavPath, PcmWave(1, 8000, 16, 100), {}},
+      {appState.aiffWavPath, PcmWave(1, 8000, 16, 16000), {}}};  // durations still read
   fs::remove(appState.sphWavPath);
-  for (const auto& c : cases) {
-    WriteWholeFile(c.path, c.bytes);
-    const Strings busy = {"start", "status ", "status " + appState.msgSharedAccess, "beep"};
-    EXPECT_EQ(RunWithDialog(CMD_PLAY_EXTERNAL, c.path), Plus(busy, c.more)) << c.path;
+  const Strings busy = {"start", "status ", "status " + appState.msgSharedAccess, "beep"};
+  for (const auto& [path, bytes, more] : cases) {
+    WriteWholeFile(path, bytes);
+    EXPECT_EQ(RunWithDialog(CMD_PLAY_EXTERNAL, path), Plus(busy, more)) << path;
   }
   EXPECT_EQ(ParseWave(ReadWholeFile(appState.sphWavPath)).sampleRate, 16000u);
   EXPECT_EQ(appState.durationMs, 1000u);

@@ -11,9 +11,7 @@ using ProgramWindowsTest = ProgramTest;
 // Start-up again, twice: a refused class stops it before any window is shown; then the windows are made.
 TEST_F(ProgramWindowsTest, RefusedClassBitmapsFontsAndPlacesFromTheScreenCentre) {
   for (bool refused : {true, false}) {
-    HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
-    InitializeAppState();
-    SetUpProgramPaths();
+    StartProgram(programFolder, documentsFolder, false);
     if (refused) HeadlessRefuseWindowClass(" Korvel_File - Export");
     HeadlessSetScreenSize(1280, 601);  // cx 640, cy 300: the export window starts above the screen
     ASSERT_EQ(CreateProgramWindows(), !refused);

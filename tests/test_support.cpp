@@ -34,13 +34,13 @@ void ProgramTest::SetUp() {
   StartProgram((root / "Korvel Player").string(), (root / "Documents").string());
 }
 
-void ProgramTest::StartProgram(const std::string& programDir, const std::string& documentsDir) {
+void ProgramTest::StartProgram(const std::string& programDir, const std::string& documentsDir, bool withWindows) {
   programFolder = programDir;
   documentsFolder = documentsDir;
   HeadlessReset(programFolder + PATH_SEPARATOR + "Korvel_Player.exe", documentsFolder);
   InitializeAppState();
   SetUpProgramPaths();
-  CreateProgramWindows();
+  if (withWindows) CreateProgramWindows();
 }
 
 void ProgramTest::TearDown() {
@@ -76,8 +76,7 @@ Strings ProgramTest::Run(int id, unsigned notification) {
     if (call.role == "beep") events.push_back(d == "default" ? "beep" : "asterisk");
     if (call.role == "sound-file") events.push_back("play " + d);
     if (call.role == "message-box") events.push_back("box " + d);
-    if (call.role == "timer-start") events.push_back("timer on");
-    if (call.role == "timer-stop") events.push_back("timer off");
+    if (call.role.rfind("timer-", 0) == 0) events.push_back(call.role == "timer-start" ? "timer on" : "timer off");
     if (call.role == "window-text" && d.rfind(status, 0) == 0) events.push_back("status " + d.substr(status.size()));
   }
   return events;
@@ -104,11 +103,6 @@ std::string ProgramTest::CreateAndLoad(const std::string& name) {
 void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
   WriteWholeFile(ScratchFile(name), bytes);
   RunWithDialog(CMD_ADD_WAV, ScratchFile(name));
-}
-
-Strings ProgramTest::PinEntry(const std::string& text) {
-  PlatformSetControlText(appState.hwndMain, IDC_ENTRY_NUMBER, text);
-  return Run(IDC_SET_ID);
 }
 
 int ProgramTest::Kvp(const Strings& words) {

@@ -29,8 +29,8 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Starts the program afresh on these folders (Documents may be empty: none).
-  void StartProgram(const std::string& programDir, const std::string& documentsDir);
+  // Starts the program afresh on these folders (Documents may be empty: none); without windows, up to making them.
+  void StartProgram(const std::string& programDir, const std::string& documentsDir, bool withWindows = true);
   // A path inside the scratch program folder ("a/b" uses the host separator).
   std::string ProgramFile(const std::string& relative) const;
   std::string ScratchFile(const std::string& name) const;
@@ -49,8 +49,6 @@ class ProgramTest : public ::testing::Test {
   std::string CreateAndLoad(const std::string& name);
   // Adds a scratch file with these bytes to the loaded container.
   void AddFile(const std::string& name, const Bytes& bytes);
-  // Types text into the entry number box and presses "Set ID#": the feedback of the press.
-  Strings PinEntry(const std::string& text);
 
   // Runs kvp in-process on the scratch folders; what it printed is in kvpOut and kvpErr.
   int Kvp(const Strings& words);
