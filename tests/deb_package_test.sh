@@ -10,7 +10,6 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
 deb=$(echo "$work"/out/korvel-player_*_amd64.deb)
-[ -f "$deb" ] || fail "no korvel-player_<version>_amd64.deb"
 contents=$(dpkg-deb --contents "$deb" | awk '{print $NF}')
 for path in ./usr/bin/kvp ./usr/share/man/man1/kvp.1.gz ./usr/share/doc/korvel-player/kvp.1 \
   ./usr/share/bash-completion/completions/kvp; do

@@ -6,9 +6,7 @@ set -euo pipefail
 kvp=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for tool in sox soxi sndfile-convert; do
-  command -v "$tool" >/dev/null || { echo "kvp sound: skipped, $tool is missing"; exit 77; }
-done
+type -P sox soxi sndfile-convert >/dev/null || { echo "kvp sound: skipped, sox, soxi or sndfile-convert is missing"; exit 77; }
 mkdir -p "$work/home" "$work/program/Export/Conversions" "$work/docs"
 capture=$work/home/captured.wav
 source "$(dirname "$0")/sound_capture.sh"
@@ -28,16 +26,16 @@ tail -c 2056 "$work/ima-source.wav" >>"$work/stored-ima.wav"
 kvp_run new Box >/dev/null
 kvp_run add "$work/program/Box.kvf" "$work/stored-ima.wav" >/dev/null
 
-passed=0 failed=0
+fail() { echo "FAILED $*" && exit 1; }
 while IFS="|" read -r family command sox; do
   # shellcheck disable=SC2086  # the words of a row are split on purpose
   [ -z "$sox" ] || tone $sox "${command#open }"
   rm -f "$capture"
   # shellcheck disable=SC2086
-  state=$(kvp_run --state $command 2>"$work/err") || { echo "FAILED $family: $(cat "$work/err")"; failed=$((failed + 1)); continue; }
-  played=$(sed -n 's/^externalWavPath=//p' <<<"$state")
-  [ -n "$played" ] || played=$(sed -n 's/^playWavPath=//p' <<<"$state")
-  if captured_matches "$capture" "$played"; then passed=$((passed + 1)); else echo "FAILED $family: $mismatch"; failed=$((failed + 1)); fi
+  state=$(kvp_run --state $command) || fail "$family: kvp failed"
+  # The wave handed over: the external one when there is one (--state prints it after the stored one).
+  played=$(sed -n 's/^\(playWavPath\|externalWavPath\)=\(.\+\)/\2/p' <<<"$state" | tail -1)
+  captured_matches "$capture" "$played" || fail "$family: $mismatch"
 done <<ROWS
 pcm-8|open $work/pcm8.wav|-r 8000 -c 1 -e unsigned -b 8
 pcm-16|open $work/pcm16.wav|-r 22050 -c 2 -e signed -b 16
@@ -53,6 +51,5 @@ ROWS
 # --no-sound prepares the wave and plays nothing.
 rm -f "$capture"
 kvp_run --no-sound open "$work/pcm16.wav" >/dev/null
-if [ -e "$capture" ]; then echo "FAILED --no-sound played"; failed=$((failed + 1)); else passed=$((passed + 1)); fi
-echo "kvp sound: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+[ ! -e "$capture" ] || fail "--no-sound played"
+echo "kvp sound: 10 passed"
