@@ -165,5 +165,10 @@ void AddWavCommand() {
   }
   s.addWavPickedPath.clear();
   Stream kvf = OpenStream(s.loadedContainerPath, "rb");
-  if (kvf) s.entryCount = EntryCountOf(kvf.get());
+  std::uint32_t count = 0;
+  if (kvf && ReadEntryCount(kvf.get(), count)) {
+    s.entryCount = static_cast<std::int32_t>(count);
+  } else {
+    s.entryCount += s.entryAppended;  // what the add left in the file, though it cannot be read back now
+  }
 }
