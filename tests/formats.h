@@ -43,8 +43,7 @@ struct FormatRow {
   void (*convertStored)();  // null for the three formats never stored (mpc, iff, wve)
   std::string AppState::*source;
   std::string AppState::*output;
-  bool mayWriteAndFail;               // a sample is written and still reported failed (VOC, AIFF)
-  std::vector<FormatSample> samples;  // the fuzzers' seeds: the first sample of each path, the first a plain input
+  bool mayWriteAndFail;  // a sample is written and still reported failed (VOC, AIFF)
 };
 
 // Every format's samples, as its paths take them; the inputs they must refuse come last.

@@ -330,11 +330,10 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
              "the .kvf or .dat is neither as it was nor exactly plus the new entry and name, or CrcLog.dat was made");
 }
 
-// The extension the first byte of an external_any input picks (byte % 32); WAV_PICK picks "wav".
+// The extensions the first byte of an external_any input picks from.
 const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "snd", "SND", "aiff", "AIFF", "aif",
                                   "AIF", "caf", "CAF",  "paf",  "PAF", "pvf", "PVF", "sph", "SPH",  "wve",  "WVE",
                                   "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav",  "txt"};
-constexpr unsigned char WAV_PICK = 28;
 
 // Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
@@ -473,59 +472,38 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
 const std::map<std::string, FuzzEntry>& FuzzEntries() {
   static std::map<std::string, FuzzEntry> entries;
   if (!entries.empty()) return entries;
-  auto add = [&](const std::string& name, std::function<void(const Bytes&)> run, std::vector<Bytes> seeds) {
-    const auto runFresh = [name, run](const Bytes& in) {
+  auto add = [&](const std::string& name, const FuzzEntry& run) {
+    entries[name] = [name, run](const Bytes& in) {
       ResetProgram(name);
       run(in);
       CheckAndEmptyFolders();
       ReleaseProgram();
     };
-    entries[name] = {runFresh, std::move(seeds)};
   };
-  std::vector<Bytes> waves = {PcmWave(1, 8000, 16, 100), PcmWave(2, 44100, 16, 64), PcmWave(1, 22050, 8, 51),
-                              PcmWave(1, 48000, 32, 64), ImaWave(1, 22050, 2, 100), ImaWave(2, 8000, 1),
-                              ImaWave(2, 11025, 2, 13)};
-  WriteU16Le(&waves[3][20], 3);  // IEEE float
-  std::vector<Bytes> anySeeds;
-  for (const Bytes& wave : waves) anySeeds.push_back(Join({WAV_PICK}, wave));
-  anySeeds.push_back(Join({WAV_PICK}, FormatNamed("sph")->samples[0].bytes));  // a ".wav" holding a SPHERE file
-  std::vector<Bytes> storable = {waves[4]};
   for (const FormatRow& row : Formats()) {
-    std::vector<Bytes> seeds;
-    for (const FormatSample& sample : row.samples) seeds.push_back(sample.bytes);
-    const auto pick = std::find(std::begin(EXTENSIONS), std::end(EXTENSIONS), std::string(row.name)) - EXTENSIONS;
-    anySeeds.push_back(Join({static_cast<unsigned char>(pick)}, seeds[0]));
-    add(
-        std::string("import_") + row.name, [&row](const Bytes& in) { RunConverter(row, false, in); }, seeds);
+    add(std::string("import_") + row.name, [&row](const Bytes& in) { RunConverter(row, false, in); });
     if (row.convertStored == nullptr) continue;
-    storable.push_back(seeds[0]);
     // The faces may differ on purpose (VOC's stored G.711 blocks, CAF's rates): each meets the checks alone.
-    auto both = [&row](const Bytes& in) {
+    add(std::string("stored_") + row.name, [&row](const Bytes& in) {
       RunConverter(row, true, in);
       RunConverter(row, false, in);
-    };
-    add(std::string("stored_") + row.name, both, seeds);
+    });
   }
   const auto container = [](const Bytes& in) {
     Bytes dat;
     Bytes kvf;
     if (SplitContainerInput(in, dat, kvf)) RunContainer(dat, kvf, false);
   };
-  add("container", container,
-      {ContainerInput({}), ContainerInput({waves[0]}), ContainerInput(waves), ContainerInput(storable)});
+  add("container", container);
   // One entry of a valid container, its first four bytes made "RIFF".
-  add(
-      "stored_wave",
-      [container](const Bytes& in) {
-        container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
-      },
-      waves);
-  add(
-      "external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); },
-      anySeeds);
+  add("stored_wave", [container](const Bytes& in) {
+    container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+  });
+  // The first byte picks the extension (byte % 32).
+  add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); });
   // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
   // (its top three bits); a container input follows.
-  const auto kvp = [](const Bytes& in) {
+  add("kvp_commands", [](const Bytes& in) {
     Bytes dat;
     Bytes kvf;
     if (in.empty() || !SplitContainerInput(Tail(in, 1), dat, kvf)) return;
@@ -535,42 +513,28 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     if ((choice & 8) != 0) options.push_back("--pcm");
     if ((choice & 16) != 0) options.push_back("--documents");
     RunKvpCommands(dat, kvf, std::to_string(1 + (choice & 7)), options, choice >> 5);
-  };
-  std::vector<Bytes> kvpSeeds;
-  for (const Bytes& containerSeed : {ContainerInput({waves[0], waves[4]}), ContainerInput(storable)}) {
-    kvpSeeds.push_back(Join({1 | 0xE0}, containerSeed));
-    kvpSeeds.push_back(Join({2 | 8 | 0xE0}, Join({0, 0}, Tail(containerSeed, 2 + ReadU16Le(containerSeed.data())))));
-  }
-  add("kvp_commands", kvp, kvpSeeds);
-  const auto checkAndRepair = [](const Bytes& in) {
+  });
+  add("container_repair", [](const Bytes& in) {
     Bytes dat;
     Bytes kvf;
     if (SplitContainerInput(in, dat, kvf)) RunCheckAndRepair(dat, kvf);
-  };
-  const Bytes threeEntries = ContainerInput({waves[0], waves[1], waves[2]});
-  add("container_repair", checkAndRepair,
-      {threeEntries, Head(threeEntries, threeEntries.size() - 50), Head(threeEntries, 5000)});
-  const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
-  // An add input: the number of the write to fail (0: none), then the .kvf.
-  const auto addTo = [dat](const Bytes& in) { RunContainer(dat, Tail(in, 1), true, in.empty() ? 0 : in[0]); };
-  const Bytes twoEntries = KvfFile({waves[0], FormatNamed("au")->samples[0].bytes});
-  add("add_to_container", addTo, {Join({0}, KvfFile({})), Join({0}, twoEntries), Join({3}, twoEntries)});
+  });
+  // An add input: the number of the write to fail (0: none), then the .kvf; its name list names one entry.
+  add("add_to_container", [](const Bytes& in) {
+    const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
+    RunContainer(dat, Tail(in, 1), true, in.empty() ? 0 : in[0]);
+  });
   return entries;
 }
 
-// libFuzzer's entries, for the fuzzer fuzz_<name> its executable is named for. With KORVEL_FUZZ_SEEDS set it first
-// writes its seeds into that folder, which libFuzzer reads after this initialisation.
+// libFuzzer's entries, for the fuzzer fuzz_<name> its executable is named for.
 static const FuzzEntry* fuzzer = nullptr;
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
   leaveOutLargeExports = true;
   fuzzer = &FuzzEntries().at(fs::path((*argv)[0]).filename().string().substr(5));  // after "fuzz_"
-  const char* folder = std::getenv("KORVEL_FUZZ_SEEDS");
-  for (std::size_t i = 0; folder != nullptr && i < fuzzer->seeds.size(); ++i) {
-    WriteAll(fs::path(folder) / ("seed-" + std::to_string(i + 1)), fuzzer->seeds[i]);
-  }
   return 0;
 }
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-  fuzzer->run(Bytes(data, data + size));
+  (*fuzzer)(Bytes(data, data + size));
   return 0;
 }

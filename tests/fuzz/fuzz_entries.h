@@ -10,8 +10,6 @@
 // Where a broken check goes; null prints it and aborts, so that libFuzzer keeps the input.
 inline void (*fuzzFailureHandler)(const std::string& entry, const std::string& message) = nullptr;
 
-struct FuzzEntry {
-  std::function<void(const Bytes&)> run;
-  std::vector<Bytes> seeds;  // valid starting inputs, each passing every check
-};
-const std::map<std::string, FuzzEntry>& FuzzEntries();  // by name: fuzz_<name>, tests/regressions/<name>
+using FuzzEntry = std::function<void(const Bytes&)>;
+const std::map<std::string, FuzzEntry>&
+FuzzEntries();  // by name: fuzz_<name>, tests/regressions/<name>, tests/fuzz/corpus/<name>
