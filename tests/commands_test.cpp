@@ -108,7 +108,7 @@ TEST_F(CommandTest, PlayClockFramesStopAndShutdown) {
   EXPECT_FALSE(appState.containerFile);
   Strings order;
   for (const PlatformCall& call : HeadlessCalls()) order.push_back(call.role + " " + call.detail);
-  EXPECT_EQ(order, Plus(shutdown, {"quit 0"}));
+  EXPECT_EQ(order, Joined(shutdown, {"quit 0"}));
 }
 
 TEST_F(CommandTest, NewContainerNames) {
@@ -152,7 +152,7 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
     EXPECT_EQ(RunWithDialog(CMD_LOAD_KVF, unusable),
               (Strings{"start", "box Kor_Vel_Player: Could not find, or open selected file. ..", "finish", ABORTED}));
     EXPECT_EQ(appState.entryCount, 0);
-    EXPECT_EQ(Plus(Run(CMD_EXPORT_ALL), Run(IDC_NEXT)), Strings({"beep", "beep"}));
+    EXPECT_EQ(Joined(Run(CMD_EXPORT_ALL), Run(IDC_NEXT)), Strings({"beep", "beep"}));
   }
   EXPECT_EQ(Run(CMD_ADD_WAV),
             (Strings{"beep", "status You must select (load) a KorvelFile (.kvf) before adding a wave file . . ."}));
@@ -359,8 +359,8 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
   const std::string sphere = "NIST_1A\n   1024\nchannel_count -i 1\nsample_rate -i 16000\nend_head\n";
   const Strings loading = {"start", "status ", "status Loading external wav . . . please, wait . . ."};
   EXPECT_EQ(Play("phone.snd", AuFile(1, 8000, 1, PatternBytes(8000))),
-            Plus(loading, {"play " + appState.auWavPath, "status  ", "timer on"}));
-  EXPECT_EQ(Play("bad.au", AuFile(4, 8000, 1, PatternBytes(100))), Plus(loading, {"beep", "status  "}));
+            Joined(loading, {"play " + appState.auWavPath, "status  ", "timer on"}));
+  EXPECT_EQ(Play("bad.au", AuFile(4, 8000, 1, PatternBytes(100))), Joined(loading, {"beep", "status  "}));
   // Working files, never played: the file, its bytes, what follows the refusal
   const std::tuple<std::string, Bytes, Strings> cases[] = {
       {appState.tempWavPath, ImaWave(1, 8000, 1), BEEP},                  // IMA block sizes still beep
@@ -371,7 +371,7 @@ TEST_F(CommandTest, PlayWavPlaysWavesAsTheyAreAndConvertsTheRest) {
   const Strings busy = {"start", "status ", "status " + appState.msgSharedAccess, "beep"};
   for (const auto& [path, bytes, more] : cases) {
     WriteWholeFile(path, bytes);
-    EXPECT_EQ(RunWithDialog(CMD_PLAY_EXTERNAL, path), Plus(busy, more)) << path;
+    EXPECT_EQ(RunWithDialog(CMD_PLAY_EXTERNAL, path), Joined(busy, more)) << path;
   }
   EXPECT_EQ(ParseWave(ReadWholeFile(appState.sphWavPath)).sampleRate, 16000u);
   EXPECT_EQ(appState.durationMs, 1000u);

@@ -5,29 +5,21 @@
 // table (the frame writes every converter's output).
 #include <filesystem>
 #include <functional>
-#include <map>
 
 #include "library/container.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
-using Files = std::map<std::string, Bytes>;
 using Step = std::function<void()>;
 
 class FaultTest : public ProgramTest {
  protected:
-  Files Snapshot() const {
-    Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-      if (entry.is_regular_file()) files[entry.path().string()] = ReadWholeFile(entry.path().string());
-    return files;
-  }
   // Runs prepare and then run with the n-th operation failing, for n = 1, 2, ... until a run meets no failure, every
   // run from the same files. A run that does not end on the failure text is checked by done, as the clean run is;
   // unchanged: a failed run leaves the files as prepare did.
   void ForEveryFailure(const Step& prepare, const Step& run, const std::string& failure, bool unchanged,
                        const Step& done) {
-    const Files files = Snapshot();
+    const auto files = FilesUnder(root.string());
     const auto restore = [&] {
       for (const auto& entry : fs::recursive_directory_iterator(root))
         if (entry.is_regular_file() && files.count(entry.path().string()) == 0) fs::remove(entry.path());
@@ -38,7 +30,7 @@ class FaultTest : public ProgramTest {
       SCOPED_TRACE("operation " + std::to_string(n));
       restore();
       prepare();
-      const Files prepared = Snapshot();
+      const auto prepared = FilesUnder(root.string());
       HeadlessClearCalls();
       IoFailAt(n);
       run();
@@ -50,7 +42,7 @@ class FaultTest : public ProgramTest {
         ASSERT_TRUE(failed);
         EXPECT_EQ(HeadlessCallsOf("beep"), Strings{"default"});
         EXPECT_TRUE(HeadlessCallsOf("sound-file").empty());
-        EXPECT_TRUE(!unchanged || Snapshot() == prepared) << "files changed";
+        EXPECT_TRUE(!unchanged || FilesUnder(root.string()) == prepared) << "files changed";
       }
       EXPECT_TRUE(failed || n > 1) << "no write to fail";
       if (!failed) break;

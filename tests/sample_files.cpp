@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,6 +18,13 @@ Bytes ReadWholeFile(const std::string& path) {
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream file(path, std::ios::binary);
   return file.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
+}
+std::map<std::string, Bytes> FilesUnder(const std::string& folder) {
+  std::map<std::string, Bytes> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = ReadWholeFile(entry.path().string());
+  }
+  return files;
 }
 static void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
 Bytes WithBytesAt(Bytes b, std::size_t at, std::initializer_list<int> vs) {

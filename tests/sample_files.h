@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,17 @@ Bytes BytesOf(const std::string& text);
 // A whole file's bytes (none when it cannot be read); writing says whether it worked.
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
-Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
+std::map<std::string, Bytes> FilesUnder(const std::string& folder);  // every file below folder, by path
+Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);        // a fixed pseudo-random pattern
 // A copy with values written from offset.
 Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 Bytes Tail(const Bytes& bytes, std::size_t from);
+// head, then tail: bytes, or words.
+template <typename List>
+List Joined(List head, const List& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
 Bytes Head(const Bytes& bytes, std::size_t size);
 
 // --- RIFF/WAVE -------------------------------------------------------------------

@@ -18,11 +18,6 @@ bool FileExists(const std::string& path) {
   return fs::exists(path, error);
 }
 
-Strings Plus(Strings head, const Strings& tail) {
-  head.insert(head.end(), tail.begin(), tail.end());
-  return head;
-}
-
 void ProgramTest::SetUp() {
   static const std::string process = std::to_string(std::random_device()());  // concurrent runs share no file
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -113,7 +108,7 @@ int ProgramTest::Kvp(const Strings& words) {
   host.out = &outStream;
   host.err = &errStream;
   kvpPlayedNames.clear();
-  const int status = RunKvp(Plus({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
+  const int status = RunKvp(Joined({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
   kvpOut = outStream.str();
   kvpErr = errStream.str();
   return status;

@@ -23,7 +23,6 @@ using Strings = std::vector<std::string>;
 extern Strings kvpPlayedNames;  // the names of the waves the last ProgramTest::Kvp played
 
 bool FileExists(const std::string& path);
-Strings Plus(Strings head, const Strings& tail);
 
 class ProgramTest : public ::testing::Test {
  protected:

@@ -46,29 +46,23 @@ bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || cou
 Bytes ReadAll(const fs::path& path) { return ReadWholeFile(path.string()); }
 void WriteAll(const fs::path& path, const Bytes& b) { WriteWholeFile(path.string(), b); }
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
-Bytes Join(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 // They are made once a process; every input starts with them empty and the program started afresh.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
 const char* const SCRATCH_FOLDERS[] = {"Korvel Player/Export/Conversions", "Documents/KVP_Wavs", "Input"};
-void RemoveScratch() {
-  appState.containerFile.reset();  // an open file cannot be removed on Windows
+void RemoveScratch() {  // every input closed its files: an open file cannot be removed on Windows
   std::error_code error;
   fs::remove_all(root, error);
 }
 fs::path Input(const std::string& name) { return root / "Input" / name; }
 
 void ResetProgram(const std::string& entry) {
-  static const bool made = [] {
+  [[maybe_unused]] static const bool made = [] {
     for (const char* folder : SCRATCH_FOLDERS) fs::create_directories(root / folder);
     return std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
   }();
   currentEntry = entry;
-  (void)made;
   IoFailAt(0);
   HeadlessReset((root / "Korvel Player" / "Korvel_Player.exe").string(), (root / "Documents").string());
   InitializeAppState();
@@ -76,10 +70,7 @@ void ResetProgram(const std::string& entry) {
 }
 
 // The main window, for the entries that send it commands (kvp makes its own; the converters need none).
-void OpenWindows() {
-  FUZZ_CHECK(CreateProgramWindows(), "the program's windows could not be created");
-  HeadlessClearCalls();
-}
+void OpenWindows() { FUZZ_CHECK(CreateProgramWindows(), "the program's windows could not be created"); }
 
 // Input/box.kvf, and box.dat unless dat is empty; the .kvf's path.
 std::string WriteContainer(const Bytes& dat, const Bytes& kvf) {
@@ -168,13 +159,15 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in) {
              "duration " + text + " is no finite time, or its text " + s.durationText + " or replay one differs");
 }
 
-// A container input: the name list's size (u16 LE), the name list, the ".kvf". False when it has no size.
-bool SplitContainerInput(const Bytes& in, Bytes& dat, Bytes& kvf) {
-  if (in.size() < 2) return false;
+// A container input: the name list's size (u16 LE), the name list, the ".kvf". Nothing when it has no size.
+struct ContainerFiles {
+  Bytes dat;
+  Bytes kvf;
+};
+std::optional<ContainerFiles> SplitContainerInput(const Bytes& in) {
+  if (in.size() < 2) return std::nullopt;
   const std::size_t datEnd = std::min<std::size_t>(2 + ReadU16Le(in.data()), in.size());
-  dat = Bytes(in.begin() + 2, in.begin() + std::ptrdiff_t(datEnd));
-  kvf = Tail(in, datEnd);
-  return true;
+  return ContainerFiles{Bytes(in.begin() + 2, in.begin() + std::ptrdiff_t(datEnd)), Tail(in, datEnd)};
 }
 
 // The count at offset 12, as the program reads it.
@@ -188,18 +181,6 @@ std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
   const std::uint64_t end = start + ReadU32Le(record + 4);
   if (end != ReadU32Le(record + 12) || end > kvf.size()) return std::nullopt;
   return Bytes(kvf.begin() + std::ptrdiff_t(start), kvf.begin() + std::ptrdiff_t(end));
-}
-
-// A fuzz_container input of a valid container of the entries, named entry<n>.wav.
-Bytes ContainerInput(const std::vector<Bytes>& entries) {
-  Bytes dat;
-  std::vector<std::uint32_t> keys;
-  for (std::size_t i = 1; i <= entries.size(); ++i) {
-    const std::string name = "entry" + std::to_string(i) + ".wav";
-    keys.push_back(NameKeyOf(~ComputeNameCrc(name)));
-    dat = Join(dat, BytesOf(NameListPair(~ComputeNameCrc(name), name)));
-  }
-  return Join(Join({std::uint8_t(dat.size()), std::uint8_t(dat.size() >> 8)}, dat), KvfFile(entries, keys));
 }
 
 std::vector<fs::path> Exports(const std::string& prefix) {
@@ -216,7 +197,7 @@ std::vector<fs::path> Exports(const std::string& prefix) {
 // groups; one channel is decoded), each however short giving its header's sample and two a data byte, at most 2048.
 void CheckStoredWave(const Bytes& entry) {
   const AppState& s = appState;
-  const Bytes f = Join(entry, Bytes(36));  // fields beyond a short entry read as 0
+  const Bytes f = Joined(entry, Bytes(36));  // fields beyond a short entry read as 0
   const std::uint16_t blockAlign = ReadU16Le(&f[32]);
   const std::uint16_t channels = ReadU16Le(&f[22]);
   if (ReadU32Le(&f[16]) != 20 || (blockAlign != 1028 && blockAlign != 2056)) {
@@ -273,17 +254,15 @@ void PlayAndExport(const Bytes& kvf) {
   }
   if (!ExportsEveryEntry(s.entryCount)) return;
   Command(CMD_EXPORT_ALL);
-  std::vector<fs::path> files = Exports("KVFM_Wav");
-  bool damaged = s.entryCount > MAX_ENTRIES;
+  const std::vector<fs::path> files = Exports("KVFM_Wav");
+  std::map<std::string, Bytes> exported;  // by the name before the extension
+  for (const fs::path& file : files) exported[file.stem().string()] = ReadAll(file);
+  std::map<std::string, Bytes> expected;
   for (std::int32_t n = 1; n <= std::min(s.entryCount, MAX_ENTRIES); ++n) {
-    const std::string stem = "KVFM_Wav" + std::to_string(n);
-    const auto found = std::find_if(files.begin(), files.end(), [&](const fs::path& p) { return p.stem() == stem; });
-    const std::optional<Bytes> stored = StoredEntry(kvf, n);
-    damaged |= !stored;
-    FUZZ_CHECK(found == files.end() ? !stored : stored && ReadAll(*found) == *stored, stem + " is wrong");
-    if (found != files.end()) files.erase(found);
+    if (const std::optional<Bytes> stored = StoredEntry(kvf, n)) expected["KVFM_Wav" + std::to_string(n)] = *stored;
   }
-  FUZZ_CHECK(files.empty(), "exports beyond the entry count or two of one entry");
+  FUZZ_CHECK(exported == expected && files.size() == exported.size(), "not one copy of each valid record, or more");
+  const bool damaged = std::int64_t(expected.size()) < s.entryCount;  // a record left out, or a count past the index
   FUZZ_CHECK(!damaged || s.exportsFailed == 1, "damaged records, yet the export reported success");
 }
 
@@ -316,12 +295,12 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
                       ReadAll(Input("add.wav")) == added),
              "an add was refused or taken wrongly, or changed the file added");
   if (add && acceptable && s.entryAppended == 1) {
-    kvfAfter = Join(kvf, added);
+    kvfAfter = Joined(kvf, added);
     WriteU32Le(&kvfAfter[12], count + 1);
     const std::uint32_t record[] = {NameKeyOf(crc), std::uint32_t(added.size()), std::uint32_t(kvf.size()),
                                     std::uint32_t(kvf.size() + added.size())};
     for (int i = 0; i < 4; ++i) WriteU32Le(&kvfAfter[16 * (count + 1) + 4 * i], record[i]);
-    datAfter = Join(dat, BytesOf(NameListPair(crc, "add.wav")));
+    datAfter = Joined(dat, BytesOf(NameListPair(crc, "add.wav")));
     FUZZ_CHECK(s.entryCount == std::int32_t(count + 1), "the entry count was not updated");
   }
   s.containerFile.reset();
@@ -397,14 +376,9 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
       // clang-format on
   };
   if (picked < commands.size()) commands = {commands[picked]};
-  if (!ExportsEveryEntry(EntryCountOf(kvf))) {
-    const auto exportAll = [](const Strings& words) { return words[0] == "export-all"; };
-    commands.erase(std::remove_if(commands.begin(), commands.end(), exportAll), commands.end());
-  }
   for (const Strings& words : commands) {
-    Strings arguments = options;
-    arguments.insert(arguments.end(), words.begin(), words.end());
-    const int status = Kvp(arguments);
+    if (words[0] == "export-all" && !ExportsEveryEntry(EntryCountOf(kvf))) continue;
+    const int status = Kvp(Joined(options, words));
     const bool takesEntry = words.size() == 3 && words[2] == entry;
     const bool beyondCount = takesEntry && std::stoll(entry) > appState.entryCount;
     FUZZ_CHECK(status == KVP_DONE || status == KVP_REFUSED || (status == KVP_USAGE && beyondCount),
@@ -417,47 +391,35 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
   }
 }
 
-// Every file under the scratch root, with its bytes.
-std::map<std::string, Bytes> ScratchFiles() {
-  std::map<std::string, Bytes> files;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[entry.path().string()] = ReadAll(entry.path());
-  }
-  return files;
-}
-
 // kvp check, then kvp repair --apply, on Input/box.kvf (and box.dat unless dat is empty). check changes nothing; a
 // repair that fails changes nothing either; a repair that mends keeps the damaged pair as its backups, loses no byte
 // of the data area (the mended entries, then the salvage files by offset, are the original's bytes after the index)
 // and leaves a container that checks clean but for names found nowhere.
 void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   const std::string box = WriteContainer(dat, kvf);
-  const Strings folder = {"--program-dir", (root / "Korvel Player").string()};
-  std::map<std::string, Bytes> before = {{box, kvf}};
-  if (!dat.empty()) before[Input("box.dat").string()] = dat;
-  const int checked = Kvp({folder[0], folder[1], "check", box});
+  const std::string programDir = (root / "Korvel Player").string();
+  const std::map<std::string, Bytes> before = FilesUnder(root.string());
+  const int checked = Kvp({"--program-dir", programDir, "check", box});
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
-  FUZZ_CHECK(ScratchFiles() == before, "check changed or made a file");
-  bool mendable = false;
-  for (const ContainerFinding& finding : appState.containerReport.findings) {
-    if (finding.code != "unnamed-entry") mendable = true;
-  }
-  const int repaired = Kvp({folder[0], folder[1], "repair", box, "--apply"});
+  FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
+  const std::vector<ContainerFinding> findings = appState.containerReport.findings;
+  const auto mends = [](const ContainerFinding& finding) { return finding.code != "unnamed-entry"; };
+  const bool mendable = std::any_of(findings.begin(), findings.end(), mends);
+  const int repaired = Kvp({"--program-dir", programDir, "repair", box, "--apply"});
   FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
   const ContainerRepair& repair = appState.containerRepair;
   FUZZ_CHECK(repair.applied || !repair.failure.empty() || !mendable, "a damaged container was left as it was");
   if (!repair.applied) {
-    FUZZ_CHECK(ScratchFiles() == before, "a repair that did not mend changed or made a file");
+    FUZZ_CHECK(FilesUnder(root.string()) == before, "a repair that did not mend changed or made a file");
     return;
   }
   FUZZ_CHECK(ReadAll(box + ".bak") == kvf || ReadAll(box) == kvf, "the damaged container is not kept");
   Bytes data = Tail(ReadAll(box), std::size_t(DATA_AREA_START));
   std::map<std::int64_t, Bytes> salvage;
-  if (fs::exists(Input("box.salvage"))) {
-    for (const fs::directory_entry& piece : fs::directory_iterator(Input("box.salvage"))) {
-      const std::string name = NameOf(piece.path());
-      salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path());
-    }
+  std::error_code noSalvage;
+  for (const fs::directory_entry& piece : fs::directory_iterator(Input("box.salvage"), noSalvage)) {
+    const std::string name = NameOf(piece.path());
+    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path());
   }
   for (const auto& [offset, bytes] : salvage) data.insert(data.end(), bytes.begin(), bytes.end());
   FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
@@ -489,41 +451,37 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
       RunConverter(row, false, in);
     });
   }
-  const auto container = [](const Bytes& in) {
-    Bytes dat;
-    Bytes kvf;
-    if (SplitContainerInput(in, dat, kvf)) RunContainer(dat, kvf, false);
-  };
-  add("container", container);
-  // One entry of a valid container, its first four bytes made "RIFF".
-  add("stored_wave", [container](const Bytes& in) {
-    container(ContainerInput({in.size() < 4 ? in : Join(BytesOf("RIFF"), Tail(in, 4))}));
+  add("container", [](const Bytes& in) {
+    if (const auto box = SplitContainerInput(in)) RunContainer(box->dat, box->kvf, false);
+  });
+  // A name list naming one entry, first.wav.
+  const std::uint32_t firstCrc = ~ComputeNameCrc("first.wav");
+  const Bytes firstNamed = BytesOf(NameListPair(firstCrc, "first.wav"));
+  // That entry of a valid container, its first four bytes made "RIFF".
+  add("stored_wave", [firstNamed, firstCrc](const Bytes& in) {
+    const Bytes entry = in.size() < 4 ? in : Joined(BytesOf("RIFF"), Tail(in, 4));
+    RunContainer(firstNamed, KvfFile({entry}, {NameKeyOf(firstCrc)}), false);
   });
   // The first byte picks the extension (byte % 32).
   add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); });
   // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
   // (its top three bits); a container input follows.
   add("kvp_commands", [](const Bytes& in) {
-    Bytes dat;
-    Bytes kvf;
-    if (in.empty() || !SplitContainerInput(Tail(in, 1), dat, kvf)) return;
+    const std::optional<ContainerFiles> box = in.empty() ? std::nullopt : SplitContainerInput(Tail(in, 1));
+    if (!box) return;
     const unsigned choice = in[0];
     Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir",
                        (root / "Documents").string()};
     if ((choice & 8) != 0) options.push_back("--pcm");
     if ((choice & 16) != 0) options.push_back("--documents");
-    RunKvpCommands(dat, kvf, std::to_string(1 + (choice & 7)), options, choice >> 5);
+    RunKvpCommands(box->dat, box->kvf, std::to_string(1 + (choice & 7)), options, choice >> 5);
   });
   add("container_repair", [](const Bytes& in) {
-    Bytes dat;
-    Bytes kvf;
-    if (SplitContainerInput(in, dat, kvf)) RunCheckAndRepair(dat, kvf);
+    if (const auto box = SplitContainerInput(in)) RunCheckAndRepair(box->dat, box->kvf);
   });
-  // An add input: the number of the write to fail (0: none), then the .kvf; its name list names one entry.
-  add("add_to_container", [](const Bytes& in) {
-    const Bytes dat = BytesOf(NameListPair(~ComputeNameCrc("first.wav"), "first.wav"));
-    RunContainer(dat, Tail(in, 1), true, in.empty() ? 0 : in[0]);
-  });
+  // An add input: the number of the write to fail (0: none), then the .kvf.
+  add("add_to_container",
+      [firstNamed](const Bytes& in) { RunContainer(firstNamed, Tail(in, 1), true, in.empty() ? 0 : in[0]); });
   return entries;
 }
 
