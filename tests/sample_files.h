@@ -1,5 +1,5 @@
 // Builders of small sound files in the layouts the program reads, and the one reader of the wave headers it writes.
-// Shared by the test suite, the fuzzers' seed writer and the Windows driver: no GoogleTest, no program code.
+// Shared by the test suite, the fuzz harness and the Windows driver: no GoogleTest, no program code.
 #pragma once
 
 #include <cstddef>
