@@ -168,6 +168,7 @@ TEST_F(CommandTest, LoadAndAddLimitsAndRefusals) {
             "status The selected KVF has reached its entry limits. No further wave files can be added . . .");
   appState.entryCount = 498;  // a count the command believes: the container itself refuses a 500th entry
   EXPECT_EQ(RunWithDialog(CMD_ADD_WAV, ScratchFile("last.wav")).back(), FAILED);
+  EXPECT_EQ(appState.entryCount, 499);  // read back from the file after every add
   EXPECT_EQ(ReadWholeFile(adds), full);
   const std::string box = CreateAndLoad("Box");
   ASSERT_TRUE(TruncateFile(box, MAX_CONTAINER_BYTES - 100));  // sparse, just below the size limit
