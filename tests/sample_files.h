@@ -20,13 +20,13 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);        // a fixed 
 // A copy with values written from offset.
 Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 Bytes Tail(const Bytes& bytes, std::size_t from);
+Bytes Head(const Bytes& bytes, std::size_t size);
 // head, then tail: bytes, or words.
 template <typename List>
 List Joined(List head, const List& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
 }
-Bytes Head(const Bytes& bytes, std::size_t size);
 
 // --- RIFF/WAVE -------------------------------------------------------------------
 // A 44-byte PCM header and dataBytes of patterned samples.
