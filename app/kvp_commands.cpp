@@ -174,6 +174,7 @@ void StartProgram(const KvpRequest& request) {
     std::filesystem::create_directories(programFolder / "Export" / "Conversions", error);
   }
   HeadlessReset((programFolder / "kvp").string(), request.documentsFolder);
+  HeadlessRecordCalls(false);  // kvp reads no record, and a long name list would add a line a row
   InitializeAppState();
   SetUpProgramPaths();
   CreateProgramWindows();

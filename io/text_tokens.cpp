@@ -19,7 +19,9 @@ bool ReadToken(TokenReader& reader, char delimiter, std::string& token) {
     const unsigned char* end = reader.buffer.data() + reader.filled;
     const unsigned char* stop = std::find(start, end, static_cast<unsigned char>(delimiter));
     std::size_t room = TOKEN_KEEP_BYTES - std::min(token.size(), TOKEN_KEEP_BYTES);
-    token.append(start, start + std::min<std::size_t>(static_cast<std::size_t>(stop - start), room));
+    // By pointer and length: an append of two iterators of another type builds a string of its own first.
+    token.append(reinterpret_cast<const char*>(start),
+                 std::min<std::size_t>(static_cast<std::size_t>(stop - start), room));
     reader.position = static_cast<std::size_t>(stop - reader.buffer.data());
     if (stop != end) {
       ++reader.position;  // the delimiter is consumed, not kept

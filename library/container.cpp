@@ -50,6 +50,11 @@ void RestoreContainer(const std::string& path, std::int64_t oldSize, const unsig
 
 const std::array<std::uint32_t, 256> crc32Table = MakeCrc32Table();
 
+bool RecordIsEmpty(const unsigned char* bytes) {
+  const EntryRecord record = DecodeRecord(bytes);
+  return (record.nameKey | record.dataSize | record.dataStart | record.dataEnd) == 0;
+}
+
 EntryRecord DecodeRecord(const unsigned char* bytes) {
   EntryRecord record;
   record.nameKey = ReadU32Le(bytes);

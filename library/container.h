@@ -66,6 +66,8 @@ void AppendEntryToContainer();
 // A record from its 16 bytes, and back.
 EntryRecord DecodeRecord(const unsigned char* bytes);
 void EncodeRecord(const EntryRecord& record, unsigned char* bytes);
+// True when the 16 bytes of a record are all zero: an index slot nothing was ever written to.
+bool RecordIsEmpty(const unsigned char* bytes);
 
 // Entry count at offset 12 of an open ".kvf"; false when it cannot be read.
 bool ReadEntryCount(std::FILE* kvf, std::uint32_t& count);

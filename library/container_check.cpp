@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -22,7 +23,7 @@ void Report(FindingSeverity severity, const std::string& code, const std::string
   finding.code = code;
   finding.where = where;
   finding.what = what;
-  appState.containerReport.findings.push_back(finding);
+  appState.containerReport.findings.push_back(std::move(finding));
 }
 
 std::string Entry(std::int64_t k) { return "entry " + std::to_string(k); }
@@ -126,8 +127,7 @@ void CheckSlotsPastTheCount(const std::vector<unsigned char>& index) {
   const ContainerReport& report = appState.containerReport;
   const std::int64_t slots = INDEX_AREA_SIZE / RECORD_BYTES;
   for (std::int64_t k = std::int64_t{report.entryCount} + 1; k <= slots; ++k) {
-    const auto first = index.begin() + RECORD_BYTES * k;
-    if (std::any_of(first, first + RECORD_BYTES, [](unsigned char byte) { return byte != 0; })) {
+    if (!RecordIsEmpty(&index[static_cast<std::size_t>(RECORD_BYTES * k)])) {
       Report(FindingSeverity::Warning, "stray-record", "slot " + std::to_string(k),
              "holds a record, but the entry count is " + std::to_string(report.entryCount));
     }
@@ -145,11 +145,12 @@ void CheckNames(const std::vector<EntryRecord>& entries) {
     ReadNameList(appState.crcLogPath, lines);
   }
   const std::string listName = datFound ? datName : "CrcLog.dat";
+  const std::set<std::string> keyWords = NameListKeyWords(lines);
   std::set<std::uint32_t> keys;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::uint32_t key = entries[i].nameKey;
     keys.insert(key);
-    if (key >= SHORTEST_LISTED_KEY && !NameListHasKeyWord(lines, KeyText(key))) {
+    if (key >= SHORTEST_LISTED_KEY && keyWords.count(KeyText(key)) == 0) {
       Report(FindingSeverity::Warning, "unnamed-entry", Entry(std::int64_t(i) + 1),
              "no line of " + listName + " names its key " + KeyText(key));
     }

@@ -1,6 +1,7 @@
 #include "library/container_repair.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -59,7 +60,7 @@ bool WriteSalvage(const RepairModel& model, const std::string& folder, Written& 
 // The mended pair checks clean, but for entries whose names no list holds.
 bool ChecksClean(const std::string& kvfPath) {
   const std::string original = appState.checkedContainerPath;
-  const ContainerReport report = appState.containerReport;
+  ContainerReport report = std::move(appState.containerReport);
   appState.checkedContainerPath = kvfPath;
   CheckContainer();
   bool clean = appState.containerReport.isContainer;
@@ -67,7 +68,7 @@ bool ChecksClean(const std::string& kvfPath) {
     if (finding.code != "unnamed-entry") clean = false;
   }
   appState.checkedContainerPath = original;
-  appState.containerReport = report;
+  appState.containerReport = std::move(report);
   return clean;
 }
 

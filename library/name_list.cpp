@@ -1,5 +1,7 @@
 #include "library/name_list.h"
 
+#include <utility>
+
 #include "io/file_io.h"
 #include "library/container.h"
 
@@ -54,15 +56,16 @@ bool ReadNameList(const std::string& path, std::vector<NameLine>& lines) {
     line.text = text.substr(start, end - start);
     if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
     ReadPairLine(line);
-    lines.push_back(line);
+    lines.push_back(std::move(line));
     start = end + 1;
   }
   return true;
 }
 
-bool NameListHasKeyWord(const std::vector<NameLine>& lines, const std::string& keyWord) {
+std::set<std::string> NameListKeyWords(const std::vector<NameLine>& lines) {
+  std::set<std::string> keyWords;
   for (const NameLine& line : lines) {
-    if (line.wellFormed && line.keyWord == keyWord) return true;
+    if (line.wellFormed) keyWords.insert(line.keyWord);
   }
-  return false;
+  return keyWords;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,5 @@ struct NameLine {
 bool ReadNameListText(const std::string& path, std::string& text);
 // The lines of the list at path, without their line ends; false when it cannot be read.
 bool ReadNameList(const std::string& path, std::vector<NameLine>& lines);
-// True when a line of the list carries exactly this key word, as the program's lookup would find it.
-bool NameListHasKeyWord(const std::vector<NameLine>& lines, const std::string& keyWord);
+// The key words the list's well-formed lines carry, as the program's lookup would find them.
+std::set<std::string> NameListKeyWords(const std::vector<NameLine>& lines);

@@ -1,6 +1,7 @@
 #include "library/repair_plan.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -25,10 +26,7 @@ std::string Bytes(std::int64_t count) { return std::to_string(count) + (count ==
 
 EntryRecord Slot(std::int64_t k) { return DecodeRecord(&model.index[static_cast<std::size_t>(RECORD_BYTES * k)]); }
 
-bool SlotEmpty(std::int64_t k) {
-  const auto first = model.index.begin() + RECORD_BYTES * k;
-  return std::all_of(first, first + RECORD_BYTES, [](unsigned char byte) { return byte == 0; });
-}
+bool SlotEmpty(std::int64_t k) { return RecordIsEmpty(&model.index[static_cast<std::size_t>(RECORD_BYTES * k)]); }
 
 void ReadIndex() {
   model.index.assign(DATA_AREA_START, 0);
@@ -102,15 +100,16 @@ void PlanIndex(const std::string& folderName) {
   model.rewriteContainer = !appState.containerRepair.actions.empty();
 }
 
-// The well-formed line naming an entry of this key: the .dat's first, then CrcLog.dat's; nullptr when none does.
-const NameLine* NameLineOf(std::uint32_t key, const std::vector<NameLine>& datLines,
-                           const std::vector<NameLine>& logLines) {
+// The well-formed line naming an entry of each key: the .dat's first, then CrcLog.dat's.
+std::map<std::uint32_t, const NameLine*> NameLinesByKey(const std::vector<NameLine>& datLines,
+                                                        const std::vector<NameLine>& logLines) {
+  std::map<std::uint32_t, const NameLine*> byKey;
   for (const std::vector<NameLine>* lines : {&datLines, &logLines}) {
     for (const NameLine& line : *lines) {
-      if (line.wellFormed && line.nameKey == key) return &line;
+      if (line.wellFormed) byKey.emplace(line.nameKey, &line);  // an earlier line keeps the key
     }
   }
-  return nullptr;
+  return byKey;
 }
 
 // The kept entries' pairs, in entry order; the list is rewritten when the check found something in the names or
@@ -120,11 +119,13 @@ void PlanNames(const std::string& datPath) {
   std::vector<NameLine> logLines;
   const bool datFound = ReadNameList(datPath, datLines);
   ReadNameList(appState.crcLogPath, logLines);
+  const std::map<std::uint32_t, const NameLine*> linesByKey = NameLinesByKey(datLines, logLines);
   int pairs = 0;
   for (std::size_t i = 0; i < model.kept.size(); ++i) {
     const std::uint32_t key = model.kept[i].nameKey;
-    const NameLine* line = NameLineOf(key, datLines, logLines);
-    if (line != nullptr) {
+    const auto named = linesByKey.find(key);
+    if (named != linesByKey.end()) {
+      const NameLine* line = named->second;
       model.names += NameListPair(line->crc, line->name);
       ++pairs;
     } else if (key >= SHORTEST_LISTED_KEY) {

@@ -29,6 +29,7 @@ struct HeadlessState {
   int screenHeight = 768;
   std::string refusedClass;
   bool soundOutput = true;
+  bool recording = true;
   HeadlessListener* listener = nullptr;
 };
 
@@ -37,7 +38,12 @@ HeadlessState& State() {
   return state;
 }
 
-void Record(const char* role, std::string detail) { State().calls.push_back({role, std::move(detail)}); }
+bool Recording() { return State().recording; }
+
+// The requests whose details take long to write out check Recording() before they write them.
+void Record(const char* role, const std::string& detail) {
+  if (Recording()) State().calls.push_back({role, detail});
+}
 
 void* NewHandle() { return reinterpret_cast<void*>(State().nextHandle++); }
 
@@ -73,6 +79,8 @@ void HeadlessRefuseWindowClass(const std::string& className) { State().refusedCl
 void HeadlessSetSoundOutput(bool present) { State().soundOutput = present; }
 
 void HeadlessSetListener(HeadlessListener* listener) { State().listener = listener; }
+
+void HeadlessRecordCalls(bool record) { State().recording = record; }
 
 const std::vector<PlatformCall>& HeadlessCalls() { return State().calls; }
 
@@ -117,7 +125,7 @@ bool PlatformRemoveEmptyFolder(const std::string& path) {
 }
 
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
-  Record("window-text", HandleText(window) + " " + text);
+  if (Recording()) Record("window-text", HandleText(window) + " " + text);
   State().windowTexts[window] = text;
   if (State().listener != nullptr) State().listener->WindowTextSet(window, text);
 }
@@ -125,7 +133,7 @@ void PlatformSetWindowText(WindowHandle window, const std::string& text) {
 std::string PlatformGetWindowText(WindowHandle window) { return State().windowTexts[window]; }
 
 void PlatformSetControlText(WindowHandle parent, int controlId, const std::string& text) {
-  Record("control-text", std::to_string(controlId) + " " + text);
+  if (Recording()) Record("control-text", std::to_string(controlId) + " " + text);
   State().windowTexts[ChildOf(parent, controlId)] = text;
 }
 
@@ -163,21 +171,25 @@ void PlatformScreenSize(int& width, int& height) {
 
 WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
   WindowHandle window = NewHandle();
-  Record("window-create", HandleText(window) + " " + spec.className + "|" + spec.title + "|" +
-                              (spec.frame == WindowFrame::Main ? "main" : "dialog") + "|" + std::to_string(spec.x) +
-                              "," + std::to_string(spec.y) + "," + std::to_string(spec.width) + "," +
-                              std::to_string(spec.height));
+  if (Recording()) {
+    Record("window-create", HandleText(window) + " " + spec.className + "|" + spec.title + "|" +
+                                (spec.frame == WindowFrame::Main ? "main" : "dialog") + "|" + std::to_string(spec.x) +
+                                "," + std::to_string(spec.y) + "," + std::to_string(spec.width) + "," +
+                                std::to_string(spec.height));
+  }
   State().windowTexts[window] = spec.title;
   return window;
 }
 
 WindowHandle PlatformCreateControl(const ControlSpec& spec) {
   WindowHandle control = ChildOf(spec.parent, spec.id);
-  Record("control-create",
-         HandleText(control) + " " + spec.className + "|" + spec.text + "|" + std::to_string(spec.id) + "|" +
-             HandleText(spec.parent) + "|" + std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
-             std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" + std::to_string(spec.styles) + "|" +
-             (spec.defaultFont ? "gui-font" : "system-font") + "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
+  if (Recording()) {
+    Record("control-create",
+           HandleText(control) + " " + spec.className + "|" + spec.text + "|" + std::to_string(spec.id) + "|" +
+               HandleText(spec.parent) + "|" + std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
+               std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" + std::to_string(spec.styles) +
+               "|" + (spec.defaultFont ? "gui-font" : "system-font") + "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
+  }
   State().windowTexts[control] = spec.text;
   return control;
 }
@@ -202,20 +214,21 @@ int PlatformRunMessageLoop() { return 0; }
 MenuHandle PlatformCreateMenu() { return NewHandle(); }
 
 void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled) {
-  Record("menu-enable", std::to_string(commandId) + (enabled ? " on" : " off"));
+  if (Recording()) Record("menu-enable", std::to_string(commandId) + (enabled ? " on" : " off"));
   State().menuItems[{menu, commandId}] = enabled;
 }
 
 BitmapHandle PlatformLoadBitmap(int bitmapId) {
   BitmapHandle bitmap = NewHandle();
-  Record("bitmap-load", std::to_string(bitmapId) + " " + HandleText(bitmap));
+  if (Recording()) Record("bitmap-load", std::to_string(bitmapId) + " " + HandleText(bitmap));
   return bitmap;
 }
 
 void PlatformAppendPopup(MenuHandle, MenuHandle, const std::string& text) { Record("menu-popup", text); }
 
 void PlatformAppendMenuItem(MenuHandle menu, int commandId, const std::string& text, BitmapHandle picture) {
-  Record("menu-item", std::to_string(commandId) + "|" + text + "|" + (picture ? HandleText(picture) : "none"));
+  if (Recording())
+    Record("menu-item", std::to_string(commandId) + "|" + text + "|" + (picture ? HandleText(picture) : "none"));
   State().menuItems[{menu, commandId}] = true;
 }
 

@@ -42,6 +42,8 @@ void HeadlessRefuseWindowClass(const std::string& className);
 void HeadlessSetSoundOutput(bool present);
 // The one listener told of the requests from now on; null for none.
 void HeadlessSetListener(HeadlessListener* listener);
+// Whether requests are recorded from now on; they are after a reset. A driver that reads no record turns it off.
+void HeadlessRecordCalls(bool record);
 
 const std::vector<PlatformCall>& HeadlessCalls();
 // Forgets the recorded calls; texts, lists and queued answers stay.

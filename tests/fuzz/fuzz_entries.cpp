@@ -50,7 +50,9 @@ std::string NameOf(const fs::path& path) { return path.filename().string(); }
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 // They are made once a process; every input starts with them empty and the program started afresh.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
-const char* const SCRATCH_FOLDERS[] = {"Korvel Player/Export/Conversions", "Documents/KVP_Wavs", "Input"};
+const std::set<std::string> SCRATCH_FOLDERS = {
+    "Korvel Player", "Korvel Player/Export", "Korvel Player/Export/Conversions",
+    "Documents",     "Documents/KVP_Wavs",   "Input"};
 void RemoveScratch() {  // every input closed its files: an open file cannot be removed on Windows
   std::error_code error;
   fs::remove_all(root, error);
@@ -59,7 +61,7 @@ fs::path Input(const std::string& name) { return root / "Input" / name; }
 
 void ResetProgram(const std::string& entry) {
   [[maybe_unused]] static const bool made = [] {
-    for (const char* folder : SCRATCH_FOLDERS) fs::create_directories(root / folder);
+    for (const std::string& folder : SCRATCH_FOLDERS) fs::create_directories(root / folder);
     return std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
   }();
   currentEntry = entry;
@@ -107,16 +109,17 @@ void CheckAndEmptyFolders() {
   static const std::regex allowed = AllowedPaths();
   static std::set<std::string> known;
   appState.containerFile.reset();
-  std::vector<fs::path> found;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) found.push_back(entry.path());
-  for (auto path = found.rbegin(); path != found.rend(); ++path) {  // a folder's files before the folder
-    const std::string relative = path->lexically_relative(root).generic_string();
-    if (known.count(relative) == 0) {  // each path is matched once a process: the matcher is slow
-      FUZZ_CHECK(std::regex_match(relative, allowed), "stray file " + relative);
-      known.insert(relative);
+  static const std::size_t rootLength = root.generic_string().size() + 1;
+  std::vector<std::string> found;  // relative to root, by string: a path object splits itself at every step
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    found.push_back(entry.path().generic_string().substr(rootLength));
+  }
+  for (auto relative = found.rbegin(); relative != found.rend(); ++relative) {  // a folder's files before the folder
+    if (known.count(*relative) == 0) {  // each path is matched once a process: the matcher is slow
+      FUZZ_CHECK(std::regex_match(*relative, allowed), "stray file " + *relative);
+      known.insert(*relative);
     }
-    const auto holds = [&](const char* folder) { return (std::string(folder) + "/").rfind(relative + "/", 0) == 0; };
-    if (std::none_of(std::begin(SCRATCH_FOLDERS), std::end(SCRATCH_FOLDERS), holds)) fs::remove(*path);
+    if (SCRATCH_FOLDERS.count(*relative) == 0) fs::remove(root / *relative);
   }
 }
 
