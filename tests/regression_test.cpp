@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "tests/fuzz/fuzz_entries.h"
 
@@ -25,8 +24,7 @@ TEST(Regressions, ReplayThroughTheirEntries) {
       std::error_code missing;
       for (const auto& file : fs::directory_iterator(inputs, missing)) {
         replaying = file.path().string();
-        std::ifstream in(file.path(), std::ios::binary);
-        run({std::istreambuf_iterator<char>(in), {}});
+        run(ReadWholeFile(file.path().string()));
       }
       EXPECT_FALSE(missing) << "no inputs in " << inputs;
     }
