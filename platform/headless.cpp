@@ -94,7 +94,7 @@ std::vector<std::string> HeadlessCallsOf(const std::string& role) {
   return details;
 }
 
-std::vector<std::string> HeadlessListRows(WindowHandle list) { return State().lists[list]; }
+const std::vector<std::string>& HeadlessListRows(WindowHandle list) { return State().lists[list]; }
 
 bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) {
   auto found = State().menuItems.find({menu, commandId});

@@ -50,5 +50,6 @@ const std::vector<PlatformCall>& HeadlessCalls();
 void HeadlessClearCalls();
 // The calls of one role, in order, by detail.
 std::vector<std::string> HeadlessCallsOf(const std::string& role);
-std::vector<std::string> HeadlessListRows(WindowHandle list);
+// The rows a list holds, until the next call that changes it.
+const std::vector<std::string>& HeadlessListRows(WindowHandle list);
 bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId);
