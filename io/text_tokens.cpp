@@ -10,7 +10,8 @@ bool ReadToken(TokenReader& reader, char delimiter, std::string& token) {
   bool readAny = false;
   for (;;) {
     if (reader.position == reader.filled) {
-      reader.filled = ReadBytes(reader.file, reader.buffer.data(), reader.buffer.size());
+      reader.filled = reader.ended ? 0 : ReadBytes(reader.file, reader.buffer.data(), reader.buffer.size());
+      reader.ended = reader.filled < reader.buffer.size();
       reader.position = 0;
       if (reader.filled == 0) return readAny;
     }

@@ -18,6 +18,7 @@ struct TokenReader {
   std::vector<unsigned char> buffer = std::vector<unsigned char>(4096);
   std::size_t position = 0;
   std::size_t filled = 0;
+  bool ended = false;  // a short read: the stream has no more, and asking again costs a system call each time
 };
 
 bool ReadToken(TokenReader& reader, char delimiter, std::string& token);

@@ -41,11 +41,13 @@ std::uint8_t HeldStepIndex(std::uint8_t index) {
   return std::min<std::uint8_t>(index, IMA_MAX_STEP_INDEX);  // a damaged header must not index past the table
 }
 
-void WriteSample(std::vector<unsigned char>& out, std::int16_t sample) {
-  unsigned char bytes[2];
-  WriteU16Le(bytes, static_cast<std::uint16_t>(sample));
-  out.insert(out.end(), bytes, bytes + 2);
+void WriteSamples(std::vector<unsigned char>& out, const std::int16_t* samples, std::size_t count) {
+  const std::size_t at = out.size();
+  out.resize(at + 2 * count);
+  for (std::size_t i = 0; i < count; ++i) WriteU16Le(&out[at + 2 * i], static_cast<std::uint16_t>(samples[i]));
 }
+
+void WriteSample(std::vector<unsigned char>& out, std::int16_t sample) { WriteSamples(out, &sample, 1); }
 
 // Reads the next block header into the state record's fields; they keep
 // their values when the file has ended.
@@ -149,7 +151,7 @@ void DecodeStoredImaAdpcm() {
     } else {
       DecodeImaStereoBlockLeft(state, samples.data(), block.data(), count);
     }
-    for (int i = 0; i < count; ++i) WriteSample(pcm, samples[static_cast<std::size_t>(i)]);
+    WriteSamples(pcm, samples.data(), static_cast<std::size_t>(count));
     ReadBlockHeader(in.get(), channels);
     WriteSample(pcm, HeaderSample(channels));
     written = WriteBytes(out.get(), pcm.data(), pcm.size());

@@ -4,16 +4,16 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "io/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;  // one bulk copy: byte iterators would slow the suites' large files down
-  bytes << file.rdbuf();
-  return BytesOf(bytes.str());
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = file.tellg();  // -1 when it is no file
+  Bytes bytes(size > 0 ? std::size_t(size) : 0);
+  file.seekg(0).read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));  // one bulk read
+  return bytes;
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream file(path, std::ios::binary);

@@ -43,8 +43,8 @@ void Fail(const std::string& message) {
 bool leaveOutLargeExports = false;
 bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || count <= 32; }
 
-Bytes ReadAll(const fs::path& path) { return ReadWholeFile(path.string()); }
-void WriteAll(const fs::path& path, const Bytes& b) { WriteWholeFile(path.string(), b); }
+Bytes ReadAll(const std::string& path) { return ReadWholeFile(path); }
+void WriteAll(const std::string& path, const Bytes& b) { WriteWholeFile(path, b); }
 std::string NameOf(const fs::path& path) { return path.filename().string(); }
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
@@ -57,7 +57,8 @@ void RemoveScratch() {  // every input closed its files: an open file cannot be 
   std::error_code error;
   fs::remove_all(root, error);
 }
-fs::path Input(const std::string& name) { return root / "Input" / name; }
+const std::string inputFolder = (root / "Input" / "").string();  // paths built as strings: a path object splits itself
+std::string Input(const std::string& name) { return inputFolder + name; }
 
 void ResetProgram(const std::string& entry) {
   [[maybe_unused]] static const bool made = [] {
@@ -83,7 +84,7 @@ void OpenWindows() {
 std::string WriteContainer(const Bytes& dat, const Bytes& kvf) {
   WriteAll(Input("box.kvf"), kvf);
   if (!dat.empty()) WriteAll(Input("box.dat"), dat);
-  return Input("box.kvf").string();
+  return Input("box.kvf");
 }
 
 // The program's state and recorded calls freed: an input that leaves more allocated than it found is run again by
@@ -94,8 +95,8 @@ void ReleaseProgram() {
 }
 
 // A dialog the command opens answers with answer.
-void Command(int id, unsigned notification = 0, const fs::path& answer = {}) {
-  if (!answer.empty()) HeadlessQueueDialogAnswer(answer.string());
+void Command(int id, unsigned notification = 0, const std::string& answer = {}) {
+  if (!answer.empty()) HeadlessQueueDialogAnswer(answer);
   MainWindowProc(appState.hwndMain, MESSAGE_COMMAND, static_cast<std::uintptr_t>(id) | (notification << 16), 0);
 }
 
@@ -140,7 +141,7 @@ void CheckConvertedWave(const Bytes& out, std::size_t inSize) {
 // 0, importers as conversionFailed 1; a conversion whose write or seek failed reports one.
 void RunConverter(const FormatRow& format, bool stored, const Bytes& in, long failAt = 0) {
   AppState& s = appState;
-  const std::string source = stored ? s.tempWavPath : Input(std::string("input.") + format.name).string();
+  const std::string source = stored ? s.tempWavPath : Input(std::string("input.") + format.name);
   const std::string output = stored ? s.decodedWavPath : s.*format.output;
   WriteAll(source, in);
   RemoveFile(output);
@@ -262,7 +263,7 @@ void PlayAndExport(const Bytes& kvf) {
     Command(CMD_EXPORT_CURRENT);
     const std::vector<fs::path> exported = Exports("KVFS_Wav");
     FUZZ_CHECK(exported.size() <= (stored ? 1u : 0u) && (s.wavTypeKnown == 0 || exported.size() == 1) &&
-                   (exported.empty() || ReadAll(exported[0]) == expected),
+                   (exported.empty() || ReadAll(exported[0].string()) == expected),
                "the single export is not one copy of the entry played");
     for (const fs::path& file : exported) fs::remove(file);  // the next play's export is then the only one
   }
@@ -270,7 +271,7 @@ void PlayAndExport(const Bytes& kvf) {
   Command(CMD_EXPORT_ALL);
   const std::vector<fs::path> files = Exports("KVFM_Wav");
   std::map<std::string, Bytes> exported;  // by the name before the extension
-  for (const fs::path& file : files) exported[file.stem().string()] = ReadAll(file);
+  for (const fs::path& file : files) exported[file.stem().string()] = ReadAll(file.string());
   std::map<std::string, Bytes> expected;
   for (std::int32_t n = 1; n <= std::min(s.entryCount, MAX_ENTRIES); ++n) {
     if (const std::optional<Bytes> stored = StoredEntry(kvf, n)) expected["KVFM_Wav" + std::to_string(n)] = *stored;
@@ -289,7 +290,7 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
   Command(CMD_LOAD_KVF, 0, WriteContainer(dat, kvf));
   const std::uint32_t count = EntryCountOf(kvf);
   const std::uint32_t crc = ~ComputeNameCrc("add.wav");
-  FUZZ_CHECK(s.entryCount == std::int32_t(count) && s.loadedContainerPath == Input("box.kvf").string(),
+  FUZZ_CHECK(s.entryCount == std::int32_t(count) && s.loadedContainerPath == Input("box.kvf"),
              "the container was not loaded, or its entry count differs from offset 12");
   Bytes kvfAfter = kvf;
   Bytes datAfter = dat;
@@ -330,7 +331,7 @@ const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "s
 
 // Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
-  const fs::path path = Input("picked." + extension);
+  const std::string path = Input("picked." + extension);
   WriteAll(path, file);
   std::string x = extension;
   for (char& c : x) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -341,7 +342,7 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   OpenWindows();
   Command(CMD_PLAY_EXTERNAL, 0, path);
   const bool played = s.externalWavReady == 1;
-  const std::string output = format != nullptr ? s.*format->output : path.string();
+  const std::string output = format != nullptr ? s.*format->output : path;
   FUZZ_CHECK((s.conversionFailed == 0 || s.conversionFailed == 1) && ReadAll(path) == file &&
                  (!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
                               (format != nullptr || wave))),
@@ -352,7 +353,7 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   if (format != nullptr && fs::exists(output)) CheckConvertedWave(ReadAll(output), file.size());
   const Bytes playedBytes = played ? ReadAll(s.externalWavPath) : Bytes();
   Command(CMD_EXPORT_EXTERNAL);
-  const fs::path exported = root / "Documents" / "KVP_Wavs" / "ext_wav1.wav";
+  const std::string exported = (root / "Documents" / "KVP_Wavs" / "ext_wav1.wav").string();
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
 }
 
@@ -385,7 +386,7 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
       {"export", box, entry},
       {"export-all", box},
       {"share", box},
-      {"add", box, Input("add.wav").string()},
+      {"add", box, Input("add.wav")},
       {"play", box, entry},
       // clang-format on
   };
@@ -413,7 +414,7 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   const std::string box = WriteContainer(dat, kvf);
   const std::string programDir = (root / "Korvel Player").string();
   std::map<std::string, Bytes> before = {{box, kvf}};  // what the input wrote: no second walk of every folder
-  if (!dat.empty()) before[Input("box.dat").string()] = dat;
+  if (!dat.empty()) before[Input("box.dat")] = dat;
   const int checked = Kvp({"--program-dir", programDir, "check", box});
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
@@ -434,7 +435,7 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   std::error_code noSalvage;
   for (const fs::directory_entry& piece : fs::directory_iterator(Input("box.salvage"), noSalvage)) {
     const std::string name = NameOf(piece.path());
-    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path());
+    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path().string());
   }
   for (const auto& [offset, bytes] : salvage) data.insert(data.end(), bytes.begin(), bytes.end());
   FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
