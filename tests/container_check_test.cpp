@@ -44,15 +44,6 @@ Edit CutTo(std::size_t size) {
   return [size](Bytes& kvf, std::string&) { kvf.resize(size); };
 }
 
-// Every file and folder under folder, with the files' bytes.
-std::map<std::string, Bytes> FilesUnder(const std::string& folder) {
-  std::map<std::string, Bytes> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    files[entry.path().string()] = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : Bytes();
-  }
-  return files;
-}
-
 class ContainerCheckTest : public ProgramTest {
  protected:
   // A fresh program folder with the pair (no .dat when dat is empty) and a CrcLog.dat whose second name is not the

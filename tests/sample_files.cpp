@@ -1,28 +1,41 @@
 #include "tests/sample_files.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "io/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  const std::streamoff size = file.tellg();  // -1 when it is no file
-  Bytes bytes(size > 0 ? std::size_t(size) : 0);
-  file.seekg(0).read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));  // one bulk read
-  return bytes;
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;  // one bulk copy, and nothing from a folder (a seek to its end gives a huge size)
+  bytes << file.rdbuf();
+  return BytesOf(bytes.str());
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream file(path, std::ios::binary);
   return file.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size())).good();
 }
+std::optional<std::vector<std::string>> NamesIn(const std::string& folder) {
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return std::nullopt;
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(listing);
+  return names;
+}
 std::map<std::string, Bytes> FilesUnder(const std::string& folder) {
   std::map<std::string, Bytes> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files[entry.path().string()] = ReadWholeFile(entry.path().string());
+    files[entry.path().string()] = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : Bytes();
   }
   return files;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,12 @@ Bytes BytesOf(const std::string& text);
 // A whole file's bytes (none when it cannot be read); writing says whether it worked.
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
-std::map<std::string, Bytes> FilesUnder(const std::string& folder);  // every file below folder, by path
-Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);        // a fixed pseudo-random pattern
+// Every file and folder below folder, by path, with the files' bytes (a folder has none).
+std::map<std::string, Bytes> FilesUnder(const std::string& folder);
+// The names in folder but "." and ".."; nothing when it is no folder. By the C library's listing: the file system
+// library builds a path object of several allocations for every name, most of a fuzz input's allocations.
+std::optional<std::vector<std::string>> NamesIn(const std::string& folder);
+Bytes PatternBytes(std::size_t size, std::uint32_t seed = 1);  // a fixed pseudo-random pattern
 // A copy with values written from offset.
 Bytes WithBytesAt(Bytes bytes, std::size_t offset, std::initializer_list<int> values);
 Bytes Tail(const Bytes& bytes, std::size_t from);

@@ -4,14 +4,10 @@
 #include <random>
 #include <sstream>
 
-#include "app/kvp_commands.h"
-
 #include "shell/main_window.h"
 #include "shell/program_windows.h"
 
 namespace fs = std::filesystem;
-
-Strings kvpPlayedNames;
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -103,12 +99,8 @@ void ProgramTest::AddFile(const std::string& name, const Bytes& bytes) {
 int ProgramTest::Kvp(const Strings& words) {
   std::ostringstream outStream;
   std::ostringstream errStream;
-  KvpHost host;
-  host.playWave = [](const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); };
-  host.out = &outStream;
-  host.err = &errStream;
-  kvpPlayedNames.clear();
-  const int status = RunKvp(Joined({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words), host);
+  const int status = KvpInProcess(Joined({"--program-dir", programFolder, "--documents-dir", documentsFolder}, words),
+                                  outStream, errStream);
   kvpOut = outStream.str();
   kvpErr = errStream.str();
   return status;

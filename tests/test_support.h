@@ -16,11 +16,10 @@
 #include "platform/headless.h"
 #include "state/app_state.h"
 #include "state/commands.h"
+#include "tests/fuzz/fuzz_entries.h"
 #include "tests/sample_files.h"
 
 using Strings = std::vector<std::string>;
-
-extern Strings kvpPlayedNames;  // the names of the waves the last ProgramTest::Kvp played
 
 bool FileExists(const std::string& path);
 

@@ -57,7 +57,10 @@ void RemoveScratch() {  // every input closed its files: an open file cannot be 
   std::error_code error;
   fs::remove_all(root, error);
 }
-const std::string inputFolder = (root / "Input" / "").string();  // paths built as strings: a path object splits itself
+// Paths are built as strings: a path object splits itself into its names at every step.
+const std::string rootFolder = (root / "").string();
+const std::string inputFolder = (root / "Input" / "").string();
+const std::string exportFolder = (root / "Korvel Player" / "Export" / "").string();
 std::string Input(const std::string& name) { return inputFolder + name; }
 
 void ResetProgram(const std::string& entry) {
@@ -115,17 +118,17 @@ void CheckAndEmptyFolders() {
   static const std::regex allowed = AllowedPaths();
   static std::set<std::string> known;
   appState.containerFile.reset();
-  static const std::size_t rootLength = root.generic_string().size() + 1;
-  std::vector<std::string> found;  // relative to root, by string: a path object splits itself at every step
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    found.push_back(entry.path().generic_string().substr(rootLength));
+  Strings found = {""};  // relative to root, "/" between names; each folder's names come after it
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const std::string folder = found[i].empty() ? "" : found[i] + "/";
+    for (const std::string& name : NamesIn(rootFolder + folder).value_or(Strings())) found.push_back(folder + name);
   }
-  for (auto relative = found.rbegin(); relative != found.rend(); ++relative) {  // a folder's files before the folder
+  for (auto relative = found.rbegin(); relative + 1 != found.rend(); ++relative) {  // a folder's files before it
     if (known.count(*relative) == 0) {  // each path is matched once a process: the matcher is slow
       FUZZ_CHECK(std::regex_match(*relative, allowed), "stray file " + *relative);
       known.insert(*relative);
     }
-    if (SCRATCH_FOLDERS.count(*relative) == 0) fs::remove(root / *relative);
+    if (SCRATCH_FOLDERS.count(*relative) == 0) fs::remove(rootFolder + *relative);
   }
 }
 
@@ -197,10 +200,11 @@ std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
   return Bytes(kvf.begin() + std::ptrdiff_t(start), kvf.begin() + std::ptrdiff_t(end));
 }
 
-std::vector<fs::path> Exports(const std::string& prefix) {
-  std::vector<fs::path> found;
-  for (const fs::directory_entry& entry : fs::directory_iterator(root / "Korvel Player" / "Export")) {
-    if (NameOf(entry.path()).rfind(prefix, 0) == 0) found.push_back(entry.path());
+// The files of the Export folder whose names start with prefix, by name.
+std::map<std::string, Bytes> Exports(const std::string& prefix) {
+  std::map<std::string, Bytes> found;
+  for (const std::string& name : NamesIn(exportFolder).value_or(Strings())) {
+    if (name.rfind(prefix, 0) == 0) found[name] = ReadAll(exportFolder + name);
   }
   return found;
 }
@@ -261,17 +265,17 @@ void PlayAndExport(const Bytes& kvf) {
                "the prepared wave " + s.playWavPath + " was not handed to the sound service, or has no duration");
     const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadAll(s.playWavPath) : stored.value_or(Bytes());
     Command(CMD_EXPORT_CURRENT);
-    const std::vector<fs::path> exported = Exports("KVFS_Wav");
+    const std::map<std::string, Bytes> exported = Exports("KVFS_Wav");
     FUZZ_CHECK(exported.size() <= (stored ? 1u : 0u) && (s.wavTypeKnown == 0 || exported.size() == 1) &&
-                   (exported.empty() || ReadAll(exported[0].string()) == expected),
+                   (exported.empty() || exported.begin()->second == expected),
                "the single export is not one copy of the entry played");
-    for (const fs::path& file : exported) fs::remove(file);  // the next play's export is then the only one
+    for (const auto& file : exported) fs::remove(exportFolder + file.first);  // the next play's is then the only one
   }
   if (!ExportsEveryEntry(s.entryCount)) return;
   Command(CMD_EXPORT_ALL);
-  const std::vector<fs::path> files = Exports("KVFM_Wav");
+  const std::map<std::string, Bytes> files = Exports("KVFM_Wav");
   std::map<std::string, Bytes> exported;  // by the name before the extension
-  for (const fs::path& file : files) exported[file.stem().string()] = ReadAll(file.string());
+  for (const auto& [name, bytes] : files) exported[name.substr(0, name.find('.'))] = bytes;
   std::map<std::string, Bytes> expected;
   for (std::int32_t n = 1; n <= std::min(s.entryCount, MAX_ENTRIES); ++n) {
     if (const std::optional<Bytes> stored = StoredEntry(kvf, n)) expected["KVFM_Wav" + std::to_string(n)] = *stored;
@@ -357,19 +361,7 @@ void PlayExternal(const std::string& extension, const Bytes& file) {
   FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
 }
 
-// What kvp handed to its sound output, by the name it gave the sound.
-Strings kvpPlayedNames;
-
-// kvp run in-process; what it prints is not kept.
-int Kvp(const Strings& words) {
-  std::ostringstream discarded;
-  KvpHost host;
-  host.playWave = [](const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); };
-  host.out = &discarded;
-  host.err = &discarded;
-  kvpPlayedNames.clear();
-  return RunKvp(words, host);
-}
+std::ostream discarded(nullptr);  // what kvp prints in the fuzzers: a stream with no buffer writes nothing
 
 // kvp's own commands on Input/box.kvf (and box.dat unless dat is empty): the one picked, or all seven one after the
 // other as a user would type them (picked is 7); entry is the number play and export are given, options go before
@@ -393,7 +385,7 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
   if (picked < commands.size()) commands = {commands[picked]};
   for (const Strings& words : commands) {
     if (words[0] == "export-all" && !ExportsEveryEntry(EntryCountOf(kvf))) continue;
-    const int status = Kvp(Joined(options, words));
+    const int status = KvpInProcess(Joined(options, words), discarded, discarded);
     const bool takesEntry = words.size() == 3 && words[2] == entry;
     const bool beyondCount = takesEntry && std::stoll(entry) > appState.entryCount;
     FUZZ_CHECK(status == KVP_DONE || status == KVP_REFUSED || (status == KVP_USAGE && beyondCount),
@@ -413,15 +405,14 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
 void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   const std::string box = WriteContainer(dat, kvf);
   const std::string programDir = (root / "Korvel Player").string();
-  std::map<std::string, Bytes> before = {{box, kvf}};  // what the input wrote: no second walk of every folder
-  if (!dat.empty()) before[Input("box.dat")] = dat;
-  const int checked = Kvp({"--program-dir", programDir, "check", box});
+  const std::map<std::string, Bytes> before = FilesUnder(root.string());
+  const int checked = KvpInProcess({"--program-dir", programDir, "check", box}, discarded, discarded);
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
   const std::vector<ContainerFinding> findings = appState.containerReport.findings;
   const auto mends = [](const ContainerFinding& finding) { return finding.code != "unnamed-entry"; };
   const bool mendable = std::any_of(findings.begin(), findings.end(), mends);
-  const int repaired = Kvp({"--program-dir", programDir, "repair", box, "--apply"});
+  const int repaired = KvpInProcess({"--program-dir", programDir, "repair", box, "--apply"}, discarded, discarded);
   FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
   const ContainerRepair& repair = appState.containerRepair;
   FUZZ_CHECK(repair.applied || !repair.failure.empty() || !mendable, "a damaged container was left as it was");
@@ -432,10 +423,8 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   FUZZ_CHECK(ReadAll(box + ".bak") == kvf || ReadAll(box) == kvf, "the damaged container is not kept");
   Bytes data = Tail(ReadAll(box), std::size_t(DATA_AREA_START));
   std::map<std::int64_t, Bytes> salvage;
-  std::error_code noSalvage;
-  for (const fs::directory_entry& piece : fs::directory_iterator(Input("box.salvage"), noSalvage)) {
-    const std::string name = NameOf(piece.path());
-    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(piece.path().string());
+  for (const std::string& name : NamesIn(Input("box.salvage")).value_or(Strings())) {
+    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(Input("box.salvage/" + name));
   }
   for (const auto& [offset, bytes] : salvage) data.insert(data.end(), bytes.begin(), bytes.end());
   FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
@@ -500,6 +489,17 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("add_to_container",
       [firstNamed](const Bytes& in) { RunContainer(firstNamed, Tail(in, 1), true, in.empty() ? 0 : in[0]); });
   return entries;
+}
+
+Strings kvpPlayedNames;
+
+int KvpInProcess(const Strings& words, std::ostream& out, std::ostream& err) {
+  KvpHost host;
+  host.playWave = [](const std::string&, const std::string& name) { kvpPlayedNames.push_back(name); };
+  host.out = &out;
+  host.err = &err;
+  kvpPlayedNames.clear();
+  return RunKvp(words, host);
 }
 
 // libFuzzer's entries, for the fuzzer fuzz_<name> its executable is named for.

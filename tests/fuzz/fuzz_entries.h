@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 
 #include "tests/sample_files.h"
 
@@ -13,3 +14,8 @@ inline void (*fuzzFailureHandler)(const std::string& entry, const std::string& m
 using FuzzEntry = std::function<void(const Bytes&)>;
 const std::map<std::string, FuzzEntry>&
 FuzzEntries();  // by name: fuzz_<name>, tests/regressions/<name>, tests/fuzz/corpus/<name>
+
+// kvp run in-process, as the fuzzers and the suites run it: what it prints goes to out and err, and the names it
+// gave the waves it handed to its sound output to kvpPlayedNames.
+extern std::vector<std::string> kvpPlayedNames;
+int KvpInProcess(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
