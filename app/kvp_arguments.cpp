@@ -1,6 +1,7 @@
 #include "app/kvp_arguments.h"
 
 #include <filesystem>
+#include <string_view>
 
 const char* const KVP_HELP_TEXT =
     "usage: kvp [--program-dir DIR] [--documents-dir DIR] [--pcm] [--documents] [--state] COMMAND ARGS\n"
@@ -77,6 +78,9 @@ const CommandShape COMMANDS[] = {
 }  // namespace
 
 std::string KvpFullPath(const std::string& path) {
+#ifndef _WIN32
+  if (!path.empty() && path[0] == '/') return path;  // already full: the library would only split it and join it again
+#endif
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(path, error);
   return error ? path : full.string();
@@ -133,7 +137,9 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
   request.args.assign(words.begin() + 1, words.end());
   const CommandShape* shape = nullptr;
   for (const CommandShape& candidate : COMMANDS) {
-    if (request.command + " " == std::string(candidate.synopsis).substr(0, request.command.size() + 1)) {
+    const std::string_view synopsis = candidate.synopsis;  // the command's name, a space, its arguments
+    const std::size_t length = request.command.size();
+    if (synopsis.size() > length && synopsis.compare(0, length, request.command) == 0 && synopsis[length] == ' ') {
       shape = &candidate;
     }
   }

@@ -53,9 +53,11 @@ Stream OpenStream(const std::string& path, const char* mode) {
   if (ModeWrites(mode) && !Permitted()) return Stream();
   Stream stream(std::fopen(path.c_str(), mode));
 #ifndef _WIN32
-  // A folder opens for reading here but nowhere else: it is no file.
+  // A folder opens for reading here but nowhere else: it is no file. (It opens for no mode that writes.)
   struct stat status;
-  if (stream && fstat(fileno(stream.get()), &status) == 0 && S_ISDIR(status.st_mode)) return Stream();
+  if (stream && !ModeWrites(mode) && fstat(fileno(stream.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
+    return Stream();
+  }
 #endif
   // Every transfer here is already a large block or a whole header field; a
   // stream buffer would only split the blocks into unaligned system calls.

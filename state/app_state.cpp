@@ -4,6 +4,8 @@
 // state record, the paths derived at start-up and the teardown.
 #include "state/app_state.h"
 
+#include <cstring>
+
 #include "state/commands.h"
 
 #ifdef _WIN32
@@ -45,12 +47,8 @@ const WorkingFile IMPORTER_WORKING_FILES[] = {
 
 }  // namespace
 
-std::string HostPath(const std::string& windowsPath) {
-  std::string path = windowsPath;
-  for (char& c : path) {
-    if (c == '\\') c = PATH_SEPARATOR;
-  }
-  return path;
+void AppendHostPath(std::string& path, const char* windowsPath) {
+  for (const char* c = windowsPath; *c != '\0'; ++c) path += *c == '\\' ? PATH_SEPARATOR : *c;
 }
 
 void InitializeAppState() {
@@ -74,10 +72,16 @@ void SetUpProgramPaths() {
 #endif
   s.programDir = lastSeparator == std::string::npos ? std::string() : programFile.substr(0, lastSeparator + 1);
 
-  auto inProgramDir = [&](const char* relative) { return s.programDir + HostPath(relative); };
-  auto inConversions = [&](const char* name) {
-    return s.programDir + HostPath(CONVERSIONS_FOLDER + std::string(name));
+  // Each built in place: one allocation a path, where joined temporaries took three.
+  auto inProgramDir = [&](const char* folder, const char* name = "") {
+    std::string path;
+    path.reserve(s.programDir.size() + std::strlen(folder) + std::strlen(name));
+    path += s.programDir;
+    AppendHostPath(path, folder);
+    AppendHostPath(path, name);
+    return path;
   };
+  auto inConversions = [&](const char* name) { return inProgramDir(CONVERSIONS_FOLDER, name); };
   s.singleExportPrefix = inProgramDir("Export\\KVFS_Wav");
   s.massExportPrefix = inProgramDir("Export\\KVFM_Wav");
   s.tempWavPath = inConversions("temp_wav.wav");
