@@ -6,16 +6,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "io/byte_order.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
+  Bytes bytes;  // read in large blocks; nothing from a folder (a seek to its end there gives a huge size)
   std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;  // one bulk copy, and nothing from a folder (a seek to its end gives a huge size)
-  bytes << file.rdbuf();
-  return BytesOf(bytes.str());
+  for (char block[1 << 16]; file.read(block, sizeof block) || file.gcount() > 0;) {
+    bytes.insert(bytes.end(), block, block + file.gcount());
+  }
+  return bytes;
 }
 bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::ofstream file(path, std::ios::binary);
