@@ -45,11 +45,12 @@ const WorkingFile IMPORTER_WORKING_FILES[] = {
 };
 // clang-format on
 
-}  // namespace
-
+// Appends a relative path written with "\", with the host's separator.
 void AppendHostPath(std::string& path, const char* windowsPath) {
   for (const char* c = windowsPath; *c != '\0'; ++c) path += *c == '\\' ? PATH_SEPARATOR : *c;
 }
+
+}  // namespace
 
 void InitializeAppState() {
   appState = AppState{};

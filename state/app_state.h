@@ -194,6 +194,4 @@ bool DocumentsKnown();
 // The failure text of every operation that writes a file for the user.
 extern const char* const MSG_CREATION_FAILED;
 
-// Appends a relative path written with "\", with the host's separator.
-void AppendHostPath(std::string& path, const char* windowsPath);
 extern const char PATH_SEPARATOR;
