@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 #include "io/byte_order.h"
+#include "state/app_state.h"
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 Bytes ReadWholeFile(const std::string& path) {
@@ -34,9 +34,11 @@ std::optional<std::vector<std::string>> NamesIn(const std::string& folder) {
   return names;
 }
 std::map<std::string, Bytes> FilesUnder(const std::string& folder) {
-  std::map<std::string, Bytes> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    files[entry.path().string()] = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : Bytes();
+  std::map<std::string, Bytes> files;  // a folder reads as nothing; the files under it follow
+  for (const std::string& name : NamesIn(folder).value_or(std::vector<std::string>())) {
+    const std::string path = folder + PATH_SEPARATOR + name;
+    files[path] = ReadWholeFile(path);
+    files.merge(FilesUnder(path));
   }
   return files;
 }
