@@ -17,12 +17,13 @@ constexpr std::uint32_t HEADER_WORDS[] = {336, 1, 24};
 constexpr std::int64_t HEADER_BYTES = 16;
 constexpr std::uint32_t SHORTEST_LISTED_KEY = 0x10000;  // names with smaller CRCs get no lines
 
-void Report(FindingSeverity severity, const std::string& code, const std::string& where, const std::string& what) {
+// The texts are taken by value: nearly every caller builds them for this finding alone.
+void Report(FindingSeverity severity, std::string code, std::string where, std::string what) {
   ContainerFinding finding;
   finding.severity = severity;
-  finding.code = code;
-  finding.where = where;
-  finding.what = what;
+  finding.code = std::move(code);
+  finding.where = std::move(where);
+  finding.what = std::move(what);
   appState.containerReport.findings.push_back(std::move(finding));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -20,7 +21,7 @@ RepairModel model;
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of(PATH_SEPARATOR) + 1); }
 
-void Plan(const std::string& action) { appState.containerRepair.actions.push_back(action); }
+void Plan(std::string action) { appState.containerRepair.actions.push_back(std::move(action)); }
 
 std::string Bytes(std::int64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
