@@ -2,10 +2,10 @@
 // and the integer at the start of a token.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 // Reads a text header token by token, as a line-reading call with a
 // one-character delimiter does: line breaks do not end a token, two adjacent
@@ -15,7 +15,7 @@ constexpr std::size_t TOKEN_KEEP_BYTES = 4096;
 
 struct TokenReader {
   std::FILE* file = nullptr;
-  std::vector<unsigned char> buffer = std::vector<unsigned char>(4096);
+  std::array<unsigned char, 4096> buffer{};  // part of the reader: no allocation of its own
   std::size_t position = 0;
   std::size_t filled = 0;
   bool ended = false;  // a short read: the stream has no more, and asking again costs a system call each time
