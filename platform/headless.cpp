@@ -149,9 +149,9 @@ void PlatformListClear(WindowHandle list) {
   State().selections.erase(list);
 }
 
-void PlatformListAddRow(WindowHandle list, const std::string& row) {
+void PlatformListAddRow(WindowHandle list, std::string row) {
   Record("list-add", row);
-  State().lists[list].push_back(row);
+  State().lists[list].push_back(std::move(row));
 }
 
 int PlatformListSelection(WindowHandle list) {

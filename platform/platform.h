@@ -42,7 +42,7 @@ void PlatformRepaint(WindowHandle window);
 
 // --- Entry list ------------------------------------------------------------
 void PlatformListClear(WindowHandle list);
-void PlatformListAddRow(WindowHandle list, const std::string& row);
+void PlatformListAddRow(WindowHandle list, std::string row);  // by value: a backend may keep it
 // Selected row (0-based), or -1 when nothing is selected.
 int PlatformListSelection(WindowHandle list);
 

@@ -98,7 +98,7 @@ void PlatformRepaint(WindowHandle window) {
 
 void PlatformListClear(WindowHandle list) { SendMessageA(Window(list), LB_RESETCONTENT, 0, 0); }
 
-void PlatformListAddRow(WindowHandle list, const std::string& row) {
+void PlatformListAddRow(WindowHandle list, std::string row) {
   SendMessageA(Window(list), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
 }
 
