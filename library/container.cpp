@@ -1,6 +1,7 @@
 #include "library/container.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -137,9 +138,8 @@ void CreateEmptyContainerFiles() {
   AppState& s = appState;
   s.containerFilesWritten = 0;
   std::vector<unsigned char> empty(DATA_AREA_START, 0);
-  WriteU32Le(&empty[0], 336);
-  WriteU32Le(&empty[4], 1);
-  WriteU32Le(&empty[8], 24);
+  for (std::size_t word = 0; word < std::size(CONTAINER_HEADER_WORDS); ++word)
+    WriteU32Le(&empty[4 * word], CONTAINER_HEADER_WORDS[word]);
   Stream kvf = OpenStream(s.newContainerPath, "wb");
   bool kvfWritten = kvf && WriteBytes(kvf.get(), empty.data(), empty.size()) && CloseStream(kvf);
   if (!kvfWritten) {

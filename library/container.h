@@ -4,7 +4,7 @@
 // folder takes the names when a container has no ".dat".
 //
 // .kvf layout, all numbers unsigned 32-bit little-endian:
-//   0     336, 1, 24      written at creation, never read
+//   0     336, 1, 24      written at creation; only the check reads them
 //   12    entryCount
 //   16*k  record of entry k (k = 1 ... 499): nameKey, dataSize, dataStart, dataEnd
 //   8016  stored files, in the order of adding
@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+constexpr std::uint32_t CONTAINER_HEADER_WORDS[] = {336, 1, 24};
+constexpr std::uint32_t SHORTEST_LISTED_KEY = 0x10000;  // names with smaller CRCs get no lines
 constexpr int MAX_ENTRIES = 499;
 constexpr std::int64_t ENTRY_COUNT_OFFSET = 12;
 constexpr std::int64_t RECORD_BYTES = 16;

@@ -1,6 +1,7 @@
 #include "library/container_check.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <utility>
 #include <vector>
@@ -13,9 +14,7 @@
 
 namespace {
 
-constexpr std::uint32_t HEADER_WORDS[] = {336, 1, 24};
 constexpr std::int64_t HEADER_BYTES = 16;
-constexpr std::uint32_t SHORTEST_LISTED_KEY = 0x10000;  // names with smaller CRCs get no lines
 
 // The texts are taken by value: nearly every caller builds them for this finding alone.
 void Report(FindingSeverity severity, std::string code, std::string where, std::string what) {
@@ -49,8 +48,8 @@ bool ReadHeaderAndIndex(std::vector<unsigned char>& index) {
     report.notContainerReason = "it is " + std::to_string(report.fileSize) + " bytes, shorter than a header";
     return false;
   }
-  for (std::size_t word = 0; word < 3; ++word) {
-    if (ReadU32Le(&index[4 * word]) != HEADER_WORDS[word]) {
+  for (std::size_t word = 0; word < std::size(CONTAINER_HEADER_WORDS); ++word) {
+    if (ReadU32Le(&index[4 * word]) != CONTAINER_HEADER_WORDS[word]) {
       report.notContainerReason = "its header does not start with 336, 1, 24";
       return false;
     }

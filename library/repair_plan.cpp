@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr std::uint32_t SHORTEST_LISTED_KEY = 0x10000;  // names with smaller CRCs get no lines
 constexpr std::int64_t INDEX_SLOTS = INDEX_AREA_SIZE / RECORD_BYTES;
 
 RepairModel model;
