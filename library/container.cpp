@@ -109,8 +109,7 @@ std::string CompanionDatPath(const std::string& kvfPath) {
 }
 
 std::string ContainerTitleOf(const std::string& kvfPath) {
-  std::size_t separator = kvfPath.find_last_of(PATH_SEPARATOR);
-  std::string title = separator == std::string::npos ? kvfPath : kvfPath.substr(separator + 1);
+  const std::string title = FileNameOf(kvfPath);
   std::size_t dot = title.find_last_of('.');
   return dot == std::string::npos ? title : title.substr(0, dot);
 }

@@ -28,11 +28,6 @@ void Report(FindingSeverity severity, std::string code, std::string where, std::
 
 std::string Entry(std::int64_t k) { return "entry " + std::to_string(k); }
 
-std::string FileNameOf(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 // The header and index as far as the file holds them, zeros beyond; false when the file is no container.
 bool ReadHeaderAndIndex(std::vector<unsigned char>& index) {
   ContainerReport& report = appState.containerReport;

@@ -43,16 +43,6 @@ std::int32_t EntryCountOf(std::FILE* kvf) {
   return ReadEntryCount(kvf, count) ? static_cast<std::int32_t>(count) : 0;
 }
 
-// The part of a path after its last separator.
-std::string FileNameOf(const std::string& path) {
-#ifdef _WIN32
-  std::size_t separator = path.find_last_of("\\/");
-#else
-  std::size_t separator = path.find_last_of('/');
-#endif
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 }  // namespace
 
 void LoadContainer() {

@@ -18,8 +18,6 @@ constexpr std::int64_t INDEX_SLOTS = INDEX_AREA_SIZE / RECORD_BYTES;
 
 RepairModel model;
 
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of(PATH_SEPARATOR) + 1); }
-
 void Plan(std::string action) { appState.containerRepair.actions.push_back(std::move(action)); }
 
 std::string Bytes(std::int64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }

@@ -10,9 +10,16 @@
 
 #ifdef _WIN32
 const char PATH_SEPARATOR = '\\';
+const char* const HOST_SEPARATORS = "\\/";
 #else
 const char PATH_SEPARATOR = '/';
+const char* const HOST_SEPARATORS = "/";
 #endif
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of(HOST_SEPARATORS);
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
 
 AppState appState;
 
@@ -65,13 +72,8 @@ void InitializeAppState() {
 
 void SetUpProgramPaths() {
   AppState& s = appState;
-  std::string programFile = PlatformProgramFilePath();
-#ifdef _WIN32
-  std::size_t lastSeparator = programFile.find_last_of("\\/");
-#else
-  std::size_t lastSeparator = programFile.find_last_of('/');
-#endif
-  s.programDir = lastSeparator == std::string::npos ? std::string() : programFile.substr(0, lastSeparator + 1);
+  const std::string programFile = PlatformProgramFilePath();
+  s.programDir = programFile.substr(0, programFile.size() - FileNameOf(programFile).size());
 
   // Each built in place: one allocation a path, where joined temporaries took three.
   auto inProgramDir = [&](const char* folder, const char* name = "") {

@@ -44,8 +44,6 @@ bool leaveOutLargeExports = false;
 bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || count <= 32; }
 
 Bytes ReadAll(const std::string& path) { return ReadWholeFile(path); }
-void WriteAll(const std::string& path, const Bytes& b) { WriteWholeFile(path, b); }
-std::string NameOf(const fs::path& path) { return path.filename().string(); }
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 // They are made once a process; every input starts with them empty and the program started afresh.
@@ -85,8 +83,8 @@ void OpenWindows() {
 
 // Input/box.kvf, and box.dat unless dat is empty; the .kvf's path.
 std::string WriteContainer(const Bytes& dat, const Bytes& kvf) {
-  WriteAll(Input("box.kvf"), kvf);
-  if (!dat.empty()) WriteAll(Input("box.dat"), dat);
+  WriteWholeFile(Input("box.kvf"), kvf);
+  if (!dat.empty()) WriteWholeFile(Input("box.dat"), dat);
   return Input("box.kvf");
 }
 
@@ -106,8 +104,8 @@ void Command(int id, unsigned notification = 0, const std::string& answer = {}) 
 // Where the program may write: working files, exports, the name log, Documents. The same paths in every process.
 std::regex AllowedPaths() {
   const std::string exports = "KVF[SM]_Wav[0-9]+\\.(au|aiff|voc|wav|caf|paf|pvf|sph|htk)";
-  std::string working = NameOf(appState.tempWavPath) + "|" + NameOf(appState.decodedWavPath);
-  for (const FormatRow& row : Formats()) working += "|" + NameOf(appState.*row.output);
+  std::string working = FileNameOf(appState.tempWavPath) + "|" + FileNameOf(appState.decodedWavPath);
+  for (const FormatRow& row : Formats()) working += "|" + FileNameOf(appState.*row.output);
   return std::regex("Input(/.*)?|Documents(/Export_KVF(/.*)?|/KVP_Wavs(/ext_wav.*|/" + exports + ")?)?|" +
                     "Korvel Player(/CrcLog\\.dat|/Export(/" + exports + "|/Conversions(/(" +
                     std::regex_replace(working, std::regex("\\."), "\\.") + "))?)?)?");
@@ -147,7 +145,7 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in, long fa
   AppState& s = appState;
   const std::string source = stored ? s.tempWavPath : Input(std::string("input.") + format.name);
   const std::string output = stored ? s.decodedWavPath : s.*format.output;
-  WriteAll(source, in);
+  WriteWholeFile(source, in);
   RemoveFile(output);
   s.durationSeconds = 7.25;
   s.replayDurationMs = 7000;
@@ -302,7 +300,7 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
   const Bytes added = PcmWave(1, 8000, 16, 64);
   bool failed = false;
   if (add) {
-    WriteAll(Input("add.wav"), added);
+    WriteWholeFile(Input("add.wav"), added);
     IoFailAt(failAt);
     Command(CMD_ADD_WAV, 0, Input("add.wav"));
     failed = failAt > 0 && IoOperationCount() >= failAt;
@@ -337,7 +335,7 @@ const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "s
 // Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
 void PlayExternal(const std::string& extension, const Bytes& file) {
   const std::string path = Input("picked." + extension);
-  WriteAll(path, file);
+  WriteWholeFile(path, file);
   std::string x = extension;
   for (char& c : x) c = char(std::tolower(static_cast<unsigned char>(c)));
   const bool wave = extension == "wav" || extension == "WAV";
@@ -371,7 +369,7 @@ std::ostream discarded(nullptr);  // what kvp prints in the fuzzers: a stream wi
 void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options,
                     unsigned picked) {
   const std::string box = WriteContainer(dat, kvf);
-  WriteAll(Input("add.wav"), PcmWave(1, 8000, 16, 64));
+  WriteWholeFile(Input("add.wav"), PcmWave(1, 8000, 16, 64));
   std::vector<Strings> commands = {
       // clang-format off
       {"list", box},
