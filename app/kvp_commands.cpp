@@ -112,7 +112,7 @@ int OpenExternalFile(const KvpRequest& request) {
   const bool played = SendWithDialog(CMD_PLAY_EXTERNAL, KvpFullPath(file), "Play_Wav of " + file);
   if (!played || s.conversionFailed != 0 || s.externalWavReady != 1) return KVP_REFUSED;
   if (request.exportAfterOpen) return StatusOf(Send(CMD_EXPORT_EXTERNAL, "Export > Wav (External)"));
-  PlayWhatWasHandedOver(request, std::filesystem::path(file).filename().string());
+  PlayWhatWasHandedOver(request, FileNameOf(file));
   return KVP_DONE;
 }
 
