@@ -160,7 +160,7 @@ int PlatformListSelection(WindowHandle list) {
 }
 
 bool PlatformRegisterWindowClass(const std::string& className, int backgroundBitmapId) {
-  Record("class-register", className + " " + std::to_string(backgroundBitmapId));
+  if (Recording()) Record("class-register", className + " " + std::to_string(backgroundBitmapId));
   return className != State().refusedClass;
 }
 
