@@ -137,8 +137,9 @@ void CreateEmptyContainerFiles() {
   AppState& s = appState;
   s.containerFilesWritten = 0;
   std::vector<unsigned char> empty(DATA_AREA_START, 0);
-  for (std::size_t word = 0; word < std::size(CONTAINER_HEADER_WORDS); ++word)
+  for (std::size_t word = 0; word < std::size(CONTAINER_HEADER_WORDS); ++word) {
     WriteU32Le(&empty[4 * word], CONTAINER_HEADER_WORDS[word]);
+  }
   Stream kvf = OpenStream(s.newContainerPath, "wb");
   bool kvfWritten = kvf && WriteBytes(kvf.get(), empty.data(), empty.size()) && CloseStream(kvf);
   if (!kvfWritten) {

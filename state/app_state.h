@@ -195,5 +195,5 @@ bool DocumentsKnown();
 extern const char* const MSG_CREATION_FAILED;
 
 extern const char PATH_SEPARATOR;
-// The part of a path after its last separator: "/" here, "\\" or "/" on Windows.
+// The part of a path after its last separator: a slash, and on Windows a backslash too.
 std::string FileNameOf(const std::string& path);
