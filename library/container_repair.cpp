@@ -103,7 +103,7 @@ bool SwapIn(const std::vector<std::string>& originals, const std::vector<std::st
 
 void ApplyContainerRepair() {
   PlanContainerRepair();
-  const RepairModel& model = PlannedRepair();
+  const RepairModel model = TakePlannedRepair();
   ContainerRepair& repair = appState.containerRepair;
   if (!appState.containerReport.isContainer || repair.actions.empty()) return;
   const std::string kvfPath = appState.checkedContainerPath;

@@ -159,7 +159,7 @@ void PlanContainerRepair() {
   PlanNames(CompanionDatPath(kvfPath));
 }
 
-const RepairModel& PlannedRepair() { return model; }
+RepairModel TakePlannedRepair() { return std::move(model); }
 
 std::string PathStem(const std::string& path) { return path.substr(0, path.find_last_of('.')); }
 

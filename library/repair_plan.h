@@ -32,8 +32,8 @@ struct RepairModel {
 // Checks appState.checkedContainerPath and fills appState.containerRepair
 // with what a repair would do; writes nothing.
 void PlanContainerRepair();
-// The last plan's model.
-const RepairModel& PlannedRepair();
+// The last plan's model, handed over: the plan keeps no memory once it is carried out.
+RepairModel TakePlannedRepair();
 
 // The path without its extension, so "Box.kvf" gives "Box".
 std::string PathStem(const std::string& path);
