@@ -11,20 +11,35 @@
 #include <filesystem>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace {
 
+// What is kept of a handle given out: a window's text, and for a control its window and number.
+struct HandleRecord {
+  std::string text;
+  bool control = false;
+  WindowHandle parent = nullptr;
+  int controlId = 0;
+};
+
+struct MenuItemRecord {
+  MenuHandle menu = nullptr;
+  int commandId = 0;
+  bool enabled = false;
+};
+
+// Handles and menu items live in arrays searched in turn: a program has a few dozen of each, and a tree node for
+// each made starting the program cost more than all the searches.
 struct HeadlessState {
   std::string programFilePath;
   std::string documentsFolder;
   std::vector<PlatformCall> calls;
   std::deque<std::string> dialogAnswers;
-  std::map<WindowHandle, std::string> windowTexts;
-  std::map<std::pair<WindowHandle, int>, WindowHandle> children;  // (parent, number) -> control
+  std::vector<HandleRecord> handles = std::vector<HandleRecord>(1);  // by number; 0 is no window
   std::map<WindowHandle, std::vector<std::string>> lists;
   std::map<WindowHandle, int> selections;
-  std::map<std::pair<MenuHandle, int>, bool> menuItems;
-  std::uintptr_t nextHandle = 1;
+  std::vector<MenuItemRecord> menuItems;
   int screenWidth = 1024;
   int screenHeight = 768;
   std::string refusedClass;
@@ -45,14 +60,39 @@ void Record(const char* role, const std::string& detail) {
   if (Recording()) State().calls.push_back({role, detail});
 }
 
-void* NewHandle() { return reinterpret_cast<void*>(State().nextHandle++); }
+void* NewHandle(const HandleRecord& record = {}) {
+  State().handles.push_back(record);
+  return reinterpret_cast<void*>(State().handles.size() - 1);
+}
+
+std::string& TextOf(WindowHandle window) {
+  std::vector<HandleRecord>& handles = State().handles;
+  const std::size_t number = reinterpret_cast<std::uintptr_t>(window);
+  if (number >= handles.size()) handles.resize(number + 1);
+  return handles[number].text;
+}
 
 // The control with this number in parent; made on first use, so texts can be
 // set by number even where no control was created.
 WindowHandle ChildOf(WindowHandle parent, int controlId) {
-  WindowHandle& child = State().children[{parent, controlId}];
-  if (child == nullptr) child = NewHandle();
-  return child;
+  const std::vector<HandleRecord>& handles = State().handles;
+  for (std::size_t number = 1; number < handles.size(); ++number) {
+    const HandleRecord& record = handles[number];
+    if (record.control && record.parent == parent && record.controlId == controlId) {
+      return reinterpret_cast<void*>(number);
+    }
+  }
+  return NewHandle({{}, true, parent, controlId});
+}
+
+// The item's enabled state, an item no menu holds reading as disabled.
+bool& MenuItemEnabled(MenuHandle menu, int commandId) {
+  std::vector<MenuItemRecord>& items = State().menuItems;
+  for (MenuItemRecord& item : items) {
+    if (item.menu == menu && item.commandId == commandId) return item.enabled;
+  }
+  items.push_back({menu, commandId, false});
+  return items.back().enabled;
 }
 
 std::string HandleText(const void* handle) { return std::to_string(reinterpret_cast<std::uintptr_t>(handle)); }
@@ -96,10 +136,7 @@ std::vector<std::string> HeadlessCallsOf(const std::string& role) {
 
 const std::vector<std::string>& HeadlessListRows(WindowHandle list) { return State().lists[list]; }
 
-bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) {
-  auto found = State().menuItems.find({menu, commandId});
-  return found != State().menuItems.end() && found->second;
-}
+bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) { return MenuItemEnabled(menu, commandId); }
 
 std::string PlatformProgramFilePath() { return State().programFilePath; }
 
@@ -126,20 +163,18 @@ bool PlatformRemoveEmptyFolder(const std::string& path) {
 
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
   if (Recording()) Record("window-text", HandleText(window) + " " + text);
-  State().windowTexts[window] = text;
+  TextOf(window) = text;
   if (State().listener != nullptr) State().listener->WindowTextSet(window, text);
 }
 
-std::string PlatformGetWindowText(WindowHandle window) { return State().windowTexts[window]; }
+std::string PlatformGetWindowText(WindowHandle window) { return TextOf(window); }
 
 void PlatformSetControlText(WindowHandle parent, int controlId, const std::string& text) {
   if (Recording()) Record("control-text", std::to_string(controlId) + " " + text);
-  State().windowTexts[ChildOf(parent, controlId)] = text;
+  TextOf(ChildOf(parent, controlId)) = text;
 }
 
-std::string PlatformGetControlText(WindowHandle parent, int controlId) {
-  return State().windowTexts[ChildOf(parent, controlId)];
-}
+std::string PlatformGetControlText(WindowHandle parent, int controlId) { return TextOf(ChildOf(parent, controlId)); }
 
 void PlatformRepaint(WindowHandle window) { Record("repaint", HandleText(window)); }
 
@@ -177,7 +212,7 @@ WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
                                 "," + std::to_string(spec.y) + "," + std::to_string(spec.width) + "," +
                                 std::to_string(spec.height));
   }
-  State().windowTexts[window] = spec.title;
+  TextOf(window) = spec.title;
   return window;
 }
 
@@ -190,7 +225,7 @@ WindowHandle PlatformCreateControl(const ControlSpec& spec) {
                std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" + std::to_string(spec.styles) +
                "|" + (spec.defaultFont ? "gui-font" : "system-font") + "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
   }
-  State().windowTexts[control] = spec.text;
+  TextOf(control) = spec.text;
   return control;
 }
 
@@ -215,7 +250,7 @@ MenuHandle PlatformCreateMenu() { return NewHandle(); }
 
 void PlatformEnableMenuItem(MenuHandle menu, int commandId, bool enabled) {
   if (Recording()) Record("menu-enable", std::to_string(commandId) + (enabled ? " on" : " off"));
-  State().menuItems[{menu, commandId}] = enabled;
+  MenuItemEnabled(menu, commandId) = enabled;
 }
 
 BitmapHandle PlatformLoadBitmap(int bitmapId) {
@@ -229,7 +264,7 @@ void PlatformAppendPopup(MenuHandle, MenuHandle, const std::string& text) { Reco
 void PlatformAppendMenuItem(MenuHandle menu, int commandId, const std::string& text, BitmapHandle picture) {
   if (Recording())
     Record("menu-item", std::to_string(commandId) + "|" + text + "|" + (picture ? HandleText(picture) : "none"));
-  State().menuItems[{menu, commandId}] = true;
+  MenuItemEnabled(menu, commandId) = true;
 }
 
 void PlatformAttachMenu(WindowHandle window, MenuHandle) { Record("menu-attach", HandleText(window)); }
