@@ -36,7 +36,7 @@ struct HeadlessState {
   std::string documentsFolder;
   std::vector<PlatformCall> calls;
   std::deque<std::string> dialogAnswers;
-  std::vector<HandleRecord> handles = std::vector<HandleRecord>(1);  // by number; 0 is no window
+  std::vector<HandleRecord> handles;  // by number; 0 is no window
   std::map<WindowHandle, std::vector<std::string>> lists;
   std::map<WindowHandle, int> selections;
   std::vector<MenuItemRecord> menuItems;
@@ -61,8 +61,10 @@ void Record(const char* role, const std::string& detail) {
 }
 
 void* NewHandle(const HandleRecord& record = {}) {
-  State().handles.push_back(record);
-  return reinterpret_cast<void*>(State().handles.size() - 1);
+  std::vector<HandleRecord>& handles = State().handles;
+  if (handles.empty()) handles.resize(1);  // made with the first handle: a reset allocates nothing
+  handles.push_back(record);
+  return reinterpret_cast<void*>(handles.size() - 1);
 }
 
 std::string& TextOf(WindowHandle window) {
