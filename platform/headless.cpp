@@ -30,7 +30,7 @@ struct MenuItemRecord {
 };
 
 // Handles and menu items live in arrays searched in turn: a program has a few dozen of each, and a tree node for
-// each made starting the program cost more than all the searches.
+// each, made at every start of the program, cost more than all the searches do.
 struct HeadlessState {
   std::string programFilePath;
   std::string documentsFolder;
