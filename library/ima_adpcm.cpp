@@ -125,10 +125,12 @@ void DecodeStoredImaAdpcm() {
   }
   const std::uint32_t rate = ReadU32Le(rateBytes);
   const std::size_t blockBytes = channels == 1 ? MONO_BLOCK_BYTES : STEREO_BLOCK_BYTES;
-  SeekStream(in.get(), FIRST_BLOCK_HEADER);
-  ReadBlockHeader(in.get(), channels);
+  // A header cut short keeps the values already in the state record; a seek
+  // that fails would decode from the wrong place.
+  const bool atFirstBlock = SeekStream(in.get(), FIRST_BLOCK_HEADER);
+  if (atFirstBlock) ReadBlockHeader(in.get(), channels);
 
-  Stream out = OpenStream(s.decodedWavPath, "wb");
+  Stream out = atFirstBlock ? OpenStream(s.decodedWavPath, "wb") : Stream();
   if (!out) {
     s.wavTypeKnown = 0;
     return;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
 #include <regex>
@@ -42,8 +43,6 @@ void Fail(const std::string& message) {
 // 32 entries, where an input would take a hundred times as long. The regression replay runs it for every count.
 bool leaveOutLargeExports = false;
 bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || count <= 32; }
-
-Bytes ReadAll(const std::string& path) { return ReadWholeFile(path); }
 
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 // They are made once a process; every input starts with them empty and the program started afresh.
@@ -131,6 +130,15 @@ void CheckAndEmptyFolders() {
   }
 }
 
+// Runs run with the failAt-th write or seek failing (0: none); true when run met that failure.
+bool MeetsFailure(long failAt, const std::function<void()>& run) {
+  IoFailAt(failAt);
+  run();
+  const bool met = failAt > 0 && IoOperationCount() >= failAt;
+  IoFailAt(0);
+  return met;
+}
+
 // A written output is a wave of the three header families whose sizes the input bounds (units of at most 6 bytes).
 void CheckConvertedWave(const Bytes& out, std::size_t inSize) {
   const WaveInfo w = ParseWave(out);
@@ -154,20 +162,18 @@ void RunConverter(const FormatRow& format, bool stored, const Bytes& in, long fa
   s.conversionFailed = 0;
   s.wavTypeKnown = 1;
   if (!stored) s.*format.source = source;
-  IoFailAt(failAt);
-  stored ? format.convertStored() : format.import();
-  const bool faulted = failAt > 0 && IoOperationCount() >= failAt;
-  IoFailAt(0);
+  const bool faulted = MeetsFailure(failAt, stored ? format.convertStored : format.import);
   const std::int32_t flag = stored ? s.wavTypeKnown : s.conversionFailed;
   const bool failed = flag == (stored ? 0 : 1);
   FUZZ_CHECK(failed || !faulted, "a conversion whose write or seek failed reported success");
   const bool written = fs::exists(output);
-  FUZZ_CHECK((flag == 0 || flag == 1) && ReadAll(source) == in, "the failure flag is not 0 or 1, or the input changed");
+  FUZZ_CHECK((flag == 0 || flag == 1) && ReadWholeFile(source) == in,
+             "the failure flag is not 0 or 1, or the input changed");
   if (failed && !(format.mayWriteAndFail && written)) {
     return FUZZ_CHECK(!written && s.durationSeconds == 7.25 && s.durationMs == 7000 && s.replayDurationMs == 7000,
                       "a refused input wrote " + output + " or changed the durations");
   }
-  written ? CheckConvertedWave(ReadAll(output), in.size()) : Fail("an accepted input wrote no output");
+  written ? CheckConvertedWave(ReadWholeFile(output), in.size()) : Fail("an accepted input wrote no output");
   std::string text = FormatDuration(s.durationSeconds);
   if (std::string(format.name) == "aiff") text = text.size() < 2 ? "unknown" : text.substr(0, 6);  // as the status line
   FUZZ_CHECK(std::isfinite(s.durationSeconds) && s.durationSeconds >= 0 &&
@@ -203,7 +209,7 @@ std::optional<Bytes> StoredEntry(const Bytes& kvf, std::int64_t k) {
 std::map<std::string, Bytes> Exports(const std::string& prefix) {
   std::map<std::string, Bytes> found;
   for (const std::string& name : NamesIn(exportFolder).value_or(Strings())) {
-    if (name.rfind(prefix, 0) == 0) found[name] = ReadAll(exportFolder + name);
+    if (name.rfind(prefix, 0) == 0) found[name] = ReadWholeFile(exportFolder + name);
   }
   return found;
 }
@@ -230,7 +236,7 @@ void CheckStoredWave(const Bytes& entry) {
     const std::size_t available = channels == 1 ? got : got / 8 * 4 + std::min<std::size_t>(got % 8, 4);
     size += 2 * std::min<std::size_t>(2047, 2 * available) + 2;
   }
-  const Bytes out = ReadAll(s.decodedWavPath);
+  const Bytes out = ReadWholeFile(s.decodedWavPath);
   const WaveInfo w = ParseWave(out);
   FUZZ_CHECK(s.wavTypeKnown == decodable && fs::exists(s.decodedWavPath) == decodable &&
                  (!decodable || (s.playWavPath == s.decodedWavPath && out.size() == size && w.ok &&
@@ -253,16 +259,16 @@ void PlayAndExport(const Bytes& kvf) {
     Command(select ? IDC_ENTRY_LIST : IDC_NEXT, select ? LIST_SELECTION_CHANGED : 0);
     FUZZ_CHECK(s.currentIndex == plays + 1, "the play did not step to the next entry");
     const std::optional<Bytes> stored = s.currentIndex > s.entryCount ? std::nullopt : StoredEntry(kvf, s.currentIndex);
-    FUZZ_CHECK(
-        (s.wavTypeKnown == 0 || (s.wavTypeKnown == 1 && stored)) && (!stored || ReadAll(s.tempWavPath) == *stored),
-        "wavTypeKnown " + std::to_string(s.wavTypeKnown) + ", or a damaged entry played or not extracted whole");
+    FUZZ_CHECK((s.wavTypeKnown == 0 || (s.wavTypeKnown == 1 && stored)) &&
+                   (!stored || ReadWholeFile(s.tempWavPath) == *stored),
+               "wavTypeKnown " + std::to_string(s.wavTypeKnown) + ", or a damaged entry played or not extracted whole");
     const bool wave = stored && stored->size() >= 3 && ReadTag(stored->data(), "RIF");
     if (wave) CheckStoredWave(*stored);
     const std::vector<std::string> played = HeadlessCallsOf("sound-file");
     FUZZ_CHECK(s.wavTypeKnown == 0 || (!played.empty() && played.back() == s.playWavPath && fs::exists(s.playWavPath) &&
                                        std::isfinite(s.durationSeconds)),
                "the prepared wave " + s.playWavPath + " was not handed to the sound service, or has no duration");
-    const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadAll(s.playWavPath) : stored.value_or(Bytes());
+    const Bytes expected = wave && s.wavTypeKnown == 1 ? ReadWholeFile(s.playWavPath) : stored.value_or(Bytes());
     Command(CMD_EXPORT_CURRENT);
     const std::map<std::string, Bytes> exported = Exports("KVFS_Wav");
     FUZZ_CHECK(exported.size() <= (stored ? 1u : 0u) && (s.wavTypeKnown == 0 || exported.size() == 1) &&
@@ -284,6 +290,19 @@ void PlayAndExport(const Bytes& kvf) {
   FUZZ_CHECK(!damaged || s.exportsFailed == 1, "damaged records, yet the export reported success");
 }
 
+// The first entry played again from the list, the failAt-th of the play's writes and seeks failing: a play that met
+// the failure gives the refusal beep, hands no wave to the sound service and leaves no decoded wave.
+void PlayFirstEntryFaulted(long failAt) {
+  AppState& s = appState;
+  RemoveFile(s.decodedWavPath);
+  HeadlessSelectRow(s.hwndEntryList, 0);
+  HeadlessClearCalls();
+  const bool met = MeetsFailure(failAt, [] { Command(IDC_ENTRY_LIST, LIST_SELECTION_CHANGED); });
+  FUZZ_CHECK(!met || (s.wavTypeKnown == 0 && !fs::exists(s.decodedWavPath) && HeadlessCallsOf("sound-file").empty() &&
+                      HeadlessCallsOf("beep") == Strings{"default"}),
+             "a play whose write or seek failed was played, gave no beep or left a decoded wave");
+}
+
 // Loads Input/box.kvf (and box.dat unless dat is empty) by the dialog of 200, then plays and exports; or Add_Wav (100)
 // adds a small wave, the failAt-th of its writes failing (0: none). Both files stay as they were, or a taken add
 // appends exactly the entry and its name; only a failed write may make the program refuse an add it can take.
@@ -301,16 +320,13 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
   bool failed = false;
   if (add) {
     WriteWholeFile(Input("add.wav"), added);
-    IoFailAt(failAt);
-    Command(CMD_ADD_WAV, 0, Input("add.wav"));
-    failed = failAt > 0 && IoOperationCount() >= failAt;
-    IoFailAt(0);
+    failed = MeetsFailure(failAt, [] { Command(CMD_ADD_WAV, 0, Input("add.wav")); });
   } else {
     PlayAndExport(kvf);
   }
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
   FUZZ_CHECK(!add || ((s.entryAppended == acceptable || (failed && s.entryAppended == 0)) &&
-                      ReadAll(Input("add.wav")) == added),
+                      ReadWholeFile(Input("add.wav")) == added),
              "an add was refused or taken wrongly, or changed the file added");
   if (add && acceptable && s.entryAppended == 1) {
     kvfAfter = Joined(kvf, added);
@@ -322,8 +338,8 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
     FUZZ_CHECK(s.entryCount == std::int32_t(count + 1), "the entry count was not updated");
   }
   s.containerFile.reset();
-  FUZZ_CHECK(ReadAll(Input("box.kvf")) == kvfAfter && !fs::exists(s.crcLogPath) &&
-                 (dat.empty() ? !fs::exists(Input("box.dat")) : ReadAll(Input("box.dat")) == datAfter),
+  FUZZ_CHECK(ReadWholeFile(Input("box.kvf")) == kvfAfter && !fs::exists(s.crcLogPath) &&
+                 (dat.empty() ? !fs::exists(Input("box.dat")) : ReadWholeFile(Input("box.dat")) == datAfter),
              "the .kvf or .dat is neither as it was nor exactly plus the new entry and name, or CrcLog.dat was made");
 }
 
@@ -332,32 +348,44 @@ const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "s
                                   "AIF", "caf", "CAF",  "paf",  "PAF", "pvf", "PVF", "sph", "SPH",  "wve",  "WVE",
                                   "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav",  "txt"};
 
-// Play_Wav of Input/picked.<extension>, then its export. A ".wav" that starts "NIS" is converted as a SPHERE file.
-void PlayExternal(const std::string& extension, const Bytes& file) {
-  const std::string path = Input("picked." + extension);
+// One of the program's own working files, by number.
+std::string WorkingFile(unsigned pick) {
+  Strings working = {appState.tempWavPath, appState.decodedWavPath};
+  for (const FormatRow& row : Formats()) working.push_back(appState.*row.output);
+  return working[pick % working.size()];
+}
+
+// Play_Wav of the file at path (Input/picked.<extension>, or a working file), then its export. A ".wav" that starts
+// "NIS" is converted as a SPHERE file; a working file is never played, as the play would overwrite it.
+void PlayExternal(const std::string& path, const Bytes& file) {
   WriteWholeFile(path, file);
+  const std::string extension = path.substr(path.rfind('.') + 1);
   std::string x = extension;
   for (char& c : x) c = char(std::tolower(static_cast<unsigned char>(c)));
   const bool wave = extension == "wav" || extension == "WAV";
+  const bool working = path.rfind(inputFolder, 0) != 0;
   const std::string named = x == "snd" ? "au" : x == "aif" ? "aiff" : x == "8svx" ? "iff" : x;
-  const FormatRow* format = FormatNamed(wave && file.size() >= 3 && ReadTag(file.data(), "NIS") ? "sph" : named);
+  const bool sphere = wave && file.size() >= 3 && ReadTag(file.data(), "NIS");
+  const FormatRow* format = working ? nullptr : FormatNamed(sphere ? "sph" : named);
   AppState& s = appState;
   OpenWindows();
   Command(CMD_PLAY_EXTERNAL, 0, path);
   const bool played = s.externalWavReady == 1;
   const std::string output = format != nullptr ? s.*format->output : path;
-  FUZZ_CHECK((s.conversionFailed == 0 || s.conversionFailed == 1) && ReadAll(path) == file &&
-                 (!played || (s.conversionFailed == 0 && fs::exists(s.externalWavPath) && s.externalWavPath == output &&
-                              (format != nullptr || wave))),
-             "conversionFailed not 0 or 1, the file changed, or a failed, missing, unknown or other file played");
+  FUZZ_CHECK(
+      (s.conversionFailed == 0 || s.conversionFailed == 1) && ReadWholeFile(path) == file &&
+          (!played || (!working && s.conversionFailed == 0 && fs::exists(s.externalWavPath) &&
+                       s.externalWavPath == output && (format != nullptr || wave))),
+      "conversionFailed not 0 or 1, the file changed, or a failed, missing, unknown, working or other file played");
   FUZZ_CHECK(
       !format || (played != (s.conversionFailed == 1) && (played || format->mayWriteAndFail || !fs::exists(output))),
       "a failed conversion was played or wrote its output, or a converted file was not played");
-  if (format != nullptr && fs::exists(output)) CheckConvertedWave(ReadAll(output), file.size());
-  const Bytes playedBytes = played ? ReadAll(s.externalWavPath) : Bytes();
+  if (format != nullptr && fs::exists(output)) CheckConvertedWave(ReadWholeFile(output), file.size());
+  const Bytes playedBytes = played ? ReadWholeFile(s.externalWavPath) : Bytes();
   Command(CMD_EXPORT_EXTERNAL);
   const std::string exported = (root / "Documents" / "KVP_Wavs" / "ext_wav1.wav").string();
-  FUZZ_CHECK(played ? ReadAll(exported) == playedBytes : !fs::exists(exported), "the export is not the wave played");
+  FUZZ_CHECK(played ? ReadWholeFile(exported) == playedBytes : !fs::exists(exported),
+             "the export is not the wave played");
 }
 
 std::ostream discarded(nullptr);  // what kvp prints in the fuzzers: a stream with no buffer writes nothing
@@ -419,11 +447,11 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
     FUZZ_CHECK(FilesUnder(root.string()) == before, "a repair that did not mend changed or made a file");
     return;
   }
-  FUZZ_CHECK(ReadAll(box + ".bak") == kvf || ReadAll(box) == kvf, "the damaged container is not kept");
-  Bytes data = Tail(ReadAll(box), std::size_t(DATA_AREA_START));
+  FUZZ_CHECK(ReadWholeFile(box + ".bak") == kvf || ReadWholeFile(box) == kvf, "the damaged container is not kept");
+  Bytes data = Tail(ReadWholeFile(box), std::size_t(DATA_AREA_START));
   std::map<std::int64_t, Bytes> salvage;
   for (const std::string& name : NamesIn(Input("box.salvage")).value_or(Strings())) {
-    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadAll(Input("box.salvage/" + name));
+    salvage[std::stoll(name.substr(name.rfind('-') + 1))] = ReadWholeFile(Input("box.salvage/" + name));
   }
   for (const auto& [offset, bytes] : salvage) data.insert(data.end(), bytes.begin(), bytes.end());
   FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
@@ -466,9 +494,14 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("stored_wave", [firstNamed, firstCrc](const Bytes& in) {
     const Bytes entry = in.size() < 4 ? in : Joined(BytesOf("RIFF"), Tail(in, 4));
     RunContainer(firstNamed, KvfFile({entry}, {NameKeyOf(firstCrc)}), false);
+    PlayFirstEntryFaulted(1 + long(in.size() % 16));  // the failing step varies with the size
   });
-  // The first byte picks the extension (byte % 32).
-  add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(EXTENSIONS[in[0] % 32], Tail(in, 1)); });
+  // The first byte picks the extension (byte % 32); with its top three bits set, a working file (by the rest).
+  add("external_any", [](const Bytes& in) {
+    if (in.empty()) return;
+    PlayExternal(in[0] >= 0xE0 ? WorkingFile(in[0]) : Input(std::string("picked.") + EXTENSIONS[in[0] % 32]),
+                 Tail(in, 1));
+  });
   // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
   // (its top three bits); a container input follows.
   add("kvp_commands", [](const Bytes& in) {
