@@ -54,16 +54,18 @@ void LoadContainer() {
   s.indexPinned = 0;
   s.loadedContainerPath = chosen;
   s.loadPickedPath = chosen;
-  std::int64_t size = MeasureFile(chosen);
+  s.containerFile.reset();
+  // One opening serves the measure and every read after it.
+  Stream container = OpenStream(chosen, "rb");
+  std::int64_t size = container ? MeasureStream(container.get()) : -1;
   s.containerSize = static_cast<std::int32_t>(size > INT32_MAX ? INT32_MAX : size < 0 ? 0 : size);
   if (size > LARGE_CONTAINER_BYTES) s.containerTooLarge = 1;
   s.containerPath = chosen;
-  s.containerFile.reset();
   s.containerTitle = ContainerTitleOf(chosen);
   s.datPath = CompanionDatPath(chosen);
   s.nameSourceMode = FileReadable(s.datPath) ? 1 : 2;
   FillPlaylist();
-  s.containerFile = OpenStream(s.containerPath, "rb");
+  s.containerFile = std::move(container);
   if (!s.containerFile) {
     PlatformMessageBox(nullptr, "Could not find, or open selected file. ..", "Kor_Vel_Player");
     ForgetContainer();
