@@ -4,6 +4,7 @@
 // state record, the paths derived at start-up and the teardown.
 #include "state/app_state.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "state/commands.h"
@@ -54,7 +55,9 @@ const WorkingFile IMPORTER_WORKING_FILES[] = {
 
 // Appends a relative path written with "\", with the host's separator.
 void AppendHostPath(std::string& path, const char* windowsPath) {
-  for (const char* c = windowsPath; *c != '\0'; ++c) path += *c == '\\' ? PATH_SEPARATOR : *c;
+  const std::size_t start = path.size();
+  path += windowsPath;
+  std::replace(path.begin() + static_cast<std::ptrdiff_t>(start), path.end(), '\\', PATH_SEPARATOR);
 }
 
 }  // namespace
