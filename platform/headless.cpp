@@ -9,18 +9,20 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
-#include <map>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// What is kept of a handle given out: a window's text, and for a control its window and number.
+// What is kept of a handle given out: a window's text, for a control its window and number, and for a list its rows
+// and the row selected (-1: none).
 struct HandleRecord {
   std::string text;
   bool control = false;
   WindowHandle parent = nullptr;
   int controlId = 0;
+  std::vector<std::string> rows;
+  int selection = -1;
 };
 
 struct MenuItemRecord {
@@ -37,8 +39,6 @@ struct HeadlessState {
   std::vector<PlatformCall> calls;
   std::deque<std::string> dialogAnswers;
   std::vector<HandleRecord> handles;  // by number; 0 is no window
-  std::map<WindowHandle, std::vector<std::string>> lists;
-  std::map<WindowHandle, int> selections;
   std::vector<MenuItemRecord> menuItems;
   int screenWidth = 1024;
   int screenHeight = 768;
@@ -67,11 +67,12 @@ void* NewHandle(const HandleRecord& record = {}) {
   return reinterpret_cast<void*>(handles.size() - 1);
 }
 
-std::string& TextOf(WindowHandle window) {
+// The record of a handle, made on first use (valid until the next handle is given out).
+HandleRecord& RecordOf(WindowHandle window) {
   std::vector<HandleRecord>& handles = State().handles;
   const std::size_t number = reinterpret_cast<std::uintptr_t>(window);
   if (number >= handles.size()) handles.resize(number + 1);
-  return handles[number].text;
+  return handles[number];
 }
 
 // The control with this number in parent; made on first use, so texts can be
@@ -84,17 +85,26 @@ WindowHandle ChildOf(WindowHandle parent, int controlId) {
       return reinterpret_cast<void*>(number);
     }
   }
-  return NewHandle({{}, true, parent, controlId});
+  HandleRecord control;
+  control.control = true;
+  control.parent = parent;
+  control.controlId = controlId;
+  return NewHandle(control);
 }
 
-// The item's enabled state, an item no menu holds reading as disabled.
-bool& MenuItemEnabled(MenuHandle menu, int commandId) {
-  std::vector<MenuItemRecord>& items = State().menuItems;
-  for (MenuItemRecord& item : items) {
-    if (item.menu == menu && item.commandId == commandId) return item.enabled;
+// The item's record, or null when no menu holds it.
+MenuItemRecord* FindMenuItem(MenuHandle menu, int commandId) {
+  for (MenuItemRecord& item : State().menuItems) {
+    if (item.menu == menu && item.commandId == commandId) return &item;
   }
-  items.push_back({menu, commandId, false});
-  return items.back().enabled;
+  return nullptr;
+}
+
+// The item's enabled state, to set; an item no menu holds is recorded, disabled.
+bool& MenuItemEnabled(MenuHandle menu, int commandId) {
+  if (MenuItemRecord* item = FindMenuItem(menu, commandId)) return item->enabled;
+  State().menuItems.push_back({menu, commandId, false});
+  return State().menuItems.back().enabled;
 }
 
 std::string HandleText(const void* handle) { return std::to_string(reinterpret_cast<std::uintptr_t>(handle)); }
@@ -109,7 +119,7 @@ void HeadlessReset(const std::string& programFilePath, const std::string& docume
 
 void HeadlessQueueDialogAnswer(const std::string& path) { State().dialogAnswers.push_back(path); }
 
-void HeadlessSelectRow(WindowHandle list, int row) { State().selections[list] = row; }
+void HeadlessSelectRow(WindowHandle list, int row) { RecordOf(list).selection = row; }
 
 void HeadlessSetScreenSize(int width, int height) {
   State().screenWidth = width;
@@ -136,9 +146,12 @@ std::vector<std::string> HeadlessCallsOf(const std::string& role) {
   return details;
 }
 
-const std::vector<std::string>& HeadlessListRows(WindowHandle list) { return State().lists[list]; }
+const std::vector<std::string>& HeadlessListRows(WindowHandle list) { return RecordOf(list).rows; }
 
-bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) { return MenuItemEnabled(menu, commandId); }
+bool HeadlessMenuItemEnabled(MenuHandle menu, int commandId) {
+  const MenuItemRecord* item = FindMenuItem(menu, commandId);
+  return item != nullptr && item->enabled;
+}
 
 std::string PlatformProgramFilePath() { return State().programFilePath; }
 
@@ -165,36 +178,35 @@ bool PlatformRemoveEmptyFolder(const std::string& path) {
 
 void PlatformSetWindowText(WindowHandle window, const std::string& text) {
   if (Recording()) Record("window-text", HandleText(window) + " " + text);
-  TextOf(window) = text;
+  RecordOf(window).text = text;
   if (State().listener != nullptr) State().listener->WindowTextSet(window, text);
 }
 
-std::string PlatformGetWindowText(WindowHandle window) { return TextOf(window); }
+std::string PlatformGetWindowText(WindowHandle window) { return RecordOf(window).text; }
 
 void PlatformSetControlText(WindowHandle parent, int controlId, const std::string& text) {
   if (Recording()) Record("control-text", std::to_string(controlId) + " " + text);
-  TextOf(ChildOf(parent, controlId)) = text;
+  RecordOf(ChildOf(parent, controlId)).text = text;
 }
 
-std::string PlatformGetControlText(WindowHandle parent, int controlId) { return TextOf(ChildOf(parent, controlId)); }
+std::string PlatformGetControlText(WindowHandle parent, int controlId) {
+  return RecordOf(ChildOf(parent, controlId)).text;
+}
 
 void PlatformRepaint(WindowHandle window) { Record("repaint", HandleText(window)); }
 
 void PlatformListClear(WindowHandle list) {
   Record("list-clear", HandleText(list));
-  State().lists[list].clear();
-  State().selections.erase(list);
+  RecordOf(list).rows.clear();
+  RecordOf(list).selection = -1;
 }
 
 void PlatformListAddRow(WindowHandle list, std::string row) {
   Record("list-add", row);
-  State().lists[list].push_back(std::move(row));
+  RecordOf(list).rows.push_back(std::move(row));
 }
 
-int PlatformListSelection(WindowHandle list) {
-  auto found = State().selections.find(list);
-  return found == State().selections.end() ? -1 : found->second;
-}
+int PlatformListSelection(WindowHandle list) { return RecordOf(list).selection; }
 
 bool PlatformRegisterWindowClass(const std::string& className, int backgroundBitmapId) {
   if (Recording()) Record("class-register", className + " " + std::to_string(backgroundBitmapId));
@@ -214,7 +226,7 @@ WindowHandle PlatformCreateWindow(const WindowSpec& spec) {
                                 "," + std::to_string(spec.y) + "," + std::to_string(spec.width) + "," +
                                 std::to_string(spec.height));
   }
-  TextOf(window) = spec.title;
+  RecordOf(window).text = spec.title;
   return window;
 }
 
@@ -227,7 +239,7 @@ WindowHandle PlatformCreateControl(const ControlSpec& spec) {
                std::to_string(spec.width) + "," + std::to_string(spec.height) + "|" + std::to_string(spec.styles) +
                "|" + (spec.defaultFont ? "gui-font" : "system-font") + "|" + (spec.sunkenEdge ? "edge" : "no-edge"));
   }
-  TextOf(control) = spec.text;
+  RecordOf(control).text = spec.text;
   return control;
 }
 
