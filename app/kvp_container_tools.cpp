@@ -25,7 +25,7 @@ void SetUpPathsOnly(const KvpRequest& request) {
 }
 
 std::string ContainerName(const KvpRequest& request) {
-  return std::filesystem::path(request.args[0]).filename().string();
+  return FileNameOf(request.args[0]);
 }
 
 int ReportNotAContainer(const std::string& name, std::ostream& out) {
