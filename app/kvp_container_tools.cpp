@@ -24,9 +24,7 @@ void SetUpPathsOnly(const KvpRequest& request) {
   SetUpProgramPaths();
 }
 
-std::string ContainerName(const KvpRequest& request) {
-  return FileNameOf(request.args[0]);
-}
+std::string ContainerName(const KvpRequest& request) { return FileNameOf(request.args[0]); }
 
 int ReportNotAContainer(const std::string& name, std::ostream& out) {
   out << "error not-a-container " << name << ": " << appState.containerReport.notContainerReason << "\n";

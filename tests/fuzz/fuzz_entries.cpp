@@ -348,8 +348,10 @@ const char* const EXTENSIONS[] = {"htk", "HTK", "voc",  "VOC",  "au",  "AU",  "s
                                   "AIF", "caf", "CAF",  "paf",  "PAF", "pvf", "PVF", "sph", "SPH",  "wve",  "WVE",
                                   "iff", "IFF", "8svx", "8SVX", "mpc", "MPC", "wav", "WAV", "Wav",  "txt"};
 
-// One of the program's own working files, by number.
-std::string WorkingFile(unsigned pick) {
+// The file the first byte of an external_any input picks: Input/picked.<extension> (byte % 32), or with its top three
+// bits set one of the program's own working files.
+std::string PickedPath(unsigned char pick) {
+  if (pick < 0xE0) return Input(std::string("picked.") + EXTENSIONS[pick % 32]);
   Strings working = {appState.tempWavPath, appState.decodedWavPath};
   for (const FormatRow& row : Formats()) working.push_back(appState.*row.output);
   return working[pick % working.size()];
@@ -496,12 +498,7 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
     RunContainer(firstNamed, KvfFile({entry}, {NameKeyOf(firstCrc)}), false);
     PlayFirstEntryFaulted(1 + long(in.size() % 16));  // the failing step varies with the size
   });
-  // The first byte picks the extension (byte % 32); with its top three bits set, a working file (by the rest).
-  add("external_any", [](const Bytes& in) {
-    if (in.empty()) return;
-    PlayExternal(in[0] >= 0xE0 ? WorkingFile(in[0]) : Input(std::string("picked.") + EXTENSIONS[in[0] % 32]),
-                 Tail(in, 1));
-  });
+  add("external_any", [](const Bytes& in) { in.empty() ? void() : PlayExternal(PickedPath(in[0]), Tail(in, 1)); });
   // A kvp input: its first byte picks the entry number (1 to 8), the options (--pcm, --documents) and the command
   // (its top three bits); a container input follows.
   add("kvp_commands", [](const Bytes& in) {
