@@ -317,13 +317,9 @@ void RunContainer(const Bytes& dat, const Bytes& kvf, bool add, long failAt = 0)
   Bytes kvfAfter = kvf;
   Bytes datAfter = dat;
   const Bytes added = PcmWave(1, 8000, 16, 64);
-  bool failed = false;
-  if (add) {
-    WriteWholeFile(Input("add.wav"), added);
-    failed = MeetsFailure(failAt, [] { Command(CMD_ADD_WAV, 0, Input("add.wav")); });
-  } else {
-    PlayAndExport(kvf);
-  }
+  if (!add) PlayAndExport(kvf);
+  if (add) WriteWholeFile(Input("add.wav"), added);
+  const bool failed = add && MeetsFailure(failAt, [] { Command(CMD_ADD_WAV, 0, Input("add.wav")); });
   const bool acceptable = kvf.size() >= std::size_t(DATA_AREA_START) && count < MAX_ENTRIES;
   FUZZ_CHECK(!add || ((s.entryAppended == acceptable || (failed && s.entryAppended == 0)) &&
                       ReadWholeFile(Input("add.wav")) == added),
