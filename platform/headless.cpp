@@ -53,6 +53,11 @@ HeadlessState& State() {
   return state;
 }
 
+HeadlessState& KeptState() {
+  static HeadlessState kept;
+  return kept;
+}
+
 bool Recording() { return State().recording; }
 
 // The requests whose details take long to write out check Recording() before they write them.
@@ -112,10 +117,22 @@ std::string HandleText(const void* handle) { return std::to_string(reinterpret_c
 }  // namespace
 
 void HeadlessReset(const std::string& programFilePath, const std::string& documentsFolder) {
-  State() = HeadlessState{};
-  State().programFilePath = programFilePath;
-  State().documentsFolder = documentsFolder;
+  // The arrays are emptied but keep their room: every start of the program gives out its handles and items again.
+  HeadlessState& state = State();
+  std::vector<HandleRecord> handles = std::move(state.handles);
+  std::vector<MenuItemRecord> menuItems = std::move(state.menuItems);
+  handles.clear();
+  menuItems.clear();
+  state = HeadlessState{};
+  state.handles = std::move(handles);
+  state.menuItems = std::move(menuItems);
+  state.programFilePath = programFilePath;
+  state.documentsFolder = documentsFolder;
 }
+
+void HeadlessKeepState() { KeptState() = State(); }
+
+void HeadlessRestoreKeptState() { State() = KeptState(); }
 
 void HeadlessQueueDialogAnswer(const std::string& path) { State().dialogAnswers.push_back(path); }
 

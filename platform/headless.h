@@ -29,6 +29,10 @@ class HeadlessListener {
 
 // Forgets every recorded call, queued answer, text, window and the listener.
 void HeadlessReset(const std::string& programFilePath, const std::string& documentsFolder);
+// Keeps a copy of everything the backend holds, and puts it back: a host that starts the program again and again
+// on the same folders starts it once.
+void HeadlessKeepState();
+void HeadlessRestoreKeptState();
 // Queues the answer of the next open dialog; an empty answer is Cancel.
 void HeadlessQueueDialogAnswer(const std::string& path);
 // Selects a row of a list, as a click would, before the notification is sent.

@@ -7,10 +7,28 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "io/file_io.h"
 #include "platform/platform.h"
 #include "state/container_report.h"
+
+// The loaded container's read handle. A copy of the state holds none: the file stays with the state that opened it.
+struct HeldStream : Stream {
+  HeldStream() = default;
+  HeldStream(const HeldStream&) : Stream() {}
+  HeldStream(HeldStream&&) = default;
+  HeldStream& operator=(const HeldStream&) {
+    reset();
+    return *this;
+  }
+  HeldStream& operator=(HeldStream&&) = default;
+  HeldStream& operator=(Stream&& stream) {
+    Stream::operator=(std::move(stream));
+    return *this;
+  }
+  ~HeldStream() = default;
+};
 
 struct AppState {
   // --- Program paths (set once by start-up) --------------------------------
@@ -45,7 +63,7 @@ struct AppState {
   std::string containerPath;
   std::string datPath;
   std::string containerTitle;
-  Stream containerFile;  // read handle kept open while the container is loaded
+  HeldStream containerFile;  // read handle kept open while the container is loaded
   std::int32_t containerSize = 0;
   std::int32_t containerTooLarge = 0;
   std::int32_t entryCount = 0;
