@@ -43,9 +43,10 @@ int RunContainerCheck(const KvpRequest& request, std::ostream& out) {
   if (!report.isContainer) return ReportNotAContainer(name, out);
   std::size_t errors = 0;
   for (const ContainerFinding& finding : report.findings) {
-    out << SeverityWord(finding.severity) << " " << finding.code << " " << finding.where << ": " << finding.what
-        << "\n";
-    if (finding.severity == FindingSeverity::Error) ++errors;
+    const FindingSeverity severity = FindingSeverityOf(finding.code);
+    out << SeverityWord(severity) << " " << FindingCodeWord(finding.code) << " " << FindingWhere(finding) << ": "
+        << FindingWhat(finding) << "\n";
+    if (severity == FindingSeverity::Error) ++errors;
   }
   const std::size_t warnings = report.findings.size() - errors;
   out << name << ": " << report.entryCount << (report.entryCount == 1 ? " entry" : " entries") << ", ";

@@ -1,6 +1,7 @@
 #include "library/container_check.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <set>
 #include <utility>
@@ -16,17 +17,32 @@ namespace {
 
 constexpr std::int64_t HEADER_BYTES = 16;
 
-// The texts are taken by value: nearly every caller builds them for this finding alone.
-void Report(FindingSeverity severity, std::string code, std::string where, std::string what) {
+// The kinds of finding in the order of their codes: the code word, how grave, and what the place it lies at is.
+struct FindingKind {
+  const char* word;
+  FindingSeverity severity;
+  const char* place;  // "entry", "slot" or "offset" and a number; "header"; the .dat, or a "line" of it
+};
+const FindingKind FINDING_KINDS[] = {
+    {"count-over-limit", FindingSeverity::Error, "header"},  {"index-cut-short", FindingSeverity::Error, "offset"},
+    {"size-mismatch", FindingSeverity::Error, "entry"},      {"first-entry-start", FindingSeverity::Error, "entry"},
+    {"not-after-previous", FindingSeverity::Error, "entry"}, {"past-end", FindingSeverity::Error, "entry"},
+    {"count-ahead", FindingSeverity::Error, "header"},       {"trailing-bytes", FindingSeverity::Error, "offset"},
+    {"stray-record", FindingSeverity::Warning, "slot"},      {"no-name-list", FindingSeverity::Warning, ""},
+    {"unnamed-entry", FindingSeverity::Warning, "entry"},    {"bad-line", FindingSeverity::Warning, "line"},
+    {"stray-name", FindingSeverity::Warning, "line"},
+};
+
+const FindingKind& KindOf(FindingCode code) { return FINDING_KINDS[static_cast<std::size_t>(code)]; }
+
+void Report(FindingCode code, std::int64_t at, std::array<std::int64_t, 3> numbers = {}, std::string name = {}) {
   ContainerFinding finding;
-  finding.severity = severity;
-  finding.code = std::move(code);
-  finding.where = std::move(where);
-  finding.what = std::move(what);
+  finding.code = code;
+  finding.at = at;
+  finding.numbers = numbers;
+  finding.name = std::move(name);
   appState.containerReport.findings.push_back(std::move(finding));
 }
-
-std::string Entry(std::int64_t k) { return "entry " + std::to_string(k); }
 
 // The header and index as far as the file holds them, zeros beyond; false when the file is no container.
 bool ReadHeaderAndIndex(std::vector<unsigned char>& index) {
@@ -63,12 +79,10 @@ void CheckRecords(const std::vector<unsigned char>& index, std::vector<EntryReco
   ContainerReport& report = appState.containerReport;
   const std::int64_t size = report.fileSize;
   if (report.entryCount > MAX_ENTRIES) {
-    Report(FindingSeverity::Error, "count-over-limit", "header",
-           "the entry count is " + std::to_string(report.entryCount) + ", more than the 499 a container holds");
+    Report(FindingCode::CountOverLimit, 0);
   }
   if (size < DATA_AREA_START) {
-    Report(FindingSeverity::Error, "index-cut-short", "offset " + std::to_string(size),
-           "the file ends inside the index, which runs to byte 8016");
+    Report(FindingCode::IndexCutShort, size);
   }
   const std::int64_t records = std::min<std::int64_t>(report.entryCount, MAX_ENTRIES);
   std::int64_t previousEnd = DATA_AREA_START;
@@ -80,23 +94,15 @@ void CheckRecords(const std::vector<unsigned char>& index, std::vector<EntryReco
     bool sound = true;
     if (end != record.dataEnd) {
       sound = false;
-      Report(FindingSeverity::Error, "size-mismatch", Entry(k),
-             "dataEnd " + std::to_string(record.dataEnd) + " is not dataStart " + std::to_string(record.dataStart) +
-                 " + dataSize " + std::to_string(record.dataSize));
+      Report(FindingCode::SizeMismatch, k, {record.dataEnd, record.dataStart, record.dataSize});
     }
     if (record.dataStart != previousEnd) {
       sound = false;
-      const std::string expected =
-          k == 1 ? "at the data area's start (8016)"
-                 : "where entry " + std::to_string(k - 1) + " ends (" + std::to_string(previousEnd) + ")";
-      Report(FindingSeverity::Error, k == 1 ? "first-entry-start" : "not-after-previous", Entry(k),
-             "starts at byte " + std::to_string(record.dataStart) + ", not " + expected);
+      Report(k == 1 ? FindingCode::FirstEntryStart : FindingCode::NotAfterPrevious, k, {record.dataStart, previousEnd});
     }
     if (std::int64_t{record.dataEnd} > size) {
       sound = false;
-      Report(FindingSeverity::Error, "past-end", Entry(k),
-             "ends at byte " + std::to_string(record.dataEnd) + ", past the end of the file (" + std::to_string(size) +
-                 " bytes)");
+      Report(FindingCode::PastEnd, k, {record.dataEnd});
     }
     inRun = inRun && sound;
     if (inRun) {
@@ -108,12 +114,9 @@ void CheckRecords(const std::vector<unsigned char>& index, std::vector<EntryReco
   }
   report.consistentEnd = consistentEnd;
   if (report.consistentEntries < report.entryCount) {
-    Report(FindingSeverity::Error, "count-ahead", "header",
-           "the entry count is " + std::to_string(report.entryCount) + ", but only the first " +
-               std::to_string(report.consistentEntries) + " records are whole, in order and inside the file");
+    Report(FindingCode::CountAhead, 0);
   } else if (size > report.consistentEnd) {
-    Report(FindingSeverity::Error, "trailing-bytes", "offset " + std::to_string(report.consistentEnd),
-           std::to_string(size - report.consistentEnd) + " bytes after the last entry belong to no entry");
+    Report(FindingCode::TrailingBytes, report.consistentEnd);
   }
 }
 
@@ -123,42 +126,38 @@ void CheckSlotsPastTheCount(const std::vector<unsigned char>& index) {
   const std::int64_t slots = INDEX_AREA_SIZE / RECORD_BYTES;
   for (std::int64_t k = std::int64_t{report.entryCount} + 1; k <= slots; ++k) {
     if (!RecordIsEmpty(&index[static_cast<std::size_t>(RECORD_BYTES * k)])) {
-      Report(FindingSeverity::Warning, "stray-record", "slot " + std::to_string(k),
-             "holds a record, but the entry count is " + std::to_string(report.entryCount));
+      Report(FindingCode::StrayRecord, k);
     }
   }
 }
 
 void CheckNames(const std::vector<EntryRecord>& entries) {
+  ContainerReport& report = appState.containerReport;
   const std::string datPath = CompanionDatPath(appState.checkedContainerPath);
-  const std::string datName = FileNameOf(datPath);
+  report.nameListName = FileNameOf(datPath);
   std::vector<NameLine> lines;
   const bool datFound = ReadNameList(datPath, lines);
   if (!datFound) {
-    Report(FindingSeverity::Warning, "no-name-list", datName,
-           "there is no name list beside the container; its names are looked up in CrcLog.dat");
+    Report(FindingCode::NoNameList, 0);
     ReadNameList(appState.crcLogPath, lines);
   }
-  const std::string listName = datFound ? datName : "CrcLog.dat";
+  report.namesReadFrom = datFound ? report.nameListName : "CrcLog.dat";
   const std::set<std::string> keyWords = NameListKeyWords(lines);
   std::set<std::uint32_t> keys;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::uint32_t key = entries[i].nameKey;
     keys.insert(key);
     if (key >= SHORTEST_LISTED_KEY && keyWords.count(KeyText(key)) == 0) {
-      Report(FindingSeverity::Warning, "unnamed-entry", Entry(std::int64_t(i) + 1),
-             "no line of " + listName + " names its key " + KeyText(key));
+      Report(FindingCode::UnnamedEntry, std::int64_t(i) + 1, {key});
     }
   }
   if (!datFound) return;  // CrcLog.dat holds the names of every container: its other lines are not this one's
   std::set<std::string> strayNames;
   for (const NameLine& line : lines) {
-    const std::string where = datName + " line " + std::to_string(line.number);
     if (!line.wellFormed) {
-      Report(FindingSeverity::Warning, "bad-line", where,
-             "is not a name-list line: a space, the key word of its name's CRC, a space and the quoted name");
+      Report(FindingCode::BadLine, line.number);
     } else if (keys.count(line.nameKey) == 0 && strayNames.insert(line.name).second) {
-      Report(FindingSeverity::Warning, "stray-name", where, "\"" + line.name + "\" names no entry of the container");
+      Report(FindingCode::StrayName, line.number, {}, line.name);
     }
   }
 }
@@ -175,4 +174,56 @@ void CheckContainer() {
   CheckRecords(index, listed);
   CheckSlotsPastTheCount(index);
   CheckNames(listed);
+}
+
+const char* FindingCodeWord(FindingCode code) { return KindOf(code).word; }
+
+FindingSeverity FindingSeverityOf(FindingCode code) { return KindOf(code).severity; }
+
+std::string FindingWhere(const ContainerFinding& finding) {
+  const std::string place = KindOf(finding.code).place;
+  const std::string& list = appState.containerReport.nameListName;
+  if (place == "header") return place;
+  if (place.empty()) return list;
+  if (place == "line") return list + " line " + std::to_string(finding.at);
+  return place + " " + std::to_string(finding.at);
+}
+
+std::string FindingWhat(const ContainerFinding& finding) {
+  const ContainerReport& report = appState.containerReport;
+  const std::array<std::int64_t, 3>& n = finding.numbers;
+  const std::string count = std::to_string(report.entryCount);
+  switch (finding.code) {
+    case FindingCode::CountOverLimit:
+      return "the entry count is " + count + ", more than the 499 a container holds";
+    case FindingCode::IndexCutShort:
+      return "the file ends inside the index, which runs to byte 8016";
+    case FindingCode::SizeMismatch:
+      return "dataEnd " + std::to_string(n[0]) + " is not dataStart " + std::to_string(n[1]) + " + dataSize " +
+             std::to_string(n[2]);
+    case FindingCode::FirstEntryStart:
+      return "starts at byte " + std::to_string(n[0]) + ", not at the data area's start (8016)";
+    case FindingCode::NotAfterPrevious:
+      return "starts at byte " + std::to_string(n[0]) + ", not where entry " + std::to_string(finding.at - 1) +
+             " ends (" + std::to_string(n[1]) + ")";
+    case FindingCode::PastEnd:
+      return "ends at byte " + std::to_string(n[0]) + ", past the end of the file (" + std::to_string(report.fileSize) +
+             " bytes)";
+    case FindingCode::CountAhead:
+      return "the entry count is " + count + ", but only the first " + std::to_string(report.consistentEntries) +
+             " records are whole, in order and inside the file";
+    case FindingCode::TrailingBytes:
+      return std::to_string(report.fileSize - finding.at) + " bytes after the last entry belong to no entry";
+    case FindingCode::StrayRecord:
+      return "holds a record, but the entry count is " + count;
+    case FindingCode::NoNameList:
+      return "there is no name list beside the container; its names are looked up in CrcLog.dat";
+    case FindingCode::UnnamedEntry:
+      return "no line of " + report.namesReadFrom + " names its key " + KeyText(static_cast<std::uint32_t>(n[0]));
+    case FindingCode::BadLine:
+      return "is not a name-list line: a space, the key word of its name's CRC, a space and the quoted name";
+    case FindingCode::StrayName:
+      return "\"" + finding.name + "\" names no entry of the container";
+  }
+  return {};
 }

@@ -65,7 +65,7 @@ bool ChecksClean(const std::string& kvfPath) {
   CheckContainer();
   bool clean = appState.containerReport.isContainer;
   for (const ContainerFinding& finding : appState.containerReport.findings) {
-    if (finding.code != "unnamed-entry") clean = false;
+    if (finding.code != FindingCode::UnnamedEntry) clean = false;
   }
   appState.checkedContainerPath = original;
   appState.containerReport = std::move(report);

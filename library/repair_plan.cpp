@@ -133,7 +133,7 @@ void PlanNames(const std::string& datPath) {
   }
   bool nameFindings = false;
   for (const ContainerFinding& finding : appState.containerReport.findings) {
-    if (finding.severity == FindingSeverity::Warning) nameFindings = true;
+    if (FindingSeverityOf(finding.code) == FindingSeverity::Warning) nameFindings = true;
   }
   std::string stored;
   ReadNameListText(datPath, stored);

@@ -1,9 +1,11 @@
-// What a check of a container found: each finding names how grave it is, a
-// fixed code word (scripts may rely on it; the wording of the rest may
-// change), where it lies and what is wrong. The check fills it, kvp prints it
-// and the repair plans from it.
+// What a check of a container found: each finding is kept as data (its kind,
+// where it lies and the numbers that tell what is wrong) and put into words
+// only when it is shown; a damaged index gives hundreds. Each kind has a fixed
+// code word that scripts may rely on; the wording of the rest may change. The
+// check fills it, kvp prints it and the repair plans from it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,11 +15,27 @@ enum class FindingSeverity {
   Warning,  // the names do not match the entries
 };
 
+enum class FindingCode {
+  CountOverLimit,
+  IndexCutShort,
+  SizeMismatch,
+  FirstEntryStart,
+  NotAfterPrevious,
+  PastEnd,
+  CountAhead,
+  TrailingBytes,
+  StrayRecord,
+  NoNameList,
+  UnnamedEntry,
+  BadLine,
+  StrayName,
+};
+
 struct ContainerFinding {
-  FindingSeverity severity = FindingSeverity::Error;
-  std::string code;   // a fixed word, such as "past-end"
-  std::string where;  // "header", "entry 3", "slot 7", "offset 9016", "Box.dat line 5"
-  std::string what;
+  FindingCode code = FindingCode::CountOverLimit;
+  std::int64_t at = 0;                    // the entry, slot, byte offset or name-list line it lies at
+  std::array<std::int64_t, 3> numbers{};  // what its words give, in order: a record's fields, a key
+  std::string name;                       // a stray name
 };
 
 struct ContainerReport {
@@ -27,6 +45,8 @@ struct ContainerReport {
   std::uint32_t entryCount = 0;         // as the header says
   std::uint32_t consistentEntries = 0;  // entries 1 ... n whose records are whole, in order and inside the file
   std::int64_t consistentEnd = 0;       // where the last of them ends (the data area's start when there is none)
+  std::string nameListName;             // the .dat's file name
+  std::string namesReadFrom;            // the list the names were looked up in: the .dat, or CrcLog.dat
   std::vector<ContainerFinding> findings;
 };
 

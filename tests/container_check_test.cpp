@@ -7,6 +7,7 @@
 #include <map>
 
 #include "library/container.h"
+#include "library/container_check.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -101,7 +102,9 @@ TEST_F(ContainerCheckTest, FindsEachDamageAndMendsToTheWholeEntries) {
     Place(kvf, dat);
     EXPECT_EQ(Kvp({"check", box}), damage.status);
     std::string codes;
-    for (const auto& finding : appState.containerReport.findings) codes += (codes.empty() ? "" : " ") + finding.code;
+    for (const auto& finding : appState.containerReport.findings)
+      codes += std::string(" ") + FindingCodeWord(finding.code);
+    codes.erase(0, 1);
     EXPECT_EQ(codes, damage.codes != nullptr ? damage.codes : codes);
     const auto before = FilesUnder(programFolder);
     EXPECT_EQ(Kvp({"repair", box}), damage.status);

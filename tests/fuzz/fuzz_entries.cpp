@@ -435,7 +435,7 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
   const std::vector<ContainerFinding>& findings = appState.containerReport.findings;
-  const auto mends = [](const ContainerFinding& finding) { return finding.code != "unnamed-entry"; };
+  const auto mends = [](const ContainerFinding& finding) { return finding.code != FindingCode::UnnamedEntry; };
   const bool mendable = std::any_of(findings.begin(), findings.end(), mends);
   const int repaired = KvpInProcess({"--program-dir", programDir, "repair", box, "--apply"}, discarded, discarded);
   FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
@@ -455,7 +455,8 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   FUZZ_CHECK(data == Tail(kvf, std::min(kvf.size(), std::size_t(DATA_AREA_START))), "a byte of the data area was lost");
   CheckContainer();
   for (const ContainerFinding& finding : appState.containerReport.findings) {
-    FUZZ_CHECK(finding.code == "unnamed-entry", "the mended container has the finding " + finding.code);
+    FUZZ_CHECK(finding.code == FindingCode::UnnamedEntry,
+               "the mended container has the finding " + std::string(FindingCodeWord(finding.code)));
   }
 }
 
