@@ -126,7 +126,8 @@ void CheckAndEmptyFolders() {
     if (relative->rfind("Input/", 0) != 0 && known.insert(*relative).second) {
       FUZZ_CHECK(std::regex_match(*relative, allowed), "stray file " + *relative);
     }
-    if (SCRATCH_FOLDERS.count(*relative) == 0) fs::remove(rootFolder + *relative);
+    if (SCRATCH_FOLDERS.count(*relative) == 0)
+      std::remove((rootFolder + *relative).c_str());  // a file, or a folder emptied
   }
 }
 
