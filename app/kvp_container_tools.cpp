@@ -10,8 +10,6 @@
 
 namespace {
 
-const char* SeverityWord(FindingSeverity severity) { return severity == FindingSeverity::Error ? "error" : "warning"; }
-
 std::string Plural(std::size_t count, const std::string& word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
@@ -43,10 +41,8 @@ int RunContainerCheck(const KvpRequest& request, std::ostream& out) {
   if (!report.isContainer) return ReportNotAContainer(name, out);
   std::size_t errors = 0;
   for (const ContainerFinding& finding : report.findings) {
-    const FindingSeverity severity = FindingSeverityOf(finding.code);
-    out << SeverityWord(severity) << " " << FindingCodeWord(finding.code) << " " << FindingWhere(finding) << ": "
-        << FindingWhat(finding) << "\n";
-    if (severity == FindingSeverity::Error) ++errors;
+    WriteFinding(out, finding);
+    if (FindingSeverityOf(finding.code) == FindingSeverity::Error) ++errors;
   }
   const std::size_t warnings = report.findings.size() - errors;
   out << name << ": " << report.entryCount << (report.entryCount == 1 ? " entry" : " entries") << ", ";

@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 #include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -180,50 +181,57 @@ const char* FindingCodeWord(FindingCode code) { return KindOf(code).word; }
 
 FindingSeverity FindingSeverityOf(FindingCode code) { return KindOf(code).severity; }
 
-std::string FindingWhere(const ContainerFinding& finding) {
-  const std::string place = KindOf(finding.code).place;
-  const std::string& list = appState.containerReport.nameListName;
-  if (place == "header") return place;
-  if (place.empty()) return list;
-  if (place == "line") return list + " line " + std::to_string(finding.at);
-  return place + " " + std::to_string(finding.at);
-}
-
-std::string FindingWhat(const ContainerFinding& finding) {
+void WriteFinding(std::ostream& out, const ContainerFinding& finding) {
   const ContainerReport& report = appState.containerReport;
+  const FindingKind& kind = KindOf(finding.code);
+  const std::string_view place = kind.place;
   const std::array<std::int64_t, 3>& n = finding.numbers;
-  const std::string count = std::to_string(report.entryCount);
+  out << (kind.severity == FindingSeverity::Error ? "error " : "warning ") << kind.word << " ";
+  if (place.empty() || place == "line") out << report.nameListName << (place.empty() ? "" : " ");
+  out << place;
+  if (place != "header" && !place.empty()) out << " " << finding.at;
+  out << ": ";
   switch (finding.code) {
     case FindingCode::CountOverLimit:
-      return "the entry count is " + count + ", more than the 499 a container holds";
+      out << "the entry count is " << report.entryCount << ", more than the 499 a container holds";
+      break;
     case FindingCode::IndexCutShort:
-      return "the file ends inside the index, which runs to byte 8016";
+      out << "the file ends inside the index, which runs to byte 8016";
+      break;
     case FindingCode::SizeMismatch:
-      return "dataEnd " + std::to_string(n[0]) + " is not dataStart " + std::to_string(n[1]) + " + dataSize " +
-             std::to_string(n[2]);
+      out << "dataEnd " << n[0] << " is not dataStart " << n[1] << " + dataSize " << n[2];
+      break;
     case FindingCode::FirstEntryStart:
-      return "starts at byte " + std::to_string(n[0]) + ", not at the data area's start (8016)";
+      out << "starts at byte " << n[0] << ", not at the data area's start (8016)";
+      break;
     case FindingCode::NotAfterPrevious:
-      return "starts at byte " + std::to_string(n[0]) + ", not where entry " + std::to_string(finding.at - 1) +
-             " ends (" + std::to_string(n[1]) + ")";
+      out << "starts at byte " << n[0] << ", not where entry " << finding.at - 1 << " ends (" << n[1] << ")";
+      break;
     case FindingCode::PastEnd:
-      return "ends at byte " + std::to_string(n[0]) + ", past the end of the file (" + std::to_string(report.fileSize) +
-             " bytes)";
+      out << "ends at byte " << n[0] << ", past the end of the file (" << report.fileSize << " bytes)";
+      break;
     case FindingCode::CountAhead:
-      return "the entry count is " + count + ", but only the first " + std::to_string(report.consistentEntries) +
-             " records are whole, in order and inside the file";
+      out << "the entry count is " << report.entryCount << ", but only the first " << report.consistentEntries
+          << " records are whole, in order and inside the file";
+      break;
     case FindingCode::TrailingBytes:
-      return std::to_string(report.fileSize - finding.at) + " bytes after the last entry belong to no entry";
+      out << report.fileSize - finding.at << " bytes after the last entry belong to no entry";
+      break;
     case FindingCode::StrayRecord:
-      return "holds a record, but the entry count is " + count;
+      out << "holds a record, but the entry count is " << report.entryCount;
+      break;
     case FindingCode::NoNameList:
-      return "there is no name list beside the container; its names are looked up in CrcLog.dat";
+      out << "there is no name list beside the container; its names are looked up in CrcLog.dat";
+      break;
     case FindingCode::UnnamedEntry:
-      return "no line of " + report.namesReadFrom + " names its key " + KeyText(static_cast<std::uint32_t>(n[0]));
+      out << "no line of " << report.namesReadFrom << " names its key " << KeyText(static_cast<std::uint32_t>(n[0]));
+      break;
     case FindingCode::BadLine:
-      return "is not a name-list line: a space, the key word of its name's CRC, a space and the quoted name";
+      out << "is not a name-list line: a space, the key word of its name's CRC, a space and the quoted name";
+      break;
     case FindingCode::StrayName:
-      return "\"" + finding.name + "\" names no entry of the container";
+      out << "\"" << finding.name << "\" names no entry of the container";
+      break;
   }
-  return {};
+  out << "\n";
 }

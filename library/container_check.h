@@ -4,7 +4,7 @@
 // appState.containerReport.
 #pragma once
 
-#include <string>
+#include <ostream>
 
 #include "state/container_report.h"
 
@@ -12,9 +12,9 @@
 // writes nothing.
 void CheckContainer();
 
-// A finding in words, as kvp prints it: its code word, how grave it is, where it lies and what is wrong. They read
-// the report the finding is in (appState.containerReport) for the counts and names they give.
+// A finding's fixed code word, and how grave it is.
 const char* FindingCodeWord(FindingCode code);
 FindingSeverity FindingSeverityOf(FindingCode code);
-std::string FindingWhere(const ContainerFinding& finding);
-std::string FindingWhat(const ContainerFinding& finding);
+// Writes a finding in words, a line as kvp prints it: how grave, its code word, where it lies and what is wrong.
+// It reads the report the finding is in (appState.containerReport) for the counts and names it gives.
+void WriteFinding(std::ostream& out, const ContainerFinding& finding);
