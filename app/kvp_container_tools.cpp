@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "library/container.h"
 #include "library/container_check.h"
 #include "library/container_repair.h"
 #include "library/repair_plan.h"
@@ -74,9 +75,14 @@ int RunContainerRepair(const KvpRequest& request, std::ostream& out, std::ostrea
     return 1;
   }
   const char* const tense = request.applyRepair ? "" : "would ";
-  for (const std::string& action : repair.actions) out << tense << action << "\n";
-  for (const std::string& entry : repair.unnamedEntries) {
-    out << entry << (request.applyRepair ? " stays" : " would stay") << " unnamed: no name list holds its name\n";
+  for (const RepairStep& step : repair.actions) {
+    out << tense;
+    WriteRepairStep(out, step);
+    out << "\n";
+  }
+  for (const UnnamedEntry& unnamed : repair.unnamedEntries) {
+    out << "entry " << unnamed.entry << " (key " << KeyText(unnamed.key) << ")"
+        << (request.applyRepair ? " stays" : " would stay") << " unnamed: no name list holds its name\n";
   }
   if (!request.applyRepair) {
     out << name << ": " << repair.actions.size() << " steps; kvp repair --apply takes them\n";

@@ -1,6 +1,7 @@
 #include "library/repair_plan.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <utility>
 #include <vector>
@@ -18,9 +19,13 @@ constexpr std::int64_t INDEX_SLOTS = INDEX_AREA_SIZE / RECORD_BYTES;
 
 RepairModel model;
 
-void Plan(std::string action) { appState.containerRepair.actions.push_back(std::move(action)); }
-
-std::string Bytes(std::int64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+void Plan(RepairStepKind kind, std::array<std::int64_t, 3> numbers, std::string name = {}) {
+  RepairStep step;
+  step.kind = kind;
+  step.numbers = numbers;
+  step.name = std::move(name);
+  appState.containerRepair.actions.push_back(std::move(step));
+}
 
 EntryRecord Slot(std::int64_t k) { return DecodeRecord(&model.index[static_cast<std::size_t>(RECORD_BYTES * k)]); }
 
@@ -48,9 +53,7 @@ void AdoptTornAdds(std::int64_t fileSize) {
   if (end != fileSize) return;
   for (const EntryRecord& record : adopted) {
     model.kept.push_back(record);
-    const std::string k = std::to_string(model.kept.size());
-    Plan("adopt the " + Bytes(record.dataSize) + " at offset " + std::to_string(record.dataStart) + " as entry " + k +
-         ", as the record in slot " + k + " describes them");
+    Plan(RepairStepKind::AdoptTornAdd, {record.dataSize, record.dataStart, std::int64_t(model.kept.size())});
   }
   model.keptEnd = end;
 }
@@ -61,20 +64,19 @@ void PlanSalvage(std::int64_t fileSize, const std::string& folderName) {
   std::int64_t cursor = std::max(model.keptEnd, DATA_AREA_START);
   const std::int64_t listed = std::min<std::int64_t>(report.entryCount, MAX_ENTRIES);
   for (std::int64_t k = std::int64_t(model.kept.size()) + 1; k <= listed; ++k) {
-    Plan("drop entry " + std::to_string(k) + " from the index");
+    Plan(RepairStepKind::DropEntry, {k});
     const EntryRecord record = Slot(k);
     const std::int64_t end = std::min<std::int64_t>(std::int64_t{record.dataStart} + record.dataSize, fileSize);
     if (record.dataStart != cursor || end <= cursor) continue;
     const SalvagePiece piece{cursor, end - cursor, "entry-" + std::to_string(k) + "-at-" + std::to_string(cursor)};
     model.salvage.push_back(piece);
-    Plan("keep the " + Bytes(piece.size) + " of entry " + std::to_string(k) + " in " + folderName + piece.fileName);
+    Plan(RepairStepKind::KeepEntryBytes, {piece.size, k}, folderName + piece.fileName);
     cursor = end;
   }
   if (cursor < fileSize) {
     const SalvagePiece piece{cursor, fileSize - cursor, "bytes-at-" + std::to_string(cursor)};
     model.salvage.push_back(piece);
-    Plan("move the " + Bytes(piece.size) + " at offset " + std::to_string(cursor) + " that no entry holds to " +
-         folderName + piece.fileName);
+    Plan(RepairStepKind::MoveStrayBytes, {piece.size, cursor}, folderName + piece.fileName);
   }
 }
 
@@ -85,15 +87,15 @@ void PlanIndex(const std::string& folderName) {
   if (report.consistentEntries == report.entryCount) AdoptTornAdds(report.fileSize);
   PlanSalvage(report.fileSize, folderName);
   if (report.fileSize < DATA_AREA_START) {
-    Plan("fill the index out to byte " + std::to_string(DATA_AREA_START) + " with empty slots");
+    Plan(RepairStepKind::FillIndex, {DATA_AREA_START});
   }
   const std::int64_t count = std::int64_t(model.kept.size());
   if (count != report.entryCount) {
-    Plan("set the entry count from " + std::to_string(report.entryCount) + " to " + std::to_string(count));
+    Plan(RepairStepKind::SetEntryCount, {report.entryCount, count});
   }
   const std::int64_t listed = std::max<std::int64_t>(count, std::min<std::int64_t>(report.entryCount, MAX_ENTRIES));
   for (std::int64_t k = listed + 1; k <= INDEX_SLOTS; ++k) {
-    if (!SlotEmpty(k)) Plan("clear the record in slot " + std::to_string(k));
+    if (!SlotEmpty(k)) Plan(RepairStepKind::ClearSlot, {k});
   }
   model.rewriteContainer = !appState.containerRepair.actions.empty();
 }
@@ -127,8 +129,7 @@ void PlanNames(const std::string& datPath) {
       model.names += NameListPair(line->crc, line->name);
       ++pairs;
     } else if (key >= SHORTEST_LISTED_KEY) {
-      appState.containerRepair.unnamedEntries.push_back("entry " + std::to_string(i + 1) + " (key " + KeyText(key) +
-                                                        ")");
+      appState.containerRepair.unnamedEntries.push_back({std::int64_t(i) + 1, key});
     }
   }
   bool nameFindings = false;
@@ -139,9 +140,7 @@ void PlanNames(const std::string& datPath) {
   ReadNameListText(datPath, stored);
   model.rewriteNames = (!datFound || nameFindings || model.rewriteContainer) && (!datFound || stored != model.names);
   if (!model.rewriteNames) return;
-  const std::string pairsText = std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs");
-  Plan(std::string(datFound ? "rebuild " : "make ") + FileNameOf(datPath) + " with " + pairsText +
-       " in entry order, from the well-formed lines of its name lists");
+  Plan(RepairStepKind::RebuildNameList, {pairs, datFound}, FileNameOf(datPath));
 }
 
 }  // namespace
@@ -169,4 +168,37 @@ std::string FreeName(const std::string& base, const std::string& suffix) {
   std::string candidate = base + suffix;
   for (int n = 1; NameTaken(candidate); ++n) candidate = base + "." + std::to_string(n) + suffix;
   return candidate;
+}
+
+void WriteRepairStep(std::ostream& out, const RepairStep& step) {
+  const std::array<std::int64_t, 3>& n = step.numbers;
+  const char* const bytes = n[0] == 1 ? " byte" : " bytes";
+  switch (step.kind) {
+    case RepairStepKind::AdoptTornAdd:
+      out << "adopt the " << n[0] << bytes << " at offset " << n[1] << " as entry " << n[2]
+          << ", as the record in slot " << n[2] << " describes them";
+      break;
+    case RepairStepKind::DropEntry:
+      out << "drop entry " << n[0] << " from the index";
+      break;
+    case RepairStepKind::KeepEntryBytes:
+      out << "keep the " << n[0] << bytes << " of entry " << n[1] << " in " << step.name;
+      break;
+    case RepairStepKind::MoveStrayBytes:
+      out << "move the " << n[0] << bytes << " at offset " << n[1] << " that no entry holds to " << step.name;
+      break;
+    case RepairStepKind::FillIndex:
+      out << "fill the index out to byte " << n[0] << " with empty slots";
+      break;
+    case RepairStepKind::SetEntryCount:
+      out << "set the entry count from " << n[0] << " to " << n[1];
+      break;
+    case RepairStepKind::ClearSlot:
+      out << "clear the record in slot " << n[0];
+      break;
+    case RepairStepKind::RebuildNameList:
+      out << (n[1] != 0 ? "rebuild " : "make ") << step.name << " with " << n[0] << (n[0] == 1 ? " pair" : " pairs")
+          << " in entry order, from the well-formed lines of its name lists";
+      break;
+  }
 }

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "library/container.h"
+#include "state/container_report.h"
 
 // A run of the data area that no kept entry holds, and the file of the salvage folder it goes to.
 struct SalvagePiece {
@@ -32,6 +34,8 @@ struct RepairModel {
 // Checks appState.checkedContainerPath and fills appState.containerRepair
 // with what a repair would do; writes nothing.
 void PlanContainerRepair();
+// Writes a planned step in words, as kvp prints it after "would " (or, once taken, alone).
+void WriteRepairStep(std::ostream& out, const RepairStep& step);
 // The last plan's model, handed over: the plan keeps no memory once it is carried out.
 RepairModel TakePlannedRepair();
 

@@ -50,12 +50,35 @@ struct ContainerReport {
   std::vector<ContainerFinding> findings;
 };
 
-// A repair's plan and, once applied, its outcome. Each action is a phrase
-// ("set the entry count from 5 to 3"), told as "would ..." in a plan.
+// The steps a repair plans: each kept as data and put into words only when shown.
+enum class RepairStepKind {
+  AdoptTornAdd,     // numbers: the bytes, their offset, the entry they become
+  DropEntry,        // numbers: the entry
+  KeepEntryBytes,   // numbers: the bytes, the entry; name: the salvage file
+  MoveStrayBytes,   // numbers: the bytes, their offset; name: the salvage file
+  FillIndex,        // numbers: where the index ends
+  SetEntryCount,    // numbers: the count it has, the count it gets
+  ClearSlot,        // numbers: the slot
+  RebuildNameList,  // numbers: the pairs, whether the list is there already; name: the list's
+};
+
+struct RepairStep {
+  RepairStepKind kind = RepairStepKind::DropEntry;
+  std::array<std::int64_t, 3> numbers{};
+  std::string name;
+};
+
+// An entry whose name no list holds, and its key.
+struct UnnamedEntry {
+  std::int64_t entry = 0;
+  std::uint32_t key = 0;
+};
+
+// A repair's plan and, once applied, its outcome. Each step is told as "would ..." in a plan.
 struct ContainerRepair {
-  std::vector<std::string> actions;
-  std::vector<std::string> unnamedEntries;  // entries whose name no list holds: "entry 2 (key f103fb00)"
-  bool applied = false;                     // the mended pair is in place, the originals kept as backups
-  std::string failure;                      // why it could not be applied; the originals are untouched
-  std::vector<std::string> keptAs;          // the backups' and the salvage folder's paths
+  std::vector<RepairStep> actions;
+  std::vector<UnnamedEntry> unnamedEntries;
+  bool applied = false;             // the mended pair is in place, the originals kept as backups
+  std::string failure;              // why it could not be applied; the originals are untouched
+  std::vector<std::string> keptAs;  // the backups' and the salvage folder's paths
 };
