@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/kept_start.h"
 #include "app/kvp_arguments.h"
 #include "app/kvp_container_tools.h"
 #include "platform/console.h"
@@ -167,36 +167,22 @@ int RunCommand(const KvpRequest& request) {
   return PlayOrExportEntry(request);
 }
 
-// The program as its last start-up in this process left it, and the folders it started on. A host that runs kvp
-// again and again (the tests, the fuzzers) on the same folders starts from this copy: the start-up was a third of
-// each run. The copy holds no platform state of its own: the backend keeps its part.
-struct StartedProgram {
-  std::string programFolder;
-  std::string documentsFolder;
-  AppState state;
-};
-std::optional<StartedProgram> started;
-
 // Starts the program on the request's folders, as its start-up would.
 void StartProgram(const KvpRequest& request) {
+  static KeptStart kept;
   const std::string& programFolder = request.programFolder;
   if (!request.programFolderGiven) {  // the user's data folder is laid out as an installation would be
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(programFolder) / "Export" / "Conversions", error);
   }
-  if (started && started->programFolder == programFolder && started->documentsFolder == request.documentsFolder) {
-    HeadlessRestoreKeptState();
-    appState = started->state;
-    EnsureFolderExists(appState.documentsWavDir, "KVP_Wavs");  // the one thing the start-up does on disk
-  } else {
+  StartOrGoBack(kept, programFolder + '\n' + request.documentsFolder, [&] {
     HeadlessReset((std::filesystem::path(programFolder) / "kvp").string(), request.documentsFolder);
     HeadlessRecordCalls(false);  // kvp reads no record, and a long name list would add a line a row
     InitializeAppState();
     SetUpProgramPaths();
     CreateProgramWindows();
-    started = StartedProgram{programFolder, request.documentsFolder, appState};
-    HeadlessKeepState();
-  }
+  });
+  EnsureFolderExists(appState.documentsWavDir, "KVP_Wavs");  // what the start-up does on disk, done again
   ConsoleAttach(appState.hwndStatus, Out(), Err());
   if (request.savePcm) Send(CMD_SAVE_AS_PCM, "Options > Save as Pcm");
   if (request.saveInDocuments) Send(CMD_SAVE_IN_DOCUMENTS, "Options > Save in Documents");

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/kept_start.h"
 #include "library/container.h"
 #include "library/container_check.h"
 #include "library/container_repair.h"
@@ -18,9 +19,12 @@ std::string Plural(std::size_t count, const std::string& word) {
 // The program's paths without its start-up's side effects: with no Documents
 // folder nothing is created, and no window is made.
 void SetUpPathsOnly(const KvpRequest& request) {
-  HeadlessReset((std::filesystem::path(request.programFolder) / "kvp").string(), "");
-  InitializeAppState();
-  SetUpProgramPaths();
+  static KeptStart kept;
+  StartOrGoBack(kept, request.programFolder, [&] {
+    HeadlessReset((std::filesystem::path(request.programFolder) / "kvp").string(), "");
+    InitializeAppState();
+    SetUpProgramPaths();
+  });
 }
 
 std::string ContainerName(const KvpRequest& request) { return FileNameOf(request.args[0]); }

@@ -31,6 +31,8 @@ struct MenuItemRecord {
   bool enabled = false;
 };
 
+}  // namespace
+
 // Handles and menu items live in arrays searched in turn: a program has a few dozen of each, and a tree node for
 // each, made at every start of the program, cost more than all the searches do.
 struct HeadlessState {
@@ -48,14 +50,11 @@ struct HeadlessState {
   HeadlessListener* listener = nullptr;
 };
 
+namespace {
+
 HeadlessState& State() {
   static HeadlessState state;
   return state;
-}
-
-HeadlessState& KeptState() {
-  static HeadlessState kept;
-  return kept;
 }
 
 bool Recording() { return State().recording; }
@@ -130,9 +129,9 @@ void HeadlessReset(const std::string& programFilePath, const std::string& docume
   state.documentsFolder = documentsFolder;
 }
 
-void HeadlessKeepState() { KeptState() = State(); }
+std::shared_ptr<const HeadlessState> HeadlessCopyState() { return std::make_shared<const HeadlessState>(State()); }
 
-void HeadlessRestoreKeptState() { State() = KeptState(); }
+void HeadlessRestoreState(const HeadlessState& copy) { State() = copy; }
 
 void HeadlessQueueDialogAnswer(const std::string& path) { State().dialogAnswers.push_back(path); }
 

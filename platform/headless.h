@@ -5,6 +5,7 @@
 // (the console backend) of what the program shows as it shows it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,11 @@ class HeadlessListener {
 
 // Forgets every recorded call, queued answer, text, window and the listener.
 void HeadlessReset(const std::string& programFilePath, const std::string& documentsFolder);
-// Keeps a copy of everything the backend holds, and puts it back: a host that starts the program again and again
-// on the same folders starts it once.
-void HeadlessKeepState();
-void HeadlessRestoreKeptState();
+// Everything the backend holds, as one record: a copy of it, and putting a copy back. A host that starts the
+// program again and again on the same folders starts it once and goes back to the copy.
+struct HeadlessState;
+std::shared_ptr<const HeadlessState> HeadlessCopyState();
+void HeadlessRestoreState(const HeadlessState& copy);
 // Queues the answer of the next open dialog; an empty answer is Cancel.
 void HeadlessQueueDialogAnswer(const std::string& path);
 // Selects a row of a list, as a click would, before the notification is sent.
