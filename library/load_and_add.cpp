@@ -63,7 +63,6 @@ void LoadContainer() {
   s.containerPath = chosen;
   s.containerTitle = ContainerTitleOf(chosen);
   s.datPath = CompanionDatPath(chosen);
-  s.nameSourceMode = FileReadable(s.datPath) ? 1 : 2;
   FillPlaylist();
   s.containerFile = std::move(container);
   if (!s.containerFile) {
@@ -81,6 +80,7 @@ void LoadContainer() {
 void FillPlaylist() {
   AppState& s = appState;
   Stream list = OpenStream(s.datPath, "rb");
+  s.nameSourceMode = list ? 1 : 2;  // the entries are named by the list shown, or by CrcLog.dat
   if (!list) {
     PlatformListAddRow(s.hwndEntryList, "No playlist was found for selected .kvf file . . .");
     return;

@@ -4,6 +4,7 @@
 #pragma once
 
 void LoadContainer();
+// The entry list from the .dat; sets nameSourceMode to 1 when it could be read, else 2 (names from CrcLog.dat).
 void FillPlaylist();
 void LoadContainerCommand();  // command 200
 void AddWaveToContainer();
