@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/kept_start.h"
 #include "app/kvp_commands.h"
 #include "convert/duration_results.h"
 #include "io/byte_order.h"
@@ -65,11 +66,14 @@ void ResetProgram(const std::string& entry) {
     for (const std::string& folder : SCRATCH_FOLDERS) fs::create_directories(root / folder);
     return std::atexit(RemoveScratch) == 0;  // runs before root is destroyed
   }();
+  static KeptStart kept;
   currentEntry = entry;
   IoFailAt(0);
-  HeadlessReset((root / "Korvel Player" / "Korvel_Player.exe").string(), (root / "Documents").string());
-  InitializeAppState();
-  SetUpProgramPaths();
+  StartOrGoBack(kept, rootFolder, [] {
+    HeadlessReset((root / "Korvel Player" / "Korvel_Player.exe").string(), (root / "Documents").string());
+    InitializeAppState();
+    SetUpProgramPaths();
+  });
 }
 
 // The main window, for the entries that send it commands (kvp makes its own; the converters need none). Its calls,
