@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "io/file_io.h"
 
@@ -18,7 +19,8 @@ bool ReadToken(TokenReader& reader, char delimiter, std::string& token) {
     readAny = true;
     const unsigned char* start = reader.buffer.data() + reader.position;
     const unsigned char* end = reader.buffer.data() + reader.filled;
-    const unsigned char* stop = std::find(start, end, static_cast<unsigned char>(delimiter));
+    const void* found = std::memchr(start, delimiter, static_cast<std::size_t>(end - start));
+    const unsigned char* stop = found != nullptr ? static_cast<const unsigned char*>(found) : end;
     std::size_t room = TOKEN_KEEP_BYTES - std::min(token.size(), TOKEN_KEEP_BYTES);
     // By pointer and length: an append of two iterators of another type builds a string of its own first.
     token.append(reinterpret_cast<const char*>(start),
