@@ -393,15 +393,26 @@ void PlayExternal(const std::string& path, const Bytes& file) {
 
 std::ostream discarded(nullptr);  // what kvp prints in the fuzzers: a stream with no buffer writes nothing
 
-// kvp's own commands on Input/box.kvf (and box.dat unless dat is empty): the one picked, or all seven one after the
-// other as a user would type them (picked is 7); entry is the number play and export are given, options go before
-// each command. Every command ends refused or done, a usage mistake only for an entry beyond the count; a play names
-// its entry as the program's lookup named it, or by its number.
-void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry, const Strings& options,
-                    unsigned picked) {
-  const std::string box = WriteContainer(dat, kvf);
-  WriteWholeFile(Input("add.wav"), PcmWave(1, 8000, 16, 64));
-  std::vector<Strings> commands = {
+// A kvp command line: the options, the command and its arguments.
+struct KvpCommandLine {
+  std::string command;
+  bool takesEntry = false;
+  Strings words;
+};
+
+// kvp's seven commands on Input/box.kvf as a user would type them, with the entry number (1 to 8) and options
+// (--pcm, --documents) that the low five bits of choice pick. Made once a process for each choice: the paths are long.
+const std::vector<KvpCommandLine>& KvpCommandLines(unsigned choice) {
+  static std::map<unsigned, std::vector<KvpCommandLine>> made;
+  std::vector<KvpCommandLine>& lines = made[choice & 31];
+  if (!lines.empty()) return lines;
+  const std::string box = Input("box.kvf");
+  const std::string entry = std::to_string(1 + (choice & 7));
+  Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir",
+                     (root / "Documents").string()};
+  if ((choice & 8) != 0) options.push_back("--pcm");
+  if ((choice & 16) != 0) options.push_back("--documents");
+  const Strings commands[] = {
       // clang-format off
       {"list", box},
       {"play", box, entry},
@@ -412,17 +423,32 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, const std::string& entry
       {"play", box, entry},
       // clang-format on
   };
-  if (picked < commands.size()) commands = {commands[picked]};
-  for (const Strings& words : commands) {
-    if (words[0] == "export-all" && !ExportsEveryEntry(EntryCountOf(kvf))) continue;
-    const int status = KvpInProcess(Joined(options, words), discarded, discarded);
-    const bool takesEntry = words.size() == 3 && words[2] == entry;
-    const bool beyondCount = takesEntry && std::stoll(entry) > appState.entryCount;
+  for (const Strings& words : commands) lines.push_back({words[0], words.back() == entry, Joined(options, words)});
+  return lines;
+}
+
+// kvp's own commands on Input/box.kvf (and box.dat unless dat is empty): the one the top three bits of choice pick,
+// or all seven one after the other (they are 7). Every command ends refused or done, a usage mistake only for an
+// entry beyond the count; a play names its entry as the program's lookup named it, or by its number.
+void RunKvpCommands(const Bytes& dat, const Bytes& kvf, unsigned choice) {
+  static const Bytes added = PcmWave(1, 8000, 16, 64);
+  WriteContainer(dat, kvf);
+  WriteWholeFile(Input("add.wav"), added);
+  const std::vector<KvpCommandLine>& lines = KvpCommandLines(choice);
+  const std::size_t picked = choice >> 5;
+  const std::int64_t entry = 1 + (choice & 7);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const KvpCommandLine& line = lines[i];
+    if ((picked < lines.size() && i != picked) ||
+        (line.command == "export-all" && !ExportsEveryEntry(EntryCountOf(kvf))))
+      continue;
+    const int status = KvpInProcess(line.words, discarded, discarded);
+    const bool beyondCount = line.takesEntry && entry > appState.entryCount;
     FUZZ_CHECK(status == KVP_DONE || status == KVP_REFUSED || (status == KVP_USAGE && beyondCount),
-               "kvp " + words[0] + " ended with " + std::to_string(status));
-    if (words[0] != "play") continue;
+               "kvp " + line.command + " ended with " + std::to_string(status));
+    if (line.command != "play") continue;
     const std::string& found = appState.storedEntryName;
-    const std::string name = found.empty() ? "entry " + entry : found;
+    const std::string name = found.empty() ? "entry " + std::to_string(entry) : found;
     FUZZ_CHECK(kvpPlayedNames == (status == KVP_DONE ? Strings{name} : Strings{}),
                "kvp play did not hand over the one wave it prepared, named " + name);
   }
@@ -506,12 +532,7 @@ const std::map<std::string, FuzzEntry>& FuzzEntries() {
   add("kvp_commands", [](const Bytes& in) {
     const std::optional<ContainerFiles> box = in.empty() ? std::nullopt : SplitContainerInput(Tail(in, 1));
     if (!box) return;
-    const unsigned choice = in[0];
-    Strings options = {"--program-dir", (root / "Korvel Player").string(), "--documents-dir",
-                       (root / "Documents").string()};
-    if ((choice & 8) != 0) options.push_back("--pcm");
-    if ((choice & 16) != 0) options.push_back("--documents");
-    RunKvpCommands(box->dat, box->kvf, std::to_string(1 + (choice & 7)), options, choice >> 5);
+    RunKvpCommands(box->dat, box->kvf, in[0]);
   });
   add("container_repair", [](const Bytes& in) {
     if (const auto box = SplitContainerInput(in)) RunCheckAndRepair(box->dat, box->kvf);
