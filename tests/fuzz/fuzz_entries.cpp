@@ -12,6 +12,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "app/kept_start.h"
 #include "app/kvp_commands.h"
@@ -48,7 +49,7 @@ bool ExportsEveryEntry(std::int64_t count) { return !leaveOutLargeExports || cou
 // The scratch folders Korvel Player (the program's), Documents and Input (files picked from outside), under one root.
 // They are made once a process; every input starts with them empty and the program started afresh.
 const fs::path root = fs::temp_directory_path() / ("korvel-fuzz-" + std::to_string(std::random_device()()));
-const std::set<std::string> SCRATCH_FOLDERS = {
+const std::set<std::string, std::less<>> SCRATCH_FOLDERS = {
     "Korvel Player", "Korvel Player/Export", "Korvel Player/Export/Conversions",
     "Documents",     "Documents/KVP_Wavs",   "Input"};
 void RemoveScratch() {  // every input closed its files: an open file cannot be removed on Windows
@@ -114,25 +115,34 @@ std::regex AllowedPaths() {
                     std::regex_replace(working, std::regex("\\."), "\\.") + "))?)?)?");
 }
 
-// Everything the program wrote lies where it may write; no stray file. Then all of it goes, but the scratch folders.
-void CheckAndEmptyFolders() {
+// Everything the program wrote in the folder at path (ending in "/") lies where it may write; no stray file. Then all
+// of it goes but the scratch folders, a folder's files before it. One buffer holds the path all through the walk.
+void CheckAndEmpty(std::string& path) {
   static const std::regex allowed = AllowedPaths();
-  static std::set<std::string> known;
-  appState.containerFile.reset();
-  Strings found = {""};  // relative to root, "/" between names; each folder's names come after it
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    const std::string folder = found[i].empty() ? "" : found[i] + "/";
-    for (const std::string& name : NamesIn(rootFolder + folder).value_or(Strings())) found.push_back(folder + name);
-  }
-  for (auto relative = found.rbegin(); relative + 1 != found.rend(); ++relative) {  // a folder's files before it
+  static std::set<std::string, std::less<>> known;
+  const std::size_t length = path.size();
+  for (const std::string& name : NamesIn(path).value_or(Strings())) {
+    path.resize(length);
+    path += name;
+    path += '/';
+    CheckAndEmpty(path);  // nothing when it is a file
+    path.pop_back();
+    const std::string_view relative = std::string_view(path).substr(rootFolder.size());  // "/" between names
     // Each path is matched once a process, as the matcher is slow; anything may lie beside the inputs (a repair's
     // salvage files there are named by their offsets, new with nearly every input).
-    if (relative->rfind("Input/", 0) != 0 && known.insert(*relative).second) {
-      FUZZ_CHECK(std::regex_match(*relative, allowed), "stray file " + *relative);
+    if (relative.rfind("Input/", 0) != 0 && known.find(relative) == known.end()) {
+      known.emplace(relative);
+      FUZZ_CHECK(std::regex_match(relative.begin(), relative.end(), allowed), "stray file " + std::string(relative));
     }
-    if (SCRATCH_FOLDERS.count(*relative) == 0)
-      std::remove((rootFolder + *relative).c_str());  // a file, or a folder emptied
+    if (SCRATCH_FOLDERS.count(relative) == 0) std::remove(path.c_str());  // a file, or a folder emptied
   }
+  path.resize(length);
+}
+
+void CheckAndEmptyFolders() {
+  appState.containerFile.reset();
+  std::string path = rootFolder;
+  CheckAndEmpty(path);
 }
 
 // Runs run with the failAt-th write or seek failing (0: none); true when run met that failure.
