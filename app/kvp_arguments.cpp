@@ -1,6 +1,7 @@
 #include "app/kvp_arguments.h"
 
 #include <filesystem>
+#include <iterator>
 #include <string_view>
 
 const char* const KVP_HELP_TEXT =
@@ -95,6 +96,7 @@ std::int32_t KvpEntryNumber(const std::string& text) {
 
 std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequest& request) {
   std::vector<std::string> words;
+  words.reserve(arguments.size());
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& arg = arguments[i];
     const bool startsLikeOption = arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9');
@@ -134,7 +136,7 @@ std::string ParseKvpArguments(const std::vector<std::string>& arguments, KvpRequ
   }
   if (words.empty()) return "no command given";
   request.command = words[0];
-  request.args.assign(words.begin() + 1, words.end());
+  request.args.assign(std::make_move_iterator(words.begin() + 1), std::make_move_iterator(words.end()));
   const CommandShape* shape = nullptr;
   for (const CommandShape& candidate : COMMANDS) {
     const std::string_view synopsis = candidate.synopsis;  // the command's name, a space, its arguments
