@@ -67,11 +67,16 @@ std::optional<std::vector<std::string>> NamesIn(const std::string& folder) {
 #endif
 // As the file system library joins paths, so that the fault tests can match its listings against these.
 const char HOST_SEPARATOR = static_cast<char>(std::filesystem::path::preferred_separator);
-std::map<std::string, Bytes> FilesUnder(const std::string& path) {
+static void AddFilesUnder(const std::string& path, std::map<std::string, Bytes>& files) {
   const std::optional<std::vector<std::string>> names = NamesIn(path);
-  if (!names) return {{path, ReadWholeFile(path)}};  // a folder is never read: a read of one throws inside the library
-  std::map<std::string, Bytes> files = {{path, Bytes()}};
-  for (const std::string& name : *names) files.merge(FilesUnder(path + HOST_SEPARATOR + name));
+  files.emplace(path, names ? Bytes() : ReadWholeFile(path));  // a folder is never read
+  for (const std::string& name : names.value_or(std::vector<std::string>())) {
+    AddFilesUnder(path + HOST_SEPARATOR + name, files);
+  }
+}
+std::map<std::string, Bytes> FilesUnder(const std::string& path) {
+  std::map<std::string, Bytes> files;
+  AddFilesUnder(path, files);
   return files;
 }
 static void Put(Bytes& b, std::size_t at, std::initializer_list<int> vs) { std::copy(vs.begin(), vs.end(), &b[at]); }
