@@ -1,7 +1,8 @@
 // A start of the program kept for the runs after it. The tests and the fuzzers
-// run kvp hundreds of times in one process, and its start-up (thirty-odd
-// paths, the windows and their menus) was a third of each run: a run on the
-// folders of an earlier one goes back to the state that start left instead.
+// start the program (and run kvp) hundreds of times in one process, and the
+// start-up (thirty-odd paths, the windows and their menus) was a third of a
+// kvp run: a start on the folders of an earlier one goes back to the state
+// that start left instead.
 #pragma once
 
 #include <functional>
