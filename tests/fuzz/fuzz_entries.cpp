@@ -469,21 +469,23 @@ void RunKvpCommands(const Bytes& dat, const Bytes& kvf, unsigned choice) {
 // of the data area (the mended entries, then the salvage files by offset, are the original's bytes after the index)
 // and leaves a container that checks clean but for names found nowhere.
 void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
+  static const std::string programDir = (root / "Korvel Player").string();
+  static const Strings checkLine = {"--program-dir", programDir, "check", Input("box.kvf")};
+  static const Strings repairLine = {"--program-dir", programDir, "repair", Input("box.kvf"), "--apply"};
   const std::string box = WriteContainer(dat, kvf);
-  const std::string programDir = (root / "Korvel Player").string();
-  const std::map<std::string, Bytes> before = FilesUnder(root.string());
-  const int checked = KvpInProcess({"--program-dir", programDir, "check", box}, discarded, discarded);
+  const std::map<std::string, Bytes> before = FilesUnder(rootFolder);
+  const int checked = KvpInProcess(checkLine, discarded, discarded);
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
-  FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
+  FUZZ_CHECK(FilesUnder(rootFolder) == before, "check changed or made a file");
   const std::vector<ContainerFinding>& findings = appState.containerReport.findings;
   const auto mends = [](const ContainerFinding& finding) { return finding.code != FindingCode::UnnamedEntry; };
   const bool mendable = std::any_of(findings.begin(), findings.end(), mends);
-  const int repaired = KvpInProcess({"--program-dir", programDir, "repair", box, "--apply"}, discarded, discarded);
+  const int repaired = KvpInProcess(repairLine, discarded, discarded);
   FUZZ_CHECK(repaired == 0 || repaired == 1 || repaired == 3, "repair ended with " + std::to_string(repaired));
   const ContainerRepair& repair = appState.containerRepair;
   FUZZ_CHECK(repair.applied || !repair.failure.empty() || !mendable, "a damaged container was left as it was");
   if (!repair.applied) {
-    FUZZ_CHECK(FilesUnder(root.string()) == before, "a repair that did not mend changed or made a file");
+    FUZZ_CHECK(FilesUnder(rootFolder) == before, "a repair that did not mend changed or made a file");
     return;
   }
   FUZZ_CHECK(ReadWholeFile(box + ".bak") == kvf || ReadWholeFile(box) == kvf, "the damaged container is not kept");
