@@ -1,6 +1,7 @@
 // kvp's own front end: what it prints and its exit status for its options, usage mistakes and refusals; and
 // containers whose name list does not match their entries, on which every command runs to a status of 0 or 1 and a
 // play names its entry as the program's lookup named it, or by its number.
+#include <filesystem>
 #include <tuple>
 
 #include "app/kvp_commands.h"
@@ -47,6 +48,10 @@ TEST_F(KvpCommandsTest, OptionsUsageMistakesAndRefusals) {
     EXPECT_NE((kvpOut + kvpErr).find(text), std::string::npos) << kvpOut << kvpErr;
   }
   EXPECT_EQ(ReadWholeFile(documentsFolder + "/KVP_Wavs/KVFM_Wav2.au"), ReadWholeFile(two));
+  // A later run on the same folders goes back to the first one's start, and still does what it did on disk.
+  std::filesystem::remove_all(documentsFolder + "/KVP_Wavs");
+  EXPECT_EQ(Kvp({"list", box}), KVP_DONE);
+  EXPECT_TRUE(std::filesystem::is_directory(documentsFolder + "/KVP_Wavs"));
 }
 
 // The name list after three adds (a.wav, b.au, c.wav; f.wav, added last, has a CRC of seven digits): the names logged
