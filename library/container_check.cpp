@@ -24,15 +24,24 @@ struct FindingKind {
   FindingSeverity severity;
   const char* place;  // "entry", "slot" or "offset" and a number; "header"; the .dat, or a "line" of it
 };
+// clang-format off
 const FindingKind FINDING_KINDS[] = {
-    {"count-over-limit", FindingSeverity::Error, "header"},  {"index-cut-short", FindingSeverity::Error, "offset"},
-    {"size-mismatch", FindingSeverity::Error, "entry"},      {"first-entry-start", FindingSeverity::Error, "entry"},
-    {"not-after-previous", FindingSeverity::Error, "entry"}, {"past-end", FindingSeverity::Error, "entry"},
-    {"count-ahead", FindingSeverity::Error, "header"},       {"trailing-bytes", FindingSeverity::Error, "offset"},
-    {"stray-record", FindingSeverity::Warning, "slot"},      {"no-name-list", FindingSeverity::Warning, ""},
-    {"unnamed-entry", FindingSeverity::Warning, "entry"},    {"bad-line", FindingSeverity::Warning, "line"},
-    {"stray-name", FindingSeverity::Warning, "line"},
+    {"count-over-limit",   FindingSeverity::Error,   "header"},
+    {"index-cut-short",    FindingSeverity::Error,   "offset"},
+    {"size-mismatch",      FindingSeverity::Error,   "entry"},
+    {"first-entry-start",  FindingSeverity::Error,   "entry"},
+    {"not-after-previous", FindingSeverity::Error,   "entry"},
+    {"past-end",           FindingSeverity::Error,   "entry"},
+    {"count-ahead",        FindingSeverity::Error,   "header"},
+    {"trailing-bytes",     FindingSeverity::Error,   "offset"},
+    {"stray-record",       FindingSeverity::Warning, "slot"},
+    {"no-name-list",       FindingSeverity::Warning, ""},
+    {"unnamed-entry",      FindingSeverity::Warning, "entry"},
+    {"bad-line",           FindingSeverity::Warning, "line"},
+    {"stray-name",         FindingSeverity::Warning, "line"},
 };
+// clang-format on
+static_assert(std::size(FINDING_KINDS) == static_cast<std::size_t>(FindingCode::StrayName) + 1, "a kind a code");
 
 const FindingKind& KindOf(FindingCode code) { return FINDING_KINDS[static_cast<std::size_t>(code)]; }
 
