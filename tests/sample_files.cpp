@@ -32,7 +32,7 @@ bool WriteWholeFile(const std::string& path, const Bytes& b) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const bool written = std::fwrite(b.data(), 1, b.size(), file) == b.size();
+  const bool written = b.empty() || std::fwrite(b.data(), 1, b.size(), file) == b.size();  // no data() when empty
   return std::fclose(file) == 0 && written;
 }
 #ifdef __linux__
