@@ -117,15 +117,17 @@ std::regex AllowedPaths() {
 
 // Everything the program wrote in the folder at path (ending in "/") lies where it may write; no stray file. Then all
 // of it goes but the scratch folders, a folder's files before it. One buffer holds the path all through the walk.
-void CheckAndEmpty(std::string& path) {
+// False when path names no folder.
+bool CheckAndEmpty(std::string& path) {
   static const std::regex allowed = AllowedPaths();
   static std::set<std::string, std::less<>> known;
+  const std::optional<Strings> names = NamesIn(path);
   const std::size_t length = path.size();
-  for (const std::string& name : NamesIn(path).value_or(Strings())) {
+  for (const std::string& name : names.value_or(Strings())) {
     path.resize(length);
     path += name;
     path += '/';
-    CheckAndEmpty(path);  // nothing when it is a file
+    const bool folder = CheckAndEmpty(path);
     path.pop_back();
     const std::string_view relative = std::string_view(path).substr(rootFolder.size());  // "/" between names
     // Each path is matched once a process, as the matcher is slow; anything may lie beside the inputs (a repair's
@@ -134,9 +136,11 @@ void CheckAndEmpty(std::string& path) {
       known.emplace(relative);
       FUZZ_CHECK(std::regex_match(relative.begin(), relative.end(), allowed), "stray file " + std::string(relative));
     }
-    if (SCRATCH_FOLDERS.count(relative) == 0) std::remove(path.c_str());  // a file, or a folder emptied
+    if (SCRATCH_FOLDERS.count(relative) != 0) continue;
+    folder ? void(fs::remove(path)) : void(std::remove(path.c_str()));  // remove() takes no folder on Windows
   }
   path.resize(length);
+  return names.has_value();
 }
 
 void CheckAndEmptyFolders() {
