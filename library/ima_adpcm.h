@@ -14,11 +14,5 @@ constexpr int IMA_MAX_STEP_INDEX = 88;
 
 // One nibble (its low 4 bits) through the standard step; returns the sample.
 std::int16_t DecodeImaNibble(ImaDecoderState& state, unsigned nibble);
-// count nibbles of input, low nibble of each byte first, from the mono block
-// header in adpcmMonoPredictor / adpcmMonoStepIndex.
-void DecodeImaMonoBlock(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);
-// count samples of the left channel of a stereo block (4 bytes left, 4 bytes
-// right, alternating), from adpcmLeftPredictor / adpcmLeftStepIndex.
-void DecodeImaStereoBlockLeft(ImaDecoderState& state, std::int16_t* output, const unsigned char* input, int count);
 // Decodes the extracted entry (tempWavPath) into decodedWavPath; wavTypeKnown 0 when it cannot.
 void DecodeStoredImaAdpcm();
