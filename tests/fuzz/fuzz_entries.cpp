@@ -116,19 +116,23 @@ std::regex AllowedPaths() {
 }
 
 // Everything the program wrote in the folder at path (ending in "/") lies where it may write; no stray file. Then all
-// of it goes but the scratch folders, a folder's files before it. One buffer holds the path all through the walk.
-// False when path names no folder.
-bool CheckAndEmpty(std::string& path) {
+// of it goes but the scratch folders. One buffer holds the path all through the walk.
+void CheckAndEmpty(std::string& path) {
   static const std::regex allowed = AllowedPaths();
   static std::set<std::string, std::less<>> known;
-  const std::optional<Strings> names = NamesIn(path);
   const std::size_t length = path.size();
-  for (const std::string& name : names.value_or(Strings())) {
+  for (const std::string& name : NamesIn(path).value_or(Strings())) {
     path.resize(length);
     path += name;
-    path += '/';
-    const bool folder = CheckAndEmpty(path);
-    path.pop_back();
+    const std::size_t named = path.size();
+    const bool scratch = SCRATCH_FOLDERS.count(std::string_view(path).substr(rootFolder.size())) != 0;
+    // A file goes at once, as does an empty folder; a folder that holds something is emptied first.
+    if (scratch || std::remove(path.c_str()) != 0) {
+      path += '/';
+      CheckAndEmpty(path);
+      path.resize(named);
+      if (!scratch) fs::remove(path);
+    }
     const std::string_view relative = std::string_view(path).substr(rootFolder.size());  // "/" between names
     // Each path is matched once a process, as the matcher is slow; anything may lie beside the inputs (a repair's
     // salvage files there are named by their offsets, new with nearly every input).
@@ -136,11 +140,8 @@ bool CheckAndEmpty(std::string& path) {
       known.emplace(relative);
       FUZZ_CHECK(std::regex_match(relative.begin(), relative.end(), allowed), "stray file " + std::string(relative));
     }
-    if (SCRATCH_FOLDERS.count(relative) != 0) continue;
-    folder ? void(fs::remove(path)) : void(std::remove(path.c_str()));  // remove() takes no folder on Windows
   }
   path.resize(length);
-  return names.has_value();
 }
 
 void CheckAndEmptyFolders() {
