@@ -66,13 +66,13 @@ std::optional<std::vector<std::string>> NamesIn(const std::string& folder) {
 }
 #endif
 // As the file system library joins paths, so that the fault tests can match its listings against these.
-const char HOST_SEPARATOR = static_cast<char>(std::filesystem::path::preferred_separator);
+std::string PathIn(const std::string& folder, const std::string& name) {
+  return folder + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+}
 static void AddFilesUnder(const std::string& path, std::map<std::string, Bytes>& files) {
   const std::optional<std::vector<std::string>> names = NamesIn(path);
   files.emplace(path, names ? Bytes() : ReadWholeFile(path));  // a folder is never read
-  for (const std::string& name : names.value_or(std::vector<std::string>())) {
-    AddFilesUnder(path + HOST_SEPARATOR + name, files);
-  }
+  for (const std::string& name : names.value_or(std::vector<std::string>())) AddFilesUnder(PathIn(path, name), files);
 }
 std::map<std::string, Bytes> FilesUnder(const std::string& path) {
   std::map<std::string, Bytes> files;

@@ -477,8 +477,11 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   static const std::string programDir = (root / "Korvel Player").string();
   static const Strings checkLine = {"--program-dir", programDir, "check", Input("box.kvf")};
   static const Strings repairLine = {"--program-dir", programDir, "repair", Input("box.kvf"), "--apply"};
+  static const std::map<std::string, Bytes> emptied = FilesUnder(rootFolder);  // as every input finds the folders
   const std::string box = WriteContainer(dat, kvf);
-  const std::map<std::string, Bytes> before = FilesUnder(rootFolder);
+  std::map<std::string, Bytes> before = emptied;
+  before[PathIn(PathIn(rootFolder, "Input"), "box.kvf")] = kvf;
+  if (!dat.empty()) before[PathIn(PathIn(rootFolder, "Input"), "box.dat")] = dat;
   const int checked = KvpInProcess(checkLine, discarded, discarded);
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
   FUZZ_CHECK(FilesUnder(rootFolder) == before, "check changed or made a file");
