@@ -66,7 +66,7 @@ std::optional<std::vector<std::string>> NamesIn(const std::string& folder) {
 }
 #endif
 // As the file system library joins paths, so that the fault tests can match its listings against these.
-std::string PathIn(const std::string& folder, const std::string& name) {
+static std::string PathIn(const std::string& folder, const std::string& name) {
   return folder + static_cast<char>(std::filesystem::path::preferred_separator) + name;
 }
 static void AddFilesUnder(const std::string& path, std::map<std::string, Bytes>& files) {

@@ -16,9 +16,8 @@ Bytes BytesOf(const std::string& text);
 // A whole file's bytes (none when it cannot be read); writing says whether it worked.
 Bytes ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const Bytes& bytes);
-// path and every file and folder below it, by path (PathIn's), with the files' bytes (a folder has none).
+// path and every file and folder below it, by path, with the files' bytes (a folder has none).
 std::map<std::string, Bytes> FilesUnder(const std::string& path);
-std::string PathIn(const std::string& folder, const std::string& name);
 // The names in folder but "." and ".."; nothing when it is no folder. By the C library's listing: the file system
 // library builds a path object of several allocations for every name, most of a fuzz input's allocations.
 std::optional<std::vector<std::string>> NamesIn(const std::string& folder);

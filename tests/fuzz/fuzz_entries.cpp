@@ -477,14 +477,14 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   static const std::string programDir = (root / "Korvel Player").string();
   static const Strings checkLine = {"--program-dir", programDir, "check", Input("box.kvf")};
   static const Strings repairLine = {"--program-dir", programDir, "repair", Input("box.kvf"), "--apply"};
-  static const std::map<std::string, Bytes> emptied = FilesUnder(rootFolder);  // as every input finds the folders
+  static const std::map<std::string, Bytes> emptied = FilesUnder(root.string());  // as every input finds the folders
   const std::string box = WriteContainer(dat, kvf);
-  std::map<std::string, Bytes> before = emptied;
-  before[PathIn(PathIn(rootFolder, "Input"), "box.kvf")] = kvf;
-  if (!dat.empty()) before[PathIn(PathIn(rootFolder, "Input"), "box.dat")] = dat;
+  std::map<std::string, Bytes> before = emptied;  // named as Input() names them
+  before[box] = kvf;
+  if (!dat.empty()) before[Input("box.dat")] = dat;
   const int checked = KvpInProcess(checkLine, discarded, discarded);
   FUZZ_CHECK(checked == 0 || checked == 1 || checked == 3, "check ended with " + std::to_string(checked));
-  FUZZ_CHECK(FilesUnder(rootFolder) == before, "check changed or made a file");
+  FUZZ_CHECK(FilesUnder(root.string()) == before, "check changed or made a file");
   const std::vector<ContainerFinding>& findings = appState.containerReport.findings;
   const auto mends = [](const ContainerFinding& finding) { return finding.code != FindingCode::UnnamedEntry; };
   const bool mendable = std::any_of(findings.begin(), findings.end(), mends);
@@ -493,7 +493,7 @@ void RunCheckAndRepair(const Bytes& dat, const Bytes& kvf) {
   const ContainerRepair& repair = appState.containerRepair;
   FUZZ_CHECK(repair.applied || !repair.failure.empty() || !mendable, "a damaged container was left as it was");
   if (!repair.applied) {
-    FUZZ_CHECK(FilesUnder(rootFolder) == before, "a repair that did not mend changed or made a file");
+    FUZZ_CHECK(FilesUnder(root.string()) == before, "a repair that did not mend changed or made a file");
     return;
   }
   FUZZ_CHECK(ReadWholeFile(box + ".bak") == kvf || ReadWholeFile(box) == kvf, "the damaged container is not kept");
